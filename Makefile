@@ -1,0 +1,35 @@
+# Entry points: `make run` builds and runs the demo, `make test` builds and
+# runs every test, `make asan` does the same under AddressSanitizer and UBSan.
+BUILD_DIR   ?= build
+ASAN_DIR    ?= build-asan
+BUILD_TYPE  ?= RelWithDebInfo
+JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
+LAUNCHER    := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
+
+.PHONY: all deps build test asan run clean
+
+all: build
+
+deps:
+	@sh scripts/install-deps
+
+build: deps
+	@cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(LAUNCHER) >/dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+asan: deps
+	@cmake -S . -B $(ASAN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DZARV_SANITIZE=ON $(LAUNCHER) >/dev/null
+	@cmake --build $(ASAN_DIR) -j $(JOBS)
+	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+run: build
+	@$(BUILD_DIR)/tools/zarvqen demo
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)

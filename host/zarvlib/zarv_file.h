@@ -1,0 +1,122 @@
+// CZARVFile: binary file with little-endian numbers, variants, a CRC-32
+// trailer, bounded reads and atomic writes.
+//
+// Writing (mode 0x13): bytes are buffered and streamed to a temporary file
+// beside the target. Close() flushes, syncs and renames it over the target;
+// only then does the target change. A file that is destroyed without a
+// successful Close(), or whose write failed, leaves the target byte for byte
+// as it was and removes the temporary file.
+//
+// Reading (mode 1): the whole file is read into memory at open. Every read
+// is bounded: a read past the end fails, yields zero (or an empty variant)
+// and sets the fail state, which all later reads keep. A successful
+// CheckCRC() also excludes the four checksum bytes from what can be read.
+//
+// The open `flag` argument is accepted for compatibility and has no effect.
+//
+// Encodings: integers little-endian in their own width; a variant as its
+// kind (32-bit signed) followed by its payload: bool 1 byte, 16/32/64-bit
+// integers in their width, float and double as IEEE bits, text as a 32-bit
+// length and the bytes, nothing for the empty kind. The checksum is the
+// zlib CRC-32 of every byte before it, stored as 32 bits.
+#ifndef ZARVLIB_ZARV_FILE_H_
+#define ZARVLIB_ZARV_FILE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "host/zarvlib/zarv_var.h"
+#include "host/zarvlib/zarvlib_export.h"
+
+// A number written or read in exactly the width of T.
+template <class T>
+struct _basictype {
+    static_assert(std::is_integral_v<T>);
+    T value{};
+    _basictype() = default;
+    _basictype(T v) : value(v) {}  // NOLINT(implicit)
+    operator T() const { return value; }  // NOLINT(implicit)
+};
+
+class ZARVLIB_API CZARVFile {
+public:
+    enum : unsigned { modeRead = 1, modeWrite = 0x13 };
+
+    CZARVFile() = default;
+    CZARVFile(const CZARVFile&) = delete;
+    CZARVFile& operator=(const CZARVFile&) = delete;
+    // Abandons an unfinished write (the target is left as it was).
+    ~CZARVFile();
+
+    // Opens `path` for reading (mode 1) or writing (mode 0x13). Any other
+    // mode, a null path or an unreadable file gives false. Opening closes
+    // (and abandons) whatever the object had open.
+    bool OpenBinary(const char* path, unsigned mode, unsigned flag = 0);
+    bool IsOpen() const { return m_mode != 0; }
+    bool IsWriting() const { return m_mode == modeWrite; }
+
+    // Stream state: good() is false once any read or write has failed.
+    bool good() const { return !m_failed; }
+    bool fail() const { return m_failed; }
+
+    // --- writing ---
+    CZARVFile& operator<<(char c);
+    template <class T>
+    CZARVFile& operator<<(_basictype<T> n) {
+        WriteInt(static_cast<uint64_t>(n.value), sizeof(T));
+        return *this;
+    }
+    CZARVFile& operator<<(const _zarvVAR& v);
+    void WriteBytes(const void* data, size_t n);
+    // Pushes buffered bytes to the temporary file.
+    bool Flush();
+    // Appends the CRC-32 of everything written so far.
+    bool AppendCRC();
+    // Commits a write (flush, sync, rename over the target, sync the folder)
+    // or ends a read. Returns false when anything failed; a failed write
+    // leaves the target untouched.
+    bool Close();
+    // Drops an unfinished write: the target stays as it was.
+    void Abandon();
+
+    // --- reading ---
+    CZARVFile& operator>>(char& c);
+    template <class T>
+    CZARVFile& operator>>(_basictype<T>& n) {
+        n.value = static_cast<T>(ReadInt(sizeof(T)));
+        return *this;
+    }
+    CZARVFile& operator>>(_zarvVAR& v);
+    bool ReadBytes(void* out, size_t n);
+    // Verifies that the file ends with the CRC-32 of all bytes before it.
+    // On success reads can no longer reach the checksum bytes.
+    bool CheckCRC();
+    // Bytes that can still be read.
+    size_t Remaining() const { return m_fail_or_end() ? 0 : m_limit - m_pos; }
+    size_t Position() const { return m_pos; }
+    size_t Size() const { return m_data.size(); }
+
+private:
+    bool m_fail_or_end() const { return m_failed || m_pos >= m_limit; }
+    void WriteInt(uint64_t v, size_t width);
+    uint64_t ReadInt(size_t width);
+    bool Fail();
+
+    unsigned m_mode = 0;
+    bool m_failed = false;
+    // Reading.
+    std::vector<unsigned char> m_data;
+    size_t m_pos = 0;
+    size_t m_limit = 0;
+    // Writing.
+    std::string m_target;
+    std::string m_tmp;
+    int m_fd = -1;
+    std::vector<unsigned char> m_buf;
+    uint32_t m_crc = 0;
+};
+
+#endif  // ZARVLIB_ZARV_FILE_H_

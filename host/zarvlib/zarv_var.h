@@ -1,0 +1,112 @@
+// _zarvVAR: the variant value of the system.
+//
+// A variant is empty or holds one value of a kind. The kind codes are stored
+// in files and must never change:
+//   -1 empty, 0 bool, 1 signed 16-bit, 2 unsigned 16-bit, 3 signed 32-bit,
+//   4 unsigned 32-bit, 5 float, 6 double, 7 text,
+//   20 signed 64-bit, 21 unsigned 64-bit.
+// Kinds 3 and 4 are 32 bits wide: assigning a `long` or `unsigned long`
+// (64 bits on this platform) stores its low 32 bits. The 64-bit kinds are
+// reached only through `long long` and `unsigned long long`.
+//
+// Text form (ToString, conversion to _zarv_str): "true"/"false", plain
+// decimal for integers, floats and doubles with enough digits that atof()
+// gives back the same value, the text itself, and "" for the empty kind.
+// Conversions to short and long follow the C rules (truncation towards zero,
+// wrapping to the width); a text converts like atoi(). Out-of-range floats
+// saturate instead of invoking undefined behaviour, NaN gives 0.
+#ifndef ZARVLIB_ZARV_VAR_H_
+#define ZARVLIB_ZARV_VAR_H_
+
+#include <cstdint>
+#include <string>
+
+#include "host/zarvlib/zarv_str.h"
+#include "host/zarvlib/zarvlib_export.h"
+
+class ZARVLIB_API _zarvVAR {
+public:
+    enum : int {
+        VT_EMPTY = -1,
+        VT_BOOL = 0,
+        VT_I2 = 1,
+        VT_UI2 = 2,
+        VT_I4 = 3,
+        VT_UI4 = 4,
+        VT_R4 = 5,
+        VT_R8 = 6,
+        VT_STR = 7,
+        VT_I8 = 20,
+        VT_UI8 = 21,
+    };
+
+    _zarvVAR() = default;
+    _zarvVAR(const char* text) { *this = text; }  // NOLINT(implicit)
+    _zarvVAR(const _zarvVAR& o) { *this = o; }
+    _zarvVAR(_zarvVAR&& o) noexcept;
+    ~_zarvVAR() { Clear(); }
+
+    _zarvVAR& operator=(const _zarvVAR& o);
+    _zarvVAR& operator=(_zarvVAR&& o) noexcept;
+    _zarvVAR& operator=(bool v);
+    _zarvVAR& operator=(short v);
+    _zarvVAR& operator=(unsigned short v);
+    _zarvVAR& operator=(int v);           // kind 3
+    _zarvVAR& operator=(unsigned int v);  // kind 4
+    _zarvVAR& operator=(long v);           // low 32 bits, kind 3
+    _zarvVAR& operator=(unsigned long v);  // low 32 bits, kind 4
+    _zarvVAR& operator=(long long v);
+    _zarvVAR& operator=(unsigned long long v);
+    _zarvVAR& operator=(float v);
+    _zarvVAR& operator=(double v);
+    _zarvVAR& operator=(const char* text);  // null stores an empty text
+    _zarvVAR& operator=(const _zarv_str& text) { return *this = text.c_str(); }
+
+    // The kind code (see above).
+    int GetType() const { return m_kind; }
+    bool IsEmpty() const { return m_kind == VT_EMPTY; }
+    void Clear();
+
+    // C conversions.
+    operator short() const;          // NOLINT(implicit)
+    operator int() const;            // NOLINT(implicit)
+    operator long() const;           // NOLINT(implicit)
+    operator _zarv_str() const;      // NOLINT(implicit)
+    bool ToBool() const;             // non-zero, or the text "true"/"TRUE"
+    long long ToLongLong() const;
+    unsigned long long ToULongLong() const;
+    double ToDouble() const;
+    std::string ToString() const;
+
+    // Direct access to a stored value of the matching kind (undefined for
+    // another kind; use GetType first).
+    bool GetBool() const { return m_u.b; }
+    float GetFloat() const { return m_u.f; }
+    double GetDouble() const { return m_u.d; }
+    const char* GetText() const { return m_kind == VT_STR ? m_u.s->c_str() : ""; }
+    size_t GetTextLength() const { return m_kind == VT_STR ? m_u.s->size() : 0; }
+    // The raw bits of an integer kind, zero-extended.
+    uint64_t GetBits() const { return m_u.u64; }
+
+    // Same kind and same value (floats compare by value, texts by bytes).
+    friend ZARVLIB_API bool operator==(const _zarvVAR& a, const _zarvVAR& b);
+
+private:
+    void SetText(const char* text, size_t len);
+
+    int m_kind = VT_EMPTY;
+    union {
+        bool b;
+        int16_t i16;
+        uint16_t u16;
+        int32_t i32;
+        uint32_t u32;
+        int64_t i64;
+        uint64_t u64;
+        float f;
+        double d;
+        std::string* s;
+    } m_u{.u64 = 0};
+};
+
+#endif  // ZARVLIB_ZARV_VAR_H_
