@@ -1,0 +1,76 @@
+// CZARVMPInfo: the configuration record of one measurement point.
+//
+// A record is its GMPID, fixed at construction, and a set of numbered
+// properties, each a variant value with a valid type (0 to 3). Properties are
+// kept in ascending number order in one small sorted vector, so that a
+// million records stay cheap; lookups are binary searches.
+//
+// Property 1, when present and not empty, is the point's reference name: the
+// live value made by CreateValueFromInfo carries it, and a live-value
+// database that stores the value enters it in the kernel's name table.
+#ifndef ZARVKERNEL_MP_INFO_H_
+#define ZARVKERNEL_MP_INFO_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "host/zarvlib/zarv_obj.h"
+#include "host/zarvlib/zarv_var.h"
+#include "host/zarvkernel/zarvkernel_export.h"
+
+class CZARVMPValue;
+
+class ZARVKERNEL_API CZARVMPInfo : public CZARVObj {
+public:
+    // Property number of the reference name.
+    static constexpr unsigned short kRefNameProp = 1;
+
+    // An empty record holding one reference for its creator.
+    explicit CZARVMPInfo(unsigned long gmpid);
+    ~CZARVMPInfo() override;
+
+    unsigned long GetGMPID() const { return m_nGMPID; }
+
+    // A copy of the property, empty when absent.
+    _zarvVAR MPProp(unsigned short id) const;
+    // The same; a number outside 0 to 65535 is absent.
+    _zarvVAR operator[](int id) const;
+    // Borrowed pointer to the stored property, null when absent; valid until
+    // the record's properties change.
+    const _zarvVAR* FindMPProp(unsigned short id) const;
+    bool IsExist(unsigned short id) const;
+    // The valid type stored with the property (0 to 3), -1 when absent.
+    int MPType(unsigned short id) const;
+    int GetMPPropCount() const { return static_cast<int>(m_props.size()); }
+    // Replaces the content of `out` with the property numbers in ascending
+    // order and returns their count.
+    int GetMPPropVector(std::vector<unsigned short>& out) const;
+
+    // Adds a property. False, with the record unchanged, when the number is
+    // already present (the stored value and valid type stay) or the valid
+    // type lies outside 0 to 3.
+    bool InsertMPProp(unsigned short id, const _zarvVAR& value, int validType);
+    // Adds the property or replaces value and valid type of a present one.
+    // False only for a valid type outside 0 to 3.
+    bool SetMPProp(unsigned short id, const _zarvVAR& value, int validType);
+    // Removes the property; false when it was absent.
+    bool RemoveMPProp(unsigned short id);
+
+    // A new live value for this point (GMPID and reference name), holding
+    // one reference for the caller. Its state is that of a new
+    // CZARVMPValue: empty, never written.
+    CZARVMPValue* CreateValueFromInfo() const;
+
+private:
+    struct Prop {
+        unsigned short id;
+        unsigned char validType;
+        _zarvVAR value;
+    };
+    std::vector<Prop>::const_iterator Find(unsigned short id) const;
+
+    const uint32_t m_nGMPID;
+    std::vector<Prop> m_props;
+};
+
+#endif  // ZARVKERNEL_MP_INFO_H_
