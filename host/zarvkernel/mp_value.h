@@ -59,7 +59,12 @@ public:
     bool SetGroupValue(int index, const _zarvVAR& value);
 
 private:
+    // The live-value databases keep the name-table bookkeeping here.
+    friend class CZARVSubRtdb;
+
     uint32_t m_nGMPID;
+    // How many of the stores of this value entered its name in the table.
+    uint32_t m_nNameEntries = 0;
     CMPQuality m_quality;
     CZARVTime m_time;
     _zarvVAR m_value;

@@ -17,7 +17,9 @@
 // Receiving. Nothing is read in the background: PacketList2Buffer drains
 // what the device holds right now into the port's packet list (at most
 // kMaxQueuedBytes wait there; beyond that the device keeps the rest), then
-// moves the packets into the port's own buffer and hands it out.
+// moves the packets into the port's own buffer and hands it out. (The list
+// may exceed that bound by one read of at most 64 KiB, so that a datagram is
+// never cut.)
 //
 // Link state. A port is open after a successful OnCreate/StartService and
 // closed after StopService. It is broken when the peer closed the
@@ -117,7 +119,8 @@ protected:
     static constexpr ssize_t kLinkBroken = -1;
 
     // Reads the port's settings from its record; false when one is missing
-    // or out of range. Sets the port's name. The base has no settings.
+    // or out of range. Sets the port's name on success. The base reads the
+    // I/O timeout (derived ports call it first).
     virtual bool Configure(const CZARVMPInfo& info);
     // Opens the device and returns a non-blocking descriptor, or -1.
     virtual int OpenDevice();
@@ -134,6 +137,12 @@ protected:
 
     // Closes the device because the link is gone and reports NETEVT_BROKEN.
     void Break();
+    // Reads an integer property: `def` when absent, false when present and
+    // outside [lo, hi].
+    static bool ReadIntProp(const CZARVMPInfo& info, unsigned short id, long long def,
+                            long long lo, long long hi, int& out);
+    // The text of a property; empty when absent.
+    static _zarv_str ReadTextProp(const CZARVMPInfo& info, unsigned short id);
     // Waits at most `timeoutMs` for the descriptor to accept bytes.
     bool WaitWritable(int timeoutMs) const;
     int GetFd() const { return m_fd; }
@@ -152,6 +161,7 @@ private:
     size_t m_nQueued = 0;
     std::deque<CPhyPacket> m_packets;
     std::vector<char> m_buffer;
+    std::vector<char> m_chunk;  // read buffer of Drain, one datagram wide
 };
 
 #endif  // ZARVKERNEL_PORT_SRV_H_

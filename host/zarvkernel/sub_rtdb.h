@@ -94,8 +94,13 @@ public:
     bool WriteSGValue(unsigned long gmpid, int index, const _zarvVAR& value);
 
 private:
-    // One (group, block) slot: the values sorted by GMPID.
-    using Slot = std::vector<CZARVMPValue*>;
+    // One (group, block) slot: the values sorted by GMPID. The GMPID sits
+    // beside the pointer so that a search touches only the slot's memory.
+    struct Entry {
+        uint32_t gmpid;
+        CZARVMPValue* value;
+    };
+    using Slot = std::vector<Entry>;
     static constexpr int kSlots = 256 * 16;
 
     const Slot* SlotOf(unsigned long gmpid) const;

@@ -31,11 +31,15 @@ public:
     const char* Format(_zarv_str& out) const;
 
     CZARVTime& operator+=(int64_t msecs) {
-        m_nMsecs += msecs;
+        m_nMsecs = static_cast<int64_t>(static_cast<uint64_t>(m_nMsecs) +
+                                        static_cast<uint64_t>(msecs));
         return *this;
     }
+    // The distance in milliseconds (wrapping, never undefined, at the
+    // extremes of the range).
     friend int64_t operator-(const CZARVTime& a, const CZARVTime& b) {
-        return a.m_nMsecs - b.m_nMsecs;
+        return static_cast<int64_t>(static_cast<uint64_t>(a.m_nMsecs) -
+                                    static_cast<uint64_t>(b.m_nMsecs));
     }
     friend bool operator==(const CZARVTime& a, const CZARVTime& b) = default;
     friend auto operator<=>(const CZARVTime& a, const CZARVTime& b) = default;

@@ -1,0 +1,3 @@
+#include "host/zarvkernel/kernel_version.h"
+
+int m_gZARVVer = 1;

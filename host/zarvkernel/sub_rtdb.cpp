@@ -1,0 +1,149 @@
+#include "host/zarvkernel/sub_rtdb.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "host/zarvkernel/ref_names.h"
+
+namespace {
+
+// Slot of a GMPID: its group and block numbers, (group << 4) | block.
+int SlotIndex(unsigned long gmpid) { return static_cast<int>((gmpid >> 12) & 0xFFF); }
+int SlotIndex(unsigned char group, unsigned char block) { return (group << 4) | block; }
+
+template <class Entry>
+bool LessByGMPID(const Entry& e, unsigned long gmpid) {
+    return e.gmpid < gmpid;
+}
+
+}  // namespace
+
+CZARVSubRtdb::CZARVSubRtdb(unsigned char rid) : m_nRID(rid) {}
+
+CZARVSubRtdb::~CZARVSubRtdb() { RemoveAll(); }
+
+const CZARVSubRtdb::Slot* CZARVSubRtdb::SlotOf(unsigned long gmpid) const {
+    if (m_slots.empty() || (gmpid >> 24) != m_nRID) return nullptr;
+    return &m_slots[SlotIndex(gmpid)];
+}
+
+CZARVMPValue* CZARVSubRtdb::GetMPValueObj(unsigned long gmpid) const {
+    const Slot* slot = SlotOf(gmpid);
+    if (!slot) return nullptr;
+    auto it = std::lower_bound(slot->begin(), slot->end(), gmpid, LessByGMPID<Entry>);
+    return it != slot->end() && it->gmpid == gmpid ? it->value : nullptr;
+}
+
+bool CZARVSubRtdb::InsertMPValue(CZARVMPValue* value) {
+    if (!value) return false;
+    const unsigned long gmpid = value->GetGMPID();
+    if ((gmpid >> 24) != m_nRID) return false;
+    if (m_slots.empty()) m_slots.resize(kSlots);
+    Slot& slot = m_slots[SlotIndex(gmpid)];
+    auto it = std::lower_bound(slot.begin(), slot.end(), gmpid, LessByGMPID<Entry>);
+    // A point that already has a value keeps it, live state included.
+    if (it != slot.end() && it->gmpid == gmpid) return true;
+    slot.insert(it, Entry{static_cast<uint32_t>(gmpid), value});
+    value->AddRef();
+    ++m_nCount;
+    if (RegisterRefName(value->GetRefName(), gmpid)) ++value->m_nNameEntries;
+    return true;
+}
+
+void CZARVSubRtdb::ReleaseValue(CZARVMPValue* value) {
+    if (value->m_nNameEntries > 0 && UnregisterRefName(value->GetRefName(), value->GetGMPID()))
+        --value->m_nNameEntries;
+    value->Release();
+}
+
+void CZARVSubRtdb::ReleaseSlot(Slot& slot) {
+    Slot values;
+    values.swap(slot);
+    m_nCount -= static_cast<int>(values.size());
+    for (const Entry& e : values) ReleaseValue(e.value);
+}
+
+void CZARVSubRtdb::RemoveMPValue(unsigned long gmpid) {
+    if (m_slots.empty() || (gmpid >> 24) != m_nRID) return;
+    Slot& slot = m_slots[SlotIndex(gmpid)];
+    auto it = std::lower_bound(slot.begin(), slot.end(), gmpid, LessByGMPID<Entry>);
+    if (it == slot.end() || it->gmpid != gmpid) return;
+    CZARVMPValue* value = it->value;
+    slot.erase(it);
+    --m_nCount;
+    ReleaseValue(value);
+}
+
+void CZARVSubRtdb::RemoveMPValue(unsigned char group) {
+    if (m_slots.empty()) return;
+    for (unsigned char block = 0; block < 16; ++block)
+        ReleaseSlot(m_slots[SlotIndex(group, block)]);
+}
+
+void CZARVSubRtdb::RemoveMPValue(unsigned char group, unsigned char block) {
+    if (m_slots.empty() || block > 15) return;
+    ReleaseSlot(m_slots[SlotIndex(group, block)]);
+}
+
+void CZARVSubRtdb::RemoveAll() {
+    for (Slot& slot : m_slots) ReleaseSlot(slot);
+}
+
+int CZARVSubRtdb::ListValue(unsigned char group, CZARVDataSet<CZARVMPValue>& out) const {
+    if (!m_slots.empty()) {
+        for (unsigned char block = 0; block < 16; ++block)
+            for (const Entry& e : m_slots[SlotIndex(group, block)]) out.Add(e.value);
+    }
+    return out.GetCount();
+}
+
+int CZARVSubRtdb::ListValue(unsigned char group, unsigned char block,
+                            CZARVDataSet<CZARVMPValue>& out) const {
+    if (!m_slots.empty() && block <= 15) {
+        for (const Entry& e : m_slots[SlotIndex(group, block)]) out.Add(e.value);
+    }
+    return out.GetCount();
+}
+
+bool CZARVSubRtdb::ReadValue(unsigned long gmpid, _zarvVAR& value, CMPQuality* quality,
+                             CZARVTime* time) const {
+    const CZARVMPValue* v = GetMPValueObj(gmpid);
+    if (!v) return false;
+    value = v->GetValue();
+    if (quality) *quality = v->GetQuality();
+    if (time) *time = v->GetTime();
+    return true;
+}
+
+bool CZARVSubRtdb::ReadValueQos(unsigned long gmpid, CMPQuality& quality) const {
+    const CZARVMPValue* v = GetMPValueObj(gmpid);
+    if (!v) return false;
+    quality = v->GetQuality();
+    return true;
+}
+
+bool CZARVSubRtdb::ReadValueTime(unsigned long gmpid, CZARVTime& time) const {
+    const CZARVMPValue* v = GetMPValueObj(gmpid);
+    if (!v) return false;
+    time = v->GetTime();
+    return true;
+}
+
+bool CZARVSubRtdb::ReadSGValue(unsigned long gmpid, int index, _zarvVAR& value) const {
+    const CZARVMPValue* v = GetMPValueObj(gmpid);
+    return v && v->GetGroupValue(index, value);
+}
+
+unsigned int CZARVSubRtdb::WriteValue(unsigned long gmpid, const _zarvVAR& value,
+                                      const CMPQuality& quality, const CZARVTime& time) {
+    CZARVMPValue* v = GetMPValueObj(gmpid);
+    if (!v) return WRITE_UNKNOWN;
+    const bool same = v->GetValue() == value && v->GetQuality() == quality;
+    v->SetValue(value, quality, time);
+    return same ? WRITE_UNCHANGED : WRITE_CHANGED;
+}
+
+bool CZARVSubRtdb::WriteSGValue(unsigned long gmpid, int index, const _zarvVAR& value) {
+    CZARVMPValue* v = GetMPValueObj(gmpid);
+    return v && v->SetGroupValue(index, value);
+}
