@@ -9,8 +9,9 @@
 //     -1 empty     nothing
 //      0 bool      "1" or "0"
 //      1..4, 20, 21 integers   decimal
-//      5 float     "%.9g"   (atof gives the same float back; also inf, nan)
-//      6 double    "%.17g"  (likewise for the double)
+//      5 float     the shortest decimal text that reads back to the same
+//                  float ("0.1", "1e+30", "inf", "-inf", "nan")
+//      6 double    likewise for the double
 //      7 text      <byte length> ":" <the bytes unchanged>
 // for example "G3|3:12;7:5:a;b|c;-1:;". Texts are length-prefixed, so any
 // byte but NUL (which the variant's text cannot hold) survives the round trip.
