@@ -103,6 +103,7 @@ private:
     bool m_fail_or_end() const { return m_failed || m_pos >= m_limit; }
     void WriteInt(uint64_t v, size_t width);
     uint64_t ReadInt(size_t width);
+    void UpdateCrc();
     bool Fail();
 
     unsigned m_mode = 0;
@@ -117,6 +118,7 @@ private:
     int m_fd = -1;
     std::vector<unsigned char> m_buf;
     uint32_t m_crc = 0;
+    size_t m_crc_done = 0;  // bytes of m_buf already in m_crc
 };
 
 #endif  // ZARVLIB_ZARV_FILE_H_

@@ -1,0 +1,444 @@
+#include "host/zarvlib/markup.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <pugixml.hpp>
+#include <vector>
+
+#include "host/zarvlib/file_ops.h"
+
+namespace {
+
+// Texts must come back byte for byte: no end-of-line or attribute
+// whitespace normalisation, and a lone whitespace text is kept as data.
+constexpr unsigned kParseFlags =
+    (pugi::parse_default & ~pugi::parse_wconv_attribute & ~pugi::parse_eol) |
+    pugi::parse_declaration | pugi::parse_pi | pugi::parse_ws_pcdata_single;
+
+// Fragment mode keeps text found outside the root element, so that the
+// well-formedness check below can see and refuse it.
+constexpr unsigned kCheckFlags = kParseFlags | pugi::parse_fragment;
+
+constexpr unsigned kSaveFlags = pugi::format_indent | pugi::format_no_declaration;
+
+pugi::xml_node FromPos(CMarkup::Pos p) {
+    return pugi::xml_node(static_cast<pugi::xml_node_struct*>(p));
+}
+
+CMarkup::Pos ToPos(pugi::xml_node n) { return n.internal_object(); }
+
+bool IsNameStart(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || c >= 0x80;
+}
+
+bool IsNameChar(unsigned char c) {
+    return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+bool IsBlank(const char* s) {
+    for (; *s; ++s)
+        if (*s != ' ' && *s != '\t' && *s != '\r' && *s != '\n') return false;
+    return true;
+}
+
+// Deeper documents are refused: no file of the system nests more than a few
+// levels, and indenting a deeper one on save would cost quadratic space.
+constexpr int kMaxDepth = 256;
+
+// Walks the whole tree without recursion and finds what the parser lets
+// through but a well-formed document cannot have: an element that repeats an
+// attribute name, or nesting deeper than kMaxDepth.
+bool HasTreeFault(pugi::xml_node root) {
+    std::vector<const char*> names;
+    int depth = 0;
+    for (pugi::xml_node n = root; n;) {
+        names.clear();
+        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+            names.push_back(a.name());
+        if (names.size() > 1) {
+            std::sort(names.begin(), names.end(),
+                      [](const char* x, const char* y) { return std::strcmp(x, y) < 0; });
+            for (size_t i = 1; i < names.size(); ++i)
+                if (std::strcmp(names[i - 1], names[i]) == 0) return true;
+        }
+        if (n.first_child()) {
+            n = n.first_child();
+            if (++depth > kMaxDepth) return true;
+            continue;
+        }
+        while (n && n != root && !n.next_sibling()) {
+            n = n.parent();
+            --depth;
+        }
+        if (!n || n == root) break;
+        n = n.next_sibling();
+    }
+    return false;
+}
+
+struct StringWriter : pugi::xml_writer {
+    std::string out;
+    void write(const void* data, size_t size) override {
+        out.append(static_cast<const char*>(data), size);
+    }
+};
+
+bool ReadFile(const char* path, std::string& out) {
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    out.clear();
+    char buf[1 << 16];
+    for (;;) {
+        ssize_t r = ::read(fd, buf, sizeof buf);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) {
+            ::close(fd);
+            return false;
+        }
+        if (r == 0) break;
+        out.append(buf, static_cast<size_t>(r));
+    }
+    ::close(fd);
+    return true;
+}
+
+}  // namespace
+
+struct CMarkup::Impl {
+    std::unique_ptr<pugi::xml_document> doc = std::make_unique<pugi::xml_document>();
+    pugi::xml_node parent;  // null: the document itself
+    pugi::xml_node main;
+    pugi::xml_node child;
+    pugi::xml_node decl;            // declaration whose attributes AddAttrib sets
+    std::vector<size_t> line_ends;  // offsets of '\n' in the parsed text
+
+    pugi::xml_node ParentNode() const { return parent ? parent : doc->root(); }
+
+    void Reset() {
+        parent = main = child = decl = pugi::xml_node();
+    }
+
+    int LineOf(pugi::xml_node n) const {
+        if (!n) return 0;
+        ptrdiff_t offset = n.offset_debug();
+        if (offset < 0) return 0;
+        auto it = std::lower_bound(line_ends.begin(), line_ends.end(), static_cast<size_t>(offset));
+        return static_cast<int>(it - line_ends.begin()) + 1;
+    }
+
+    static pugi::xml_node NextElement(pugi::xml_node from, const char* name) {
+        for (pugi::xml_node n = from; n; n = n.next_sibling()) {
+            if (n.type() != pugi::node_element) continue;
+            if (!name || !*name || std::strcmp(n.name(), name) == 0) return n;
+        }
+        return pugi::xml_node();
+    }
+
+    bool Parse(const char* text, size_t len) {
+        auto fresh = std::make_unique<pugi::xml_document>();
+        pugi::xml_parse_result res =
+            fresh->load_buffer(text, len, kCheckFlags, pugi::encoding_utf8);
+        bool ok = res.status == pugi::status_ok;
+        // Well-formed means one root element, no text outside it and no
+        // repeated attribute.
+        int roots = 0;
+        for (pugi::xml_node n = fresh->first_child(); ok && n;) {
+            pugi::xml_node next = n.next_sibling();
+            if (n.type() == pugi::node_element) ++roots;
+            if (n.type() == pugi::node_cdata) ok = false;
+            if (n.type() == pugi::node_pcdata) {
+                if (!IsBlank(n.value())) ok = false;
+                fresh->remove_child(n);
+            }
+            n = next;
+        }
+        ok = ok && roots == 1 && !HasTreeFault(fresh->document_element());
+        line_ends.clear();
+        Reset();
+        if (!ok) {
+            doc = std::make_unique<pugi::xml_document>();
+            return false;
+        }
+        doc = std::move(fresh);
+        for (size_t i = 0; i < len; ++i)
+            if (text[i] == '\n') line_ends.push_back(i);
+        return true;
+    }
+
+    std::string Serialise() const {
+        StringWriter w;
+        doc->save(w, "  ", kSaveFlags, pugi::encoding_utf8);
+        return std::move(w.out);
+    }
+
+    // Inserts a new element named `name` among `under`'s children, after
+    // `after` when it is set, else at the end.
+    static pugi::xml_node Insert(pugi::xml_node under, pugi::xml_node after, const char* name,
+                                 const char* data) {
+        pugi::xml_node n = after ? under.insert_child_after(pugi::node_element, after)
+                                 : under.append_child(pugi::node_element);
+        if (!n) return n;
+        n.set_name(name);
+        if (data && *data) n.append_child(pugi::node_pcdata).set_value(data);
+        return n;
+    }
+
+    static bool SetText(pugi::xml_node n, const char* data) {
+        if (!n) return false;
+        if (!data || !*data) {
+            for (pugi::xml_node c = n.first_child(); c;) {
+                pugi::xml_node next = c.next_sibling();
+                if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) n.remove_child(c);
+                c = next;
+            }
+            return true;
+        }
+        return n.text().set(data);
+    }
+
+    static bool SetAttrib(pugi::xml_node n, const char* name, const char* value) {
+        if (!n || !CMarkup::IsValidName(name)) return false;
+        pugi::xml_attribute a = n.attribute(name);
+        if (!a) a = n.append_attribute(name);
+        return a && a.set_value(value ? value : "");
+    }
+};
+
+CMarkup::CMarkup() : m_impl(std::make_unique<Impl>()) {}
+
+CMarkup::CMarkup(const char* text) : CMarkup() { SetDoc(text); }
+
+CMarkup::~CMarkup() = default;
+
+bool CMarkup::IsValidName(const char* name) {
+    if (!name || !IsNameStart(static_cast<unsigned char>(name[0]))) return false;
+    for (const char* p = name + 1; *p; ++p)
+        if (!IsNameChar(static_cast<unsigned char>(*p))) return false;
+    return true;
+}
+
+// --- whole document ---
+
+bool CMarkup::Load(const char* path) {
+    std::string text;
+    if (!path || !ReadFile(path, text)) {
+        m_impl->Parse("", 0);
+        return false;
+    }
+    return m_impl->Parse(text.data(), text.size());
+}
+
+bool CMarkup::Save(const char* path) const {
+    if (!path || !*path) return false;
+    std::string text = m_impl->Serialise();
+    return ZarvWriteFileAtomic(path, text.data(), text.size());
+}
+
+bool CMarkup::SetDoc(const char* text) { return SetDoc(text, text ? std::strlen(text) : 0); }
+
+bool CMarkup::SetDoc(const char* text, size_t len) {
+    if (!text) len = 0;
+    return m_impl->Parse(text ? text : "", len);
+}
+
+std::string CMarkup::GetDoc() const { return m_impl->Serialise(); }
+
+bool CMarkup::IsWellFormed() const { return m_impl->doc->document_element() != nullptr; }
+
+// --- navigation ---
+
+bool CMarkup::FindElem(const char* name) {
+    Impl& m = *m_impl;
+    pugi::xml_node from = m.main ? m.main.next_sibling() : m.ParentNode().first_child();
+    pugi::xml_node found = Impl::NextElement(from, name);
+    if (!found) return false;
+    m.main = found;
+    m.child = pugi::xml_node();
+    return true;
+}
+
+bool CMarkup::FindChildElem(const char* name) {
+    Impl& m = *m_impl;
+    if (!m.main && !FindElem()) return false;
+    pugi::xml_node from = m.child ? m.child.next_sibling() : m.main.first_child();
+    pugi::xml_node found = Impl::NextElement(from, name);
+    if (!found) return false;
+    m.child = found;
+    return true;
+}
+
+bool CMarkup::IntoElem() {
+    Impl& m = *m_impl;
+    if (!m.main) return false;
+    m.parent = m.main;
+    m.main = m.child;
+    m.child = pugi::xml_node();
+    return true;
+}
+
+bool CMarkup::OutOfElem() {
+    Impl& m = *m_impl;
+    if (!m.parent) return false;
+    m.child = m.main;
+    m.main = m.parent;
+    pugi::xml_node up = m.parent.parent();
+    m.parent = up.type() == pugi::node_document ? pugi::xml_node() : up;
+    return true;
+}
+
+void CMarkup::ResetPos() { m_impl->Reset(); }
+
+void CMarkup::ResetMainPos() {
+    m_impl->main = pugi::xml_node();
+    m_impl->child = pugi::xml_node();
+}
+
+void CMarkup::ResetChildPos() { m_impl->child = pugi::xml_node(); }
+
+CMarkup::Pos CMarkup::GetParentPos() const { return ToPos(m_impl->parent); }
+CMarkup::Pos CMarkup::GetMainPos() const { return ToPos(m_impl->main); }
+CMarkup::Pos CMarkup::GetChildPos() const { return ToPos(m_impl->child); }
+
+void CMarkup::x_SetPos(Pos parent, Pos main, Pos child) {
+    m_impl->parent = FromPos(parent);
+    m_impl->main = FromPos(main);
+    m_impl->child = FromPos(child);
+}
+
+// --- reading ---
+
+_zarv_str CMarkup::GetTagName() const { return _zarv_str(m_impl->main.name()); }
+_zarv_str CMarkup::GetChildTagName() const { return _zarv_str(m_impl->child.name()); }
+_zarv_str CMarkup::GetData() const { return _zarv_str(m_impl->main.text().get()); }
+_zarv_str CMarkup::GetChildData() const { return _zarv_str(m_impl->child.text().get()); }
+
+_zarv_str CMarkup::GetAttrib(const char* name) const {
+    if (!name) return _zarv_str();
+    return _zarv_str(m_impl->main.attribute(name).value());
+}
+
+_zarv_str CMarkup::GetChildAttrib(const char* name) const {
+    if (!name) return _zarv_str();
+    return _zarv_str(m_impl->child.attribute(name).value());
+}
+
+bool CMarkup::HasAttrib(const char* name) const {
+    return name && m_impl->main.attribute(name);
+}
+
+bool CMarkup::HasChildAttrib(const char* name) const {
+    return name && m_impl->child.attribute(name);
+}
+
+int CMarkup::GetLine() const { return m_impl->LineOf(m_impl->main); }
+int CMarkup::GetChildLine() const { return m_impl->LineOf(m_impl->child); }
+
+// --- building ---
+
+bool CMarkup::AddNode(int type, const char* text) {
+    Impl& m = *m_impl;
+    pugi::xml_node under = m.ParentNode();
+    pugi::xml_node n;
+    if (type == MNT_PROCESSING_INSTRUCTION) {
+        if (!IsValidName(text)) return false;
+        if (std::strcmp(text, "xml") == 0) {
+            // The declaration always opens the document; a second one replaces the first.
+            if (m.parent) return false;
+            pugi::xml_node root = m.doc->root();
+            for (pugi::xml_node c = root.first_child(); c; c = c.next_sibling()) {
+                if (c.type() == pugi::node_declaration) {
+                    root.remove_child(c);
+                    break;
+                }
+            }
+            m.decl = root.prepend_child(pugi::node_declaration);
+            return static_cast<bool>(m.decl);
+        }
+        n = m.main ? under.insert_child_after(pugi::node_pi, m.main) : under.append_child(pugi::node_pi);
+        if (n) n.set_name(text);
+    } else if (type == MNT_COMMENT || type == MNT_TEXT || type == MNT_CDATA_SECTION) {
+        pugi::xml_node_type t = type == MNT_COMMENT ? pugi::node_comment
+                                : type == MNT_TEXT  ? pugi::node_pcdata
+                                                    : pugi::node_cdata;
+        if (t != pugi::node_comment && !m.parent) return false;  // no text outside the root
+        n = m.main ? under.insert_child_after(t, m.main) : under.append_child(t);
+        if (n) n.set_value(text ? text : "");
+    } else {
+        return false;
+    }
+    return static_cast<bool>(n);
+}
+
+bool CMarkup::AddElem(const char* name, const char* data, int /*flags*/) {
+    Impl& m = *m_impl;
+    if (!IsValidName(name)) return false;
+    // A document holds one root element.
+    if (!m.parent && m.doc->document_element()) return false;
+    pugi::xml_node n = Impl::Insert(m.ParentNode(), m.main, name, data);
+    if (!n) return false;
+    m.main = n;
+    m.child = pugi::xml_node();
+    m.decl = pugi::xml_node();
+    return true;
+}
+
+bool CMarkup::AddChildElem(const char* name, const char* data, int /*flags*/) {
+    Impl& m = *m_impl;
+    if (!m.main || !IsValidName(name)) return false;
+    pugi::xml_node n = Impl::Insert(m.main, m.child, name, data);
+    if (!n) return false;
+    m.child = n;
+    m.decl = pugi::xml_node();
+    return true;
+}
+
+bool CMarkup::AddAttrib(const char* name, const char* value) {
+    Impl& m = *m_impl;
+    return Impl::SetAttrib(m.decl ? m.decl : m.main, name, value);
+}
+
+bool CMarkup::AddAttrib(const char* name, int value) {
+    return AddAttrib(name, std::to_string(value).c_str());
+}
+
+bool CMarkup::AddChildAttrib(const char* name, const char* value) {
+    return Impl::SetAttrib(m_impl->child, name, value);
+}
+
+bool CMarkup::AddChildAttrib(const char* name, int value) {
+    return AddChildAttrib(name, std::to_string(value).c_str());
+}
+
+bool CMarkup::SetData(const char* data) { return Impl::SetText(m_impl->main, data); }
+bool CMarkup::SetChildData(const char* data) { return Impl::SetText(m_impl->child, data); }
+
+bool CMarkup::RemoveElem() {
+    Impl& m = *m_impl;
+    if (!m.main) return false;
+    pugi::xml_node prev = m.main.previous_sibling();
+    while (prev && prev.type() != pugi::node_element) prev = prev.previous_sibling();
+    m.ParentNode().remove_child(m.main);
+    m.main = prev;
+    m.child = pugi::xml_node();
+    return true;
+}
+
+bool CMarkup::RemoveChildElem() {
+    Impl& m = *m_impl;
+    if (!m.main || !m.child) return false;
+    pugi::xml_node prev = m.child.previous_sibling();
+    while (prev && prev.type() != pugi::node_element) prev = prev.previous_sibling();
+    m.main.remove_child(m.child);
+    m.child = prev;
+    return true;
+}

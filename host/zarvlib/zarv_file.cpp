@@ -1,0 +1,302 @@
+#include "host/zarvlib/zarv_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "host/zarvlib/file_ops.h"
+
+namespace {
+
+// Pending bytes are handed to the operating system in chunks of this size.
+constexpr size_t kFlushThreshold = 1 << 20;
+
+uint32_t Crc32(uint32_t crc, const unsigned char* data, size_t n) {
+    // zlib takes lengths as uInt; feed large buffers in pieces.
+    while (n > 0) {
+        uInt chunk = n > (1u << 30) ? (1u << 30) : static_cast<uInt>(n);
+        crc = static_cast<uint32_t>(::crc32(crc, data, chunk));
+        data += chunk;
+        n -= chunk;
+    }
+    return crc;
+}
+
+bool ReadWholeFile(const char* path, std::vector<unsigned char>& out) {
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    out.clear();
+    out.reserve(static_cast<size_t>(st.st_size));
+    unsigned char buf[1 << 16];
+    for (;;) {
+        ssize_t r = ::read(fd, buf, sizeof buf);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) {
+            ::close(fd);
+            return false;
+        }
+        if (r == 0) break;
+        out.insert(out.end(), buf, buf + r);
+    }
+    ::close(fd);
+    return true;
+}
+
+}  // namespace
+
+CZARVFile::~CZARVFile() {
+    if (IsWriting()) Abandon();
+}
+
+bool CZARVFile::OpenBinary(const char* path, unsigned mode, unsigned /*flag*/) {
+    if (IsWriting()) Abandon();
+    m_mode = 0;
+    m_failed = false;
+    m_data.clear();
+    m_pos = m_limit = 0;
+    if (!path || !*path) return false;
+
+    if (mode == modeRead) {
+        if (!ReadWholeFile(path, m_data)) {
+            m_data.clear();
+            return false;
+        }
+        m_limit = m_data.size();
+        m_mode = modeRead;
+        return true;
+    }
+    if (mode == modeWrite) {
+        m_target = path;
+        m_fd = CZARVFileOps::Current().CreateTemp(m_target, m_tmp);
+        if (m_fd < 0) return false;
+        m_buf.clear();
+        m_crc = static_cast<uint32_t>(::crc32(0, nullptr, 0));
+        m_crc_done = 0;
+        m_mode = modeWrite;
+        return true;
+    }
+    return false;
+}
+
+bool CZARVFile::Fail() {
+    m_failed = true;
+    return false;
+}
+
+// --- writing ---
+
+void CZARVFile::WriteBytes(const void* data, size_t n) {
+    if (!IsWriting() || m_failed) {
+        Fail();
+        return;
+    }
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    m_buf.insert(m_buf.end(), p, p + n);
+    if (m_buf.size() >= kFlushThreshold) Flush();
+}
+
+void CZARVFile::WriteInt(uint64_t v, size_t width) {
+    unsigned char bytes[8];
+    for (size_t i = 0; i < width; ++i) bytes[i] = static_cast<unsigned char>(v >> (8 * i));
+    WriteBytes(bytes, width);
+}
+
+CZARVFile& CZARVFile::operator<<(char c) {
+    WriteBytes(&c, 1);
+    return *this;
+}
+
+CZARVFile& CZARVFile::operator<<(const _zarvVAR& v) {
+    int kind = v.GetType();
+    WriteInt(static_cast<uint32_t>(kind), 4);
+    switch (kind) {
+        case _zarvVAR::VT_BOOL: WriteInt(v.GetBool() ? 1 : 0, 1); break;
+        case _zarvVAR::VT_I2:
+        case _zarvVAR::VT_UI2: WriteInt(v.GetBits(), 2); break;
+        case _zarvVAR::VT_I4:
+        case _zarvVAR::VT_UI4: WriteInt(v.GetBits(), 4); break;
+        case _zarvVAR::VT_I8:
+        case _zarvVAR::VT_UI8: WriteInt(v.GetBits(), 8); break;
+        case _zarvVAR::VT_R4: {
+            float f = v.GetFloat();
+            uint32_t bits;
+            std::memcpy(&bits, &f, sizeof bits);
+            WriteInt(bits, 4);
+            break;
+        }
+        case _zarvVAR::VT_R8: {
+            double d = v.GetDouble();
+            uint64_t bits;
+            std::memcpy(&bits, &d, sizeof bits);
+            WriteInt(bits, 8);
+            break;
+        }
+        case _zarvVAR::VT_STR:
+            WriteInt(v.GetTextLength(), 4);
+            WriteBytes(v.GetText(), v.GetTextLength());
+            break;
+        default: break;  // empty: the kind alone
+    }
+    return *this;
+}
+
+void CZARVFile::UpdateCrc() {
+    m_crc = Crc32(m_crc, m_buf.data() + m_crc_done, m_buf.size() - m_crc_done);
+    m_crc_done = m_buf.size();
+}
+
+bool CZARVFile::Flush() {
+    if (!IsWriting() || m_failed) return Fail();
+    UpdateCrc();
+    if (!m_buf.empty() && !CZARVFileOps::Current().Write(m_fd, m_buf.data(), m_buf.size()))
+        return Fail();
+    m_buf.clear();
+    m_crc_done = 0;
+    return true;
+}
+
+bool CZARVFile::AppendCRC() {
+    if (!IsWriting() || m_failed) return Fail();
+    UpdateCrc();
+    WriteInt(m_crc, 4);
+    return good();
+}
+
+bool CZARVFile::Close() {
+    if (m_mode == modeRead) {
+        m_mode = 0;
+        m_data.clear();
+        m_data.shrink_to_fit();
+        m_pos = m_limit = 0;
+        return !m_failed;
+    }
+    if (!IsWriting()) return false;
+    CZARVFileOps& ops = CZARVFileOps::Current();
+    bool ok = Flush() && ops.Sync(m_fd);
+    ok = ops.Close(m_fd) && ok;
+    m_fd = -1;
+    ok = ok && ops.Rename(m_tmp, m_target);
+    if (!ok) {
+        ops.Remove(m_tmp);
+        m_failed = true;
+    } else {
+        ops.SyncDir(m_target);
+    }
+    m_mode = 0;
+    m_buf.clear();
+    m_tmp.clear();
+    return ok;
+}
+
+void CZARVFile::Abandon() {
+    if (!IsWriting()) return;
+    CZARVFileOps& ops = CZARVFileOps::Current();
+    if (m_fd >= 0) ops.Close(m_fd);
+    m_fd = -1;
+    ops.Remove(m_tmp);
+    m_tmp.clear();
+    m_buf.clear();
+    m_mode = 0;
+    m_failed = true;
+}
+
+// --- reading ---
+
+bool CZARVFile::ReadBytes(void* out, size_t n) {
+    if (m_mode != modeRead || m_failed || n > m_limit - m_pos) {
+        if (n) std::memset(out, 0, n);
+        return Fail();
+    }
+    if (n) std::memcpy(out, m_data.data() + m_pos, n);
+    m_pos += n;
+    return true;
+}
+
+uint64_t CZARVFile::ReadInt(size_t width) {
+    unsigned char bytes[8];
+    if (!ReadBytes(bytes, width)) return 0;
+    uint64_t v = 0;
+    for (size_t i = 0; i < width; ++i) v |= static_cast<uint64_t>(bytes[i]) << (8 * i);
+    return v;
+}
+
+CZARVFile& CZARVFile::operator>>(char& c) {
+    ReadBytes(&c, 1);
+    return *this;
+}
+
+CZARVFile& CZARVFile::operator>>(_zarvVAR& v) {
+    v.Clear();
+    int kind = static_cast<int32_t>(ReadInt(4));
+    if (m_failed) return *this;
+    switch (kind) {
+        case _zarvVAR::VT_EMPTY: break;
+        case _zarvVAR::VT_BOOL: {
+            uint64_t b = ReadInt(1);
+            if (b > 1) Fail();
+            else v = b != 0;
+            break;
+        }
+        case _zarvVAR::VT_I2: v = static_cast<short>(ReadInt(2)); break;
+        case _zarvVAR::VT_UI2: v = static_cast<unsigned short>(ReadInt(2)); break;
+        case _zarvVAR::VT_I4: v = static_cast<int>(static_cast<uint32_t>(ReadInt(4))); break;
+        case _zarvVAR::VT_UI4: v = static_cast<unsigned int>(ReadInt(4)); break;
+        case _zarvVAR::VT_I8: v = static_cast<long long>(ReadInt(8)); break;
+        case _zarvVAR::VT_UI8: v = static_cast<unsigned long long>(ReadInt(8)); break;
+        case _zarvVAR::VT_R4: {
+            uint32_t bits = static_cast<uint32_t>(ReadInt(4));
+            float f;
+            std::memcpy(&f, &bits, sizeof f);
+            v = f;
+            break;
+        }
+        case _zarvVAR::VT_R8: {
+            uint64_t bits = ReadInt(8);
+            double d;
+            std::memcpy(&d, &bits, sizeof d);
+            v = d;
+            break;
+        }
+        case _zarvVAR::VT_STR: {
+            uint64_t len = ReadInt(4);
+            // A length that runs past the end must not allocate or read.
+            if (m_failed || len > Remaining()) {
+                Fail();
+                break;
+            }
+            std::string text(reinterpret_cast<const char*>(m_data.data() + m_pos), len);
+            m_pos += len;
+            // Texts are C strings to the rest of the system; an embedded NUL
+            // would silently shorten them, so such a file is corrupt.
+            if (text.find('\0') != std::string::npos) {
+                Fail();
+                break;
+            }
+            v = text.c_str();
+            break;
+        }
+        default: Fail(); break;
+    }
+    if (m_failed) v.Clear();
+    return *this;
+}
+
+bool CZARVFile::CheckCRC() {
+    if (m_mode != modeRead || m_data.size() < 4) return false;
+    size_t body = m_data.size() - 4;
+    uint32_t stored = 0;
+    for (size_t i = 0; i < 4; ++i) stored |= static_cast<uint32_t>(m_data[body + i]) << (8 * i);
+    uint32_t crc = Crc32(static_cast<uint32_t>(::crc32(0, nullptr, 0)), m_data.data(), body);
+    if (crc != stored) return false;
+    if (m_limit > body) m_limit = body;
+    return true;
+}

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/zarvlib/markup.h"
+#include "support/failing_file_ops.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class MarkupTest : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+TEST_F(MarkupTest, DeclarationTextsComeOutExactly) {
+    CMarkup doc;
+    ASSERT_TRUE(doc.AddNode(CMarkup::MNT_PROCESSING_INSTRUCTION, "xml"));
+    doc.AddAttrib("version", "1.0");
+    doc.AddAttrib("encoding", "GB2312");
+    ASSERT_TRUE(doc.AddElem("meta"));
+    std::string text = doc.GetDoc();
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"GB2312\"?>", 0), 0u) << text;
+    EXPECT_EQ(text.find("\xEF\xBB\xBF"), std::string::npos);
+}
+
+TEST_F(MarkupTest, HostileTextsSurviveSaveAndLoad) {
+    const std::string hostile =
+        "q\"uo'te & amp; <tag> ]]> \t tab\nline\r\nCRLF \xC3\xA9 \xE4\xB8\xAD \xFF\xFE raw";
+    CMarkup doc;
+    doc.AddNode(CMarkup::MNT_PROCESSING_INSTRUCTION, "xml");
+    doc.AddAttrib("version", "1.0");
+    doc.AddAttrib("encoding", "ISO-8859-1");
+    ASSERT_TRUE(doc.AddElem("root", hostile.c_str()));
+    ASSERT_TRUE(doc.AddAttrib("a", hostile.c_str()));
+    ASSERT_TRUE(doc.AddChildElem("child", hostile.c_str()));
+    ASSERT_TRUE(doc.AddChildAttrib("b", hostile.c_str()));
+    ASSERT_TRUE(doc.AddChildElem("space", "   "));
+    std::string path = dir.File("h.xml");
+    ASSERT_TRUE(doc.Save(path.c_str()));
+
+    CMarkup back;
+    ASSERT_TRUE(back.Load(path.c_str()));
+    ASSERT_TRUE(back.FindElem("root"));
+    EXPECT_EQ(back.GetAttrib("a").str(), hostile);
+    ASSERT_TRUE(back.FindChildElem("child"));
+    EXPECT_EQ(back.GetChildData().str(), hostile);
+    EXPECT_EQ(back.GetChildAttrib("b").str(), hostile);
+    ASSERT_TRUE(back.FindChildElem("space"));
+    EXPECT_EQ(back.GetChildData().str(), "   ");
+}
+
+TEST_F(MarkupTest, RefusesInvalidNames) {
+    CMarkup doc;
+    for (const char* bad : {"", "1abc", "a b", "a<b", "-x", "a&b", "a\"b"}) {
+        EXPECT_FALSE(doc.AddElem(bad)) << bad;
+    }
+    EXPECT_FALSE(doc.AddElem(nullptr));
+    EXPECT_TRUE(doc.AddElem("root"));
+    EXPECT_FALSE(doc.AddElem("second_root"));  // one root only
+    EXPECT_FALSE(doc.AddChildElem("has space"));
+    EXPECT_TRUE(doc.AddChildElem("_ok-1.x"));
+    EXPECT_TRUE(doc.AddChildElem("\xE4\xB8\xAD"));  // non-ASCII names are names
+    EXPECT_EQ(doc.GetDoc().find("has space"), std::string::npos);
+}
+
+TEST_F(MarkupTest, SavedFileIsIndentedOneElementPerLine) {
+    CMarkup doc;
+    doc.AddElem("root");
+    doc.AddChildElem("a", "1");
+    doc.AddChildElem("b");
+    EXPECT_EQ(doc.GetDoc(), "<root>\n  <a>1</a>\n  <b />\n</root>\n");
+}
+
+TEST_F(MarkupTest, NavigatesLevels) {
+    CMarkup doc(
+        "<?xml version=\"1.0\"?><r><a n=\"1\"><x/><y>why</y></a><b/><a n=\"2\"/></r>");
+    ASSERT_TRUE(doc.FindElem());  // the declaration is no element
+    EXPECT_EQ(doc.GetTagName(), "r");
+    EXPECT_FALSE(doc.FindElem());
+    ASSERT_TRUE(doc.IntoElem());
+    ASSERT_TRUE(doc.FindElem("a"));
+    EXPECT_EQ(doc.GetAttrib("n"), "1");
+    EXPECT_EQ(doc.GetAttrib("missing"), "");
+    ASSERT_TRUE(doc.FindChildElem("y"));
+    EXPECT_EQ(doc.GetChildData(), "why");
+    EXPECT_EQ(doc.GetChildTagName(), "y");
+    ASSERT_TRUE(doc.FindElem("a"));
+    EXPECT_EQ(doc.GetAttrib("n"), "2");
+    EXPECT_FALSE(doc.FindElem("a"));
+    EXPECT_EQ(doc.GetAttrib("n"), "2");  // a failed find keeps the position
+
+    CMarkup::Pos parent = doc.GetParentPos();
+    doc.x_SetPos(parent, nullptr, nullptr);
+    ASSERT_TRUE(doc.FindElem());
+    EXPECT_EQ(doc.GetTagName(), "a");
+    EXPECT_EQ(doc.GetAttrib("n"), "1");
+    ASSERT_TRUE(doc.OutOfElem());
+    EXPECT_EQ(doc.GetTagName(), "r");
+    EXPECT_FALSE(doc.OutOfElem());
+}
+
+TEST_F(MarkupTest, IntoElemAfterAddBuildsNestedDocuments) {
+    CMarkup doc;
+    doc.AddElem("root");
+    doc.AddChildElem("group");
+    doc.AddChildAttrib("id", 7);
+    ASSERT_TRUE(doc.IntoElem());
+    doc.AddChildElem("item", "x");
+    doc.OutOfElem();
+    doc.AddChildElem("group");
+    CMarkup back(doc.GetDoc().c_str());
+    ASSERT_TRUE(back.FindElem("root"));
+    back.IntoElem();
+    ASSERT_TRUE(back.FindElem("group"));
+    EXPECT_EQ(back.GetAttrib("id"), "7");
+    ASSERT_TRUE(back.FindChildElem("item"));
+    EXPECT_EQ(back.GetChildData(), "x");
+    EXPECT_TRUE(back.FindElem("group"));
+}
+
+TEST_F(MarkupTest, LoadFailuresLeaveNoPartialDocument) {
+    CMarkup doc;
+    EXPECT_FALSE(doc.Load(dir.File("missing.xml").c_str()));
+    EXPECT_FALSE(doc.FindElem());
+    std::string path = dir.File("bad.xml");
+    for (const char* bad : {"", "not xml at all", "<a><b></a>", "<a>", "<a/><b/>",
+                            "text<a/>", "<a x='1' x='2'/>", "\xEF\xBB\xBF"}) {
+        WriteAll(path, bad);
+        EXPECT_FALSE(doc.Load(path.c_str())) << bad;
+        EXPECT_FALSE(doc.FindElem()) << bad;
+        EXPECT_FALSE(doc.IsWellFormed());
+    }
+}
+
+TEST_F(MarkupTest, EntityDeclarationsAreNotExpanded) {
+    std::string bomb = "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\">"
+                       "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><r x=\"&b;\">&b;</r>";
+    CMarkup doc;
+    if (doc.SetDoc(bomb.c_str())) {
+        ASSERT_TRUE(doc.FindElem("r"));
+        EXPECT_LT(doc.GetData().size(), 16u);
+        EXPECT_LT(doc.GetAttrib("x").size(), 16u);
+    }
+}
+
+std::string Nested(int depth) {
+    std::string text;
+    for (int i = 0; i < depth; ++i) text += "<a>";
+    for (int i = 0; i < depth; ++i) text += "</a>";
+    return text;
+}
+
+TEST_F(MarkupTest, DeepNestingIsRefusedNotOverflowed) {
+    CMarkup doc;
+    EXPECT_FALSE(doc.SetDoc(Nested(200000).c_str()));
+    EXPECT_FALSE(doc.FindElem());
+    EXPECT_TRUE(doc.SetDoc(Nested(100).c_str()));
+    EXPECT_FALSE(doc.GetDoc().empty());
+}
+
+TEST_F(MarkupTest, FailedSaveKeepsOldFile) {
+    std::string path = dir.File("keep.xml");
+    WriteAll(path, "<old/>");
+    CMarkup doc;
+    doc.AddElem("new");
+    for (auto step : {FailingFileOps::kCreate, FailingFileOps::kWrite, FailingFileOps::kSync,
+                      FailingFileOps::kRename}) {
+        FailingFileOps faults(step);
+        EXPECT_FALSE(doc.Save(path.c_str()));
+        EXPECT_EQ(ReadAll(path), "<old/>");
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"keep.xml"});
+    }
+    EXPECT_TRUE(doc.Save(path.c_str()));
+    EXPECT_NE(ReadAll(path).find("<new"), std::string::npos);
+}
+
+TEST_F(MarkupTest, ReportsLinesOfLoadedElements) {
+    CMarkup doc("<r>\n<a/>\n\n<b/>\n</r>");
+    doc.FindElem("r");
+    EXPECT_EQ(doc.GetLine(), 1);
+    doc.FindChildElem("b");
+    EXPECT_EQ(doc.GetChildLine(), 4);
+}
+
+}  // namespace
