@@ -1,0 +1,89 @@
+// CZARVConfigDB: the measurement-point records of one RID (internal).
+//
+// Records are kept in one map ordered by GMPID, so that block and group
+// listings, range deletes and the free-GMPID search cost in proportion to
+// the records in the range (a lower_bound plus a walk), not to the
+// database. Every stored record holds one reference taken by the database;
+// the database drops it when the record leaves, after telling its engine
+// (which withdraws the record's IO index entry).
+//
+// The engine owns the database (one reference) and outlives it; the
+// database reaches back to the engine for the association table, the meta
+// property table and the insert path used by loading.
+#ifndef ENGINE_CONFIG_DB_H_
+#define ENGINE_CONFIG_DB_H_
+
+#include <cstdint>
+#include <map>
+#include <set>
+
+#include "engine/gmpid.h"
+#include "host/zarvkernel/mp_info.h"
+#include "host/zarvlib/zarv_dataset.h"
+#include "host/zarvlib/zarv_obj.h"
+
+class CZARVQENDbEngine;
+
+class CZARVConfigDB : public CZARVObj {
+public:
+    CZARVConfigDB(unsigned char rid, int type, CZARVQENDbEngine* engine);
+    // Runs Clear().
+    ~CZARVConfigDB() override;
+
+    // Writes the database to "<dir>/rs<rid>.dat", respectively to `path`.
+    // Atomic; false (old file intact) when the file cannot be written or the
+    // database cannot be carried by the format whole.
+    virtual bool SaveToFile(const char* dir, const char* ver);
+    virtual bool SaveToTemplate(const char* path, const char* ver);
+    // Replaces the records and the type with the content of the file, once
+    // the whole file has been checked; false with the database unchanged
+    // otherwise.
+    virtual bool LoadFromFile(const char* path, const char* ver, int type);
+    // True when the file exists, starts with the magic bytes and this
+    // database's RID, and its checksum holds.
+    virtual bool CheckFile(const char* path);
+
+    unsigned char GetRID() const { return m_nRID; }
+    int GetType() const { return m_nType; }
+    void SetType(int type) { m_nType = type; }
+    int GetCount() const { return static_cast<int>(m_mapMPInfo.size()); }
+
+    // Releases every record (ascending GMPID) and erases the association
+    // entries keyed by them; the IO entries of the records are withdrawn.
+    void Clear();
+    // Stores the record under its GMPID with a reference of its own; false
+    // (no reference kept) when the GMPID is already present.
+    bool InsertMPInfo(CZARVMPInfo* info);
+    // Borrowed; null when absent.
+    CZARVMPInfo* GetMPInfo(uint32_t gmpid) const;
+    // Append the records of the range to `out`, ascending; return the count
+    // `out` then holds.
+    int ListMPInfo(unsigned char group, unsigned char block, CZARVDataSet<CZARVMPInfo>& out) const;
+    int ListMPInfo(unsigned char group, CZARVDataSet<CZARVMPInfo>& out) const;
+    // Remove one record, or the records of a range; the range forms return
+    // how many left. Association entries are the engine's business here.
+    void DeleteMPInfo(unsigned long gmpid);
+    int DeleteMPInfo(unsigned char group, unsigned char block);
+    int DeleteMPInfo(unsigned char group);
+    // See CZARVQENDbEngine::GetFreeGMPID.
+    unsigned int GetFreeGMPID(unsigned char group, unsigned char block, unsigned long* out,
+                              unsigned int count) const;
+    // Replaces `out` with the distinct group numbers; returns their number.
+    int ListGroupNumbers(std::set<unsigned char>& out) const;
+
+private:
+    using RecordMap = std::map<uint32_t, CZARVMPInfo*>;
+
+    int AppendRange(zarvgmpid::Range range, CZARVDataSet<CZARVMPInfo>& out) const;
+    int EraseRange(zarvgmpid::Range range);
+    // Tells the engine, then drops the database's reference.
+    void Evict(CZARVMPInfo* info);
+    bool Save(const char* path, const char* ver) const;
+
+    unsigned char m_nRID;
+    int m_nType;
+    RecordMap m_mapMPInfo;
+    CZARVQENDbEngine* m_pEngine;
+};
+
+#endif  // ENGINE_CONFIG_DB_H_

@@ -1,0 +1,140 @@
+// The IO index: a tree that maps "$"-separated key texts to caller data.
+//
+// A key "p1$p2$...$pn" is split at every "$"; each part is hashed and only
+// the hash is stored. p1 is a node of the root set, p2 a node of p1's child
+// set and so on: every node before the last is a branch, the last is a leaf
+// carrying the data. Siblings are ordered by ascending hash (not by text),
+// and hashes are unique within one set, so two texts with the same hash
+// are the same part to the index.
+//
+// Ownership: a node set holds its nodes through shared handles; erasing a
+// node from its set destroys it, and a branch destroys its child set and so
+// its whole subtree. The data of a leaf is never owned: the index takes no
+// reference on it and never dereferences it. Pointers returned by
+// GetIndexNode stay valid until that node (or a node above it) is removed
+// or the index is destroyed.
+#ifndef ENGINE_IO_INDEX_H_
+#define ENGINE_IO_INDEX_H_
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/zarvlib/zarv_obj.h"
+#include "zarvqen_export.h"
+
+class CIndexNode;
+
+// Orders node handles by key; transparent, so a set can be searched by a
+// bare hash without building a lookup node.
+struct CIndexNodeLess {
+    using is_transparent = void;
+    bool operator()(const std::shared_ptr<CIndexNode>& a, const std::shared_ptr<CIndexNode>& b) const;
+    bool operator()(const std::shared_ptr<CIndexNode>& a, uint32_t key) const;
+    bool operator()(uint32_t key, const std::shared_ptr<CIndexNode>& b) const;
+};
+
+using CIndexNodeSet = std::set<std::shared_ptr<CIndexNode>, CIndexNodeLess>;
+
+class ZARVQEN_API CIndexNode : public CZARVBaseObj {
+public:
+    enum NODETYPE : int {
+        NT_LOOKUP = 0,  // a temporary key used only to search a set
+        NT_BRANCH = 1,  // data is the node's child set, owned by the node
+        NT_LEAF = 2,    // data is the caller's, not owned
+    };
+
+    // The key is a 32-bit hash; higher bits are dropped. A branch takes
+    // ownership of `data`, which must be null or a CIndexNodeSet allocated
+    // with new.
+    CIndexNode(unsigned long key, int type, void* data);
+    CIndexNode(const CIndexNode&) = delete;
+    CIndexNode& operator=(const CIndexNode&) = delete;
+    // Destroys a branch's child set with every node below it.
+    ~CIndexNode() override;
+
+    unsigned long GetKey() const { return m_nKey; }
+    int GetNodeType() const { return m_nType; }
+    void* GetData() const { return m_pData; }
+    // For a branch the current child set is destroyed first and `data`
+    // (null or a CIndexNodeSet allocated with new) is taken over.
+    void SetData(void* data);
+    // The set that holds this node; null until the node has been inserted.
+    CIndexNodeSet* GetOwner() const { return m_pOwner; }
+
+    bool LessThan(const CIndexNode& other) const { return m_nKey < other.m_nKey; }
+
+    // Appends the data of every leaf at or below this node, depth first and
+    // in ascending key order at every level, skipping leaves without data.
+    // Returns the number appended. A lookup node, or a branch without a
+    // child set, yields 0.
+    int GetLeafData(std::vector<void*>& out) const;
+
+    // The child set of a branch, null for other nodes.
+    CIndexNodeSet* GetChildren() const {
+        return m_nType == NT_BRANCH ? static_cast<CIndexNodeSet*>(m_pData) : nullptr;
+    }
+
+private:
+    friend class CZARVIODB;
+
+    // Destroys a branch's child set (iteratively, so that a deep tree does
+    // not exhaust the stack) and sets the data to null.
+    void Clear();
+
+    CIndexNodeSet* m_pOwner = nullptr;
+    uint32_t m_nKey;
+    int m_nType;
+    void* m_pData;
+};
+
+inline bool CIndexNodeLess::operator()(const std::shared_ptr<CIndexNode>& a,
+                                       const std::shared_ptr<CIndexNode>& b) const {
+    return a->LessThan(*b);
+}
+inline bool CIndexNodeLess::operator()(const std::shared_ptr<CIndexNode>& a, uint32_t key) const {
+    return a->GetKey() < key;
+}
+inline bool CIndexNodeLess::operator()(uint32_t key, const std::shared_ptr<CIndexNode>& b) const {
+    return key < b->GetKey();
+}
+
+class ZARVQEN_API CZARVIODB : public CZARVBaseObj {
+public:
+    using HashFn = unsigned int (*)(const std::string&);
+
+    // A null hash function selects the DJB hash.
+    explicit CZARVIODB(HashFn hash = nullptr);
+    CZARVIODB(const CZARVIODB&) = delete;
+    CZARVIODB& operator=(const CZARVIODB&) = delete;
+    // Destroys every node.
+    ~CZARVIODB() override;
+
+    // Indexes `data` under `key`. False when the key, or a prefix of it, is
+    // already indexed (also as a branch), when a part before the last is a
+    // leaf, or when the key (null, empty) has no parts. Branches made before
+    // a failure stay.
+    bool CreateIndex(const char* key, void* data);
+    // The node of the last part of `key`, leaf or branch; null when any part
+    // is missing. Borrowed.
+    CIndexNode* GetIndexNode(const char* key) const;
+    // Erases the node of `key` with everything below it. Branches left
+    // empty above it stay. Nothing happens for a key that is not indexed.
+    void Remove(const char* key);
+
+    // The top-level node set (read-only view for walking the tree).
+    const CIndexNodeSet& GetRoot() const { return m_setRoot; }
+
+private:
+    // Splits the key and hashes every part; false when it has no parts.
+    bool HashParts(const char* key, std::vector<uint32_t>& hashes) const;
+    // The node of the hash path, or null.
+    CIndexNode* Find(const std::vector<uint32_t>& hashes) const;
+
+    HashFn m_pfnHash;
+    CIndexNodeSet m_setRoot;
+};
+
+#endif  // ENGINE_IO_INDEX_H_
