@@ -1,0 +1,44 @@
+// The definition element: the XML form that the property element and the
+// table field element share. Its text is the leading pieces (a property's
+// ID and name, or a field's name), then the value type code, the value text
+// and the input type, joined by commas with nothing quoted or escaped; its
+// attributes are "par" (parameter) and "desc" (description), in that order.
+// A text that does not split into exactly the expected number of pieces is
+// no element: a name or text value holding a comma is written but cannot be
+// read back.
+#ifndef META_DEF_ELEMENT_H_
+#define META_DEF_ELEMENT_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/zarvlib/zarv_str.h"
+#include "host/zarvlib/zarv_var.h"
+#include "meta/xml_catalogue.h"
+
+namespace zarvqen {
+
+// What one definition element holds.
+struct DefElemParts {
+    std::vector<_zarv_str> lead;  // the leading pieces, in order
+    _zarvVAR init;                // empty when the kind code is not 0 to 7
+    int32_t input = 0;
+    _zarv_str param;
+    _zarv_str desc;
+};
+
+// Adds element `tag` at `elem`'s level with the text
+// "<lead>,<kind>,<value text>,<input>" (input as an unsigned decimal) and the
+// attributes "par" and "desc". False when the document refuses the element.
+bool WriteDefElem(CZARVXmlElem elem, const char* tag, const std::string& lead, const _zarvVAR& init,
+                  int32_t input, const char* param, const char* desc);
+
+// Reads the current element at `elem`'s level. False (and `out` unspecified)
+// unless its text has exactly `lead_count` + 3 pieces.
+bool ReadDefElem(const CZARVXmlElem& elem, size_t lead_count, DefElemParts& out);
+
+}  // namespace zarvqen
+
+#endif  // META_DEF_ELEMENT_H_

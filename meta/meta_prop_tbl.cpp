@@ -1,0 +1,61 @@
+#include "meta/meta_prop_tbl.h"
+
+#include "meta/prop_element.h"
+#include "meta/xml_catalogue.h"
+
+namespace {
+
+// Meta numbers handed out: the configuration database keeps a property
+// number in 14 bits, and 0x3FFF is taken by its end-of-record mark.
+constexpr unsigned short kFirstFreeMetaNo = 1;
+constexpr unsigned short kLastFreeMetaNo = 16382;
+
+constexpr const char* kRootTag = "meta";
+constexpr const char* kPropTag = "prop";
+
+}  // namespace
+
+CZARVMetaPropTbl::CZARVMetaPropTbl(const char* path) {
+    if (path) LoadFromFile(path);
+}
+
+CZARVMetaPropTbl::~CZARVMetaPropTbl() = default;
+
+bool CZARVMetaPropTbl::InsertMetaProp(CZARVMetaProp* prop) { return InsertItem(prop); }
+
+bool CZARVMetaPropTbl::DeleteMetaProp(unsigned short id) { return DeleteItem(id); }
+
+CZARVMetaProp* CZARVMetaPropTbl::GetMetaProp(unsigned short id) const { return GetItem(id); }
+
+bool CZARVMetaPropTbl::GetMetaProp(std::vector<unsigned short> ids,
+                                   CZARVDataSet<CZARVMetaProp>& out) const {
+    if (IsEmpty()) return false;
+    for (unsigned short id : ids) out.Add(GetItem(id));  // Add refuses null
+    return !out.empty();
+}
+
+int CZARVMetaPropTbl::GetFreeMetaNo() const {
+    return FirstFreeId(kFirstFreeMetaNo, kLastFreeMetaNo);
+}
+
+bool CZARVMetaPropTbl::LoadFromFile(const char* path) {
+    return zarvqen::LoadXmlCatalogue(
+        path, nullptr, [this] { Clear(); },
+        [this](CMarkup& doc) {
+            while (doc.FindElem(kPropTag)) {
+                CZARVPtr<CZARVMetaProp> prop = zarvqen::ReadPropElem(doc, zarvqen::XmlLevel::kMain,
+                                                                     zarvqen::ValidAttr::kInclude);
+                if (prop) InsertItem(prop.get());
+            }
+        });
+}
+
+bool CZARVMetaPropTbl::SaveToFile(const char* path, const char* version, const char* encoding) {
+    const zarvqen::XmlCatalogueFrame frame{kRootTag, !IsEmpty(), false};
+    return zarvqen::SaveXmlCatalogue(path, version, encoding, frame, [this](CMarkup& doc) {
+        iterator it = GetFirst();
+        while (const CZARVMetaProp* prop = GetNext(it))
+            zarvqen::WritePropElem(doc, zarvqen::XmlLevel::kChild, *prop,
+                                   zarvqen::ValidAttr::kInclude);
+    });
+}

@@ -1,0 +1,40 @@
+#include "meta/prop_element.h"
+
+#include <string>
+
+#include "meta/def_element.h"
+#include "meta/value_text.h"
+
+namespace zarvqen {
+
+namespace {
+constexpr const char* kPropTag = "prop";
+}  // namespace
+
+bool WritePropElem(CMarkup& doc, XmlLevel level, const CZARVMetaProp& prop, ValidAttr valid) {
+    CZARVXmlElem elem(doc, level);
+    _zarvVAR init;
+    prop.GetInitValue(init);
+    std::string lead = std::to_string(prop.GetID());
+    lead += ',';
+    lead += prop.GetMetaName();
+    if (!WriteDefElem(elem, kPropTag, lead, init, prop.GetInputType(), prop.GetParameter(),
+                      prop.GetDesc()))
+        return false;
+    if (valid == ValidAttr::kInclude)
+        elem.SetAttrib("valid", static_cast<int>(prop.GetValidType()));
+    return true;
+}
+
+CZARVPtr<CZARVMetaProp> ReadPropElem(CMarkup& doc, XmlLevel level, ValidAttr valid) {
+    CZARVXmlElem elem(doc, level);
+    DefElemParts parts;
+    if (!ReadDefElem(elem, 2, parts)) return {};
+    int32_t valid_type = valid == ValidAttr::kInclude ? ReadDecimal(elem.Attrib("valid")) : 0;
+    return CZARVPtr<CZARVMetaProp>::Adopt(
+        new CZARVMetaProp(ReadLow16(parts.lead[0]), parts.lead[1], parts.init,
+                          static_cast<CZARVMetaProp::METAINPUTTYPE>(parts.input), parts.param,
+                          parts.desc, static_cast<CZARVMetaProp::METAVALIDTYPE>(valid_type)));
+}
+
+}  // namespace zarvqen

@@ -1,0 +1,41 @@
+// The property element: one meta property in a catalogue file.
+//
+//   <prop par="parameter" desc="description" valid="1">ID,name,kind,value,input</prop>
+//
+// The text is "%u,%s,%u,%s,%u": ID, meta name, value type code, value text
+// (the variant's text conversion) and input type; numbers unsigned decimal,
+// nothing escaped. The "valid" attribute is optional: the meta property
+// table file writes and reads it, the driver library file does neither
+// (its properties read back with valid type 0).
+//
+// Reading: unless the text has exactly five comma-separated pieces the
+// element yields no record. The ID is the low 16 bits of the first piece by
+// the decimal integer rule; the initial value follows the value text rules
+// (meta/value_text.h) for kind codes 0 to 7 and is empty for any other code;
+// absent attributes read as empty texts (valid type 0).
+#ifndef META_PROP_ELEMENT_H_
+#define META_PROP_ELEMENT_H_
+
+#include "host/zarvlib/markup.h"
+#include "host/zarvlib/zarv_obj.h"
+#include "meta/meta_prop.h"
+#include "meta/xml_catalogue.h"
+
+namespace zarvqen {
+
+// Whether the element carries the "valid" attribute.
+enum class ValidAttr { kOmit, kInclude };
+
+// Adds the property element of `prop` at `level` of `doc` (as the next main
+// element or the next child element) with its attributes. False when the
+// document refuses the element.
+bool WritePropElem(CMarkup& doc, XmlLevel level, const CZARVMetaProp& prop, ValidAttr valid);
+
+// Reads the current element at `level` as a property element. Returns a new
+// record (the caller's reference, held by the CZARVPtr) or null when the
+// element is skipped. With ValidAttr::kOmit any "valid" attribute is ignored.
+CZARVPtr<CZARVMetaProp> ReadPropElem(CMarkup& doc, XmlLevel level, ValidAttr valid);
+
+}  // namespace zarvqen
+
+#endif  // META_PROP_ELEMENT_H_

@@ -1,0 +1,106 @@
+#include "meta/value_text.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace zarvqen {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+}  // namespace
+
+int32_t ReadDecimal(const char* text) {
+    if (!text) return 0;
+    const char* p = text;
+    while (IsBlank(*p)) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    // Accumulate in 64 bits and stop growing once past the 32-bit range, so
+    // a long run of digits can neither overflow nor change the clamp.
+    constexpr int64_t kLimit = int64_t{INT32_MAX} + 1;
+    int64_t magnitude = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (magnitude <= kLimit) magnitude = magnitude * 10 + (*p - '0');
+    }
+    int64_t n = negative ? -magnitude : magnitude;
+    if (n > INT32_MAX) return INT32_MAX;
+    if (n < INT32_MIN) return INT32_MIN;
+    return static_cast<int32_t>(n);
+}
+
+uint16_t ReadLow16(const char* text) {
+    return static_cast<uint16_t>(static_cast<uint32_t>(ReadDecimal(text)));
+}
+
+double ReadFloating(const char* text) { return text ? std::strtod(text, nullptr) : 0.0; }
+
+bool ReadBoolText(const char* text) {
+    return text && (std::strcmp(text, "true") == 0 || std::strcmp(text, "TRUE") == 0);
+}
+
+float NarrowToFloat(double value) {
+    // Halfway between the largest float and 2^128: from here on rounding to
+    // nearest gives infinity. Below it the conversion is defined.
+    constexpr double kOverflow = 0x1.ffffffp127;
+    if (std::fabs(value) >= kOverflow && std::isfinite(value))
+        return value > 0 ? HUGE_VALF : -HUGE_VALF;
+    return static_cast<float>(value);
+}
+
+bool IsTextKind(int32_t kind) {
+    return static_cast<uint32_t>(kind) <= static_cast<uint32_t>(_zarvVAR::VT_STR);
+}
+
+bool ValueFromText(int32_t kind, const char* text, _zarvVAR& value) {
+    switch (kind) {
+        case _zarvVAR::VT_BOOL:
+            value = ReadBoolText(text);
+            return true;
+        case _zarvVAR::VT_I2:
+            value = static_cast<short>(ReadLow16(text));
+            return true;
+        case _zarvVAR::VT_UI2:
+            value = static_cast<unsigned short>(ReadLow16(text));
+            return true;
+        case _zarvVAR::VT_I4:
+            value = static_cast<long>(ReadDecimal(text));
+            return true;
+        case _zarvVAR::VT_UI4:
+            value = static_cast<unsigned long>(static_cast<uint32_t>(ReadDecimal(text)));
+            return true;
+        case _zarvVAR::VT_R4:
+            value = NarrowToFloat(ReadFloating(text));
+            return true;
+        case _zarvVAR::VT_R8:
+            value = ReadFloating(text);
+            return true;
+        case _zarvVAR::VT_STR:
+            value = text ? text : "";
+            return true;
+        default:
+            value.Clear();
+            return false;
+    }
+}
+
+_zarvVAR ValueFromKindText(const char* kind_text, const char* value_text) {
+    _zarvVAR value;
+    ValueFromText(ReadDecimal(kind_text), value_text, value);
+    return value;
+}
+
+std::string ValueToText(const _zarvVAR& value) { return value.ToString(); }
+
+std::string KindAndValueText(const _zarvVAR& value) {
+    std::string text = std::to_string(static_cast<uint32_t>(value.GetType()));
+    text += ',';
+    text += ValueToText(value);
+    return text;
+}
+
+}  // namespace zarvqen

@@ -1,0 +1,47 @@
+// Helpers shared by the catalogue tests (meta and pseudo folders).
+#ifndef TESTS_META_CATALOGUE_TEST_UTIL_H_
+#define TESTS_META_CATALOGUE_TEST_UTIL_H_
+
+#include <string>
+#include <vector>
+
+#include "host/zarvlib/zarv_var.h"
+#include "support/temp_dir.h"
+
+// The IDs of an ID-ordered catalogue in the order its walk gives them.
+template <class Catalogue>
+std::vector<unsigned long> WalkIds(Catalogue& catalogue) {
+    std::vector<unsigned long> ids;
+    auto it = catalogue.GetFirst();
+    while (auto* item = catalogue.GetNext(it)) ids.push_back(item->GetID());
+    return ids;
+}
+
+// Writes `body` behind an XML declaration into a file of `dir`; returns
+// its path.
+inline std::string WriteXml(const TempDir& dir, const std::string& body,
+                            const std::string& name = "in.xml") {
+    std::string path = dir.File(name);
+    WriteAll(path, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + body);
+    return path;
+}
+
+// One value of each kind a catalogue file can carry back (codes 0 to 7),
+// each at an awkward point of its range; the text kind holds `text`.
+inline std::vector<_zarvVAR> EveryValueKind(const char* text) {
+    std::vector<_zarvVAR> values(8);
+    values[0] = true;
+    values[1] = static_cast<short>(-32768);
+    values[2] = static_cast<unsigned short>(65535);
+    values[3] = -2147483647L - 1;
+    values[4] = 2147483647UL;
+    values[5] = 0.1f;
+    values[6] = 1.0 / 3.0;
+    values[7] = text;
+    return values;
+}
+
+// Bytes that XML must escape, quotes of both kinds and non-ASCII UTF-8.
+constexpr const char* kHostileText = "q\"a&l<g>'\xC3\xA9\xE6\x97\xA5";
+
+#endif  // TESTS_META_CATALOGUE_TEST_UTIL_H_
