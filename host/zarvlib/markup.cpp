@@ -162,7 +162,10 @@ struct CMarkup::Impl {
             }
             n = next;
         }
-        ok = ok && roots == 1 && !HasTreeFault(fresh->document_element());
+        // A lone declaration is a document too: catalogues with nothing in
+        // them are saved that way and must load back as empty.
+        bool bare_declaration = roots == 0 && fresh->first_child().type() == pugi::node_declaration;
+        ok = ok && (roots == 1 || bare_declaration) && !HasTreeFault(fresh->document_element());
         line_ends.clear();
         Reset();
         if (!ok) {

@@ -23,7 +23,9 @@
 // tabs, line breaks, non-ASCII) survives a save and a load. Element and
 // attribute names must be valid XML names; AddElem and AddChildElem refuse
 // others (false, nothing added). Saved files are indented, one element per
-// line. A document must have exactly one root element.
+// line. A document has one root element, or none when it is a lone XML
+// declaration (how an empty catalogue is saved; it loads as an empty
+// document).
 //
 // Save writes atomically through CZARVFileOps: a failed save leaves the old
 // file whole. Load and SetDoc leave an empty document when they fail.
