@@ -1,0 +1,281 @@
+#include "drvlib/drv_lib.h"
+
+#include "drvlib/category_table.h"
+#include "meta/prop_element.h"
+#include "meta/value_text.h"
+#include "meta/xml_catalogue.h"
+
+using zarvqen::ReadDecimal;
+using zarvqen::ReadLow16;
+using zarvqen::XmlLevel;
+
+namespace {
+
+constexpr const char* kRoot = "driverlib";
+constexpr const char* kDrvTag = "metadrv";
+constexpr const char* kSrvTag = "metasrv";
+constexpr const char* kTskTag = "metatask";
+constexpr const char* kParTag = "par";
+constexpr const char* kPropTag = "prop";
+
+enum class NodeKind { kDriver, kTask };
+
+const char* CategoryTag(int selector, NodeKind kind) {
+    const zarvqen::CategoryInfo* cat = zarvqen::FindCategory(selector);
+    return kind == NodeKind::kDriver ? cat->drv_tag : cat->tsk_tag;
+}
+
+// The selector whose tag is `tag` for that kind of node, or 0.
+int SelectorOfTag(const _zarv_str& tag, NodeKind kind) {
+    for (int sel = zarvqen::kFirstCategory; sel < zarvqen::kFirstCategory + zarvqen::kCategoryCount;
+         ++sel)
+        if (tag == CategoryTag(sel, kind)) return sel;
+    return 0;
+}
+
+// Writes the properties of `props` inside the current child element. The
+// document is left at the level it was found.
+void WriteProps(CMarkup& doc, const CZARVDataSet<CZARVMetaProp>& props) {
+    if (props.empty() || !doc.IntoElem()) return;
+    for (CZARVMetaProp* prop : props)
+        zarvqen::WritePropElem(doc, XmlLevel::kChild, *prop, zarvqen::ValidAttr::kOmit);
+    doc.OutOfElem();
+}
+
+// The eleven category elements of a driver or task node, each with its
+// properties, as children of the main element.
+template <class Node>
+void WriteCategories(CMarkup& doc, Node& node, NodeKind kind) {
+    for (int sel = zarvqen::kFirstCategory; sel < zarvqen::kFirstCategory + zarvqen::kCategoryCount;
+         ++sel) {
+        if (!doc.AddChildElem(CategoryTag(sel, kind))) continue;
+        CZARVDataSet<CZARVMetaProp> props;
+        node.QueryIOSet(static_cast<typename Node::CFGTYPE>(sel), props);
+        WriteProps(doc, props);
+    }
+}
+
+// Calls `insert` with each property element read from the "prop" children
+// of the current child element; the loader's reference goes afterwards, so
+// a refused property is destroyed.
+template <class Insert>
+void ReadProps(CMarkup& doc, Insert insert) {
+    if (!doc.IntoElem()) return;
+    while (doc.FindChildElem(kPropTag)) {
+        CZARVPtr<CZARVMetaProp> prop =
+            zarvqen::ReadPropElem(doc, XmlLevel::kChild, zarvqen::ValidAttr::kOmit);
+        if (prop) insert(prop.get());
+    }
+    doc.OutOfElem();
+}
+
+// Reads every category element among the main element's children into
+// `node`; children with other tags are passed over.
+template <class Node>
+void ReadCategories(CMarkup& doc, Node& node, NodeKind kind) {
+    while (doc.FindChildElem()) {
+        int sel = SelectorOfTag(doc.GetChildTagName(), kind);
+        if (sel == 0) continue;
+        ReadProps(doc, [&](CZARVMetaProp* prop) {
+            node.InsertMetaProp(prop, static_cast<typename Node::CFGTYPE>(sel));
+        });
+    }
+}
+
+}  // namespace
+
+CZARVDrvLib::CZARVDrvLib(const char* path) {
+    if (path) LoadFromFile(path);
+}
+
+CZARVDrvLib::~CZARVDrvLib() { Clear(); }
+
+// --- maps ---
+
+template <class Node>
+bool CZARVDrvLib::InsertNode(NodeMap<Node>& map, Node* node) {
+    if (!node) return false;
+    CZARVPtr<Node> held(node);
+    if (!map.emplace(node->module.str(), node).second) return false;
+    held.release();  // the map keeps the reference
+    return true;
+}
+
+template <class Node>
+Node* CZARVDrvLib::FindNode(const NodeMap<Node>& map, const char* module) {
+    auto it = map.find(module ? module : "");
+    return it == map.end() ? nullptr : it->second;
+}
+
+template <class Node>
+void CZARVDrvLib::ClearMap(NodeMap<Node>& map) {
+    NodeMap<Node> nodes;
+    nodes.swap(map);
+    for (auto& entry : nodes) entry.second->Release();
+}
+
+bool CZARVDrvLib::InsertDrvNode(CZARVDrvNode* node) { return InsertNode(m_drivers, node); }
+bool CZARVDrvLib::InsertSrvNode(CZARVSrvNode* node) { return InsertNode(m_services, node); }
+bool CZARVDrvLib::InsertTskNode(CZARVTskNode* node) { return InsertNode(m_tasks, node); }
+
+CZARVDrvNode* CZARVDrvLib::GetDrvNode(const char* module) const {
+    return FindNode(m_drivers, module);
+}
+CZARVSrvNode* CZARVDrvLib::GetSrvNode(const char* module) const {
+    return FindNode(m_services, module);
+}
+CZARVTskNode* CZARVDrvLib::GetTskNode(const char* module) const {
+    return FindNode(m_tasks, module);
+}
+
+namespace {
+
+template <class Map>
+bool EraseKey(Map& map, const char* module) {
+    auto it = map.find(module ? module : "");
+    if (it == map.end()) return false;
+    auto* node = it->second;
+    map.erase(it);
+    node->Release();
+    return true;
+}
+
+template <class Map>
+void AppendKeys(const Map& map, std::vector<_zarv_str>& list) {
+    for (const auto& entry : map) list.emplace_back(entry.first);
+}
+
+}  // namespace
+
+bool CZARVDrvLib::DeleteNode(const char* module, NODETYPE type) {
+    switch (type) {
+        case NODE_DRV: return EraseKey(m_drivers, module);
+        case NODE_SRV: return EraseKey(m_services, module);
+        case NODE_TSK: return EraseKey(m_tasks, module);
+        default: return false;
+    }
+}
+
+int CZARVDrvLib::GetNodeNameList(std::vector<_zarv_str>& list, NODETYPE type) const {
+    switch (type) {
+        case NODE_DRV: AppendKeys(m_drivers, list); break;
+        case NODE_SRV: AppendKeys(m_services, list); break;
+        case NODE_TSK: AppendKeys(m_tasks, list); break;
+        default: break;
+    }
+    return static_cast<int>(list.size());
+}
+
+void CZARVDrvLib::Clear() {
+    ClearMap(m_drivers);
+    ClearMap(m_services);
+    ClearMap(m_tasks);
+}
+
+// --- file ---
+
+bool CZARVDrvLib::SaveToFile(const char* path, const char* version, const char* encoding) {
+    CMarkup doc;
+    if (!zarvqen::AddXmlDeclaration(doc, version, encoding)) return false;
+    if (!doc.AddElem(kRoot) || !doc.IntoElem()) return false;
+    WriteDrivers(doc);
+    WriteServices(doc);
+    WriteTasks(doc);
+    return doc.Save(path);
+}
+
+void CZARVDrvLib::WriteDrivers(CMarkup& doc) {
+    for (auto& [key, node] : m_drivers) {
+        if (!doc.AddElem(kDrvTag)) continue;
+        doc.AddAttrib("family", node->family);
+        doc.AddAttrib("name", node->name);
+        doc.AddAttrib("module", node->module);
+        doc.AddAttrib("type", static_cast<int>(node->type));
+        doc.AddAttrib("io", node->io);
+        doc.AddAttrib("ver", node->ver);
+        doc.AddAttrib("desc", node->desc);
+        doc.AddAttrib("pseudodrv", node->pseudodrv);
+        doc.AddAttrib("pseudoied", node->pseudoied);
+        WriteCategories(doc, *node, NodeKind::kDriver);
+    }
+}
+
+void CZARVDrvLib::WriteServices(CMarkup& doc) {
+    for (auto& [key, node] : m_services) {
+        if (!doc.AddElem(kSrvTag)) continue;
+        doc.AddAttrib("name", node->name);
+        doc.AddAttrib("module", node->module);
+        doc.AddAttrib("io", node->io);
+        doc.AddAttrib("ver", node->ver);
+        doc.AddAttrib("desc", node->desc);
+        doc.AddAttrib("pseudosrv", node->pseudosrv);
+        if (!doc.AddChildElem(kParTag)) continue;
+        CZARVDataSet<CZARVMetaProp> pars;
+        node->QueryParameters(pars);
+        WriteProps(doc, pars);
+    }
+}
+
+void CZARVDrvLib::WriteTasks(CMarkup& doc) {
+    for (auto& [key, node] : m_tasks) {
+        if (!doc.AddElem(kTskTag)) continue;
+        doc.AddAttrib("name", node->name);
+        doc.AddAttrib("module", node->module);
+        doc.AddAttrib("type", static_cast<int>(node->type));
+        doc.AddAttrib("io", node->io);
+        doc.AddAttrib("ver", node->ver);
+        doc.AddAttrib("desc", node->desc);
+        doc.AddAttrib("pseudotask", node->pseudotask);
+        doc.AddAttrib("pseudoied", node->pseudoied);
+        WriteCategories(doc, *node, NodeKind::kTask);
+    }
+}
+
+bool CZARVDrvLib::LoadFromFile(const char* path) {
+    // The first element is the root whatever its tag.
+    return zarvqen::LoadXmlCatalogue(
+        path, nullptr, [this] { Clear(); },
+        [this](CMarkup& doc) {
+            ReadDrivers(doc);
+            doc.ResetMainPos();
+            ReadServices(doc);
+            doc.ResetMainPos();
+            ReadTasks(doc);
+        });
+}
+
+void CZARVDrvLib::ReadDrivers(CMarkup& doc) {
+    while (doc.FindElem(kDrvTag)) {
+        auto node = CZARVPtr<CZARVDrvNode>::Adopt(new CZARVDrvNode(
+            doc.GetAttrib("family"), doc.GetAttrib("name"), doc.GetAttrib("module"),
+            static_cast<DRVTYPE>(ReadDecimal(doc.GetAttrib("type"))), doc.GetAttrib("ver"),
+            doc.GetAttrib("pseudodrv"), doc.GetAttrib("pseudoied"), doc.GetAttrib("desc"),
+            ReadLow16(doc.GetAttrib("io"))));
+        ReadCategories(doc, *node, NodeKind::kDriver);
+        InsertDrvNode(node.get());
+    }
+}
+
+void CZARVDrvLib::ReadServices(CMarkup& doc) {
+    while (doc.FindElem(kSrvTag)) {
+        auto node = CZARVPtr<CZARVSrvNode>::Adopt(new CZARVSrvNode(
+            doc.GetAttrib("name"), doc.GetAttrib("module"), doc.GetAttrib("ver"),
+            doc.GetAttrib("pseudosrv"), doc.GetAttrib("desc"), ReadLow16(doc.GetAttrib("io"))));
+        // Every "par" child counts, not only the first.
+        while (doc.FindChildElem(kParTag))
+            ReadProps(doc, [&](CZARVMetaProp* prop) { node->InsertPar(prop); });
+        InsertSrvNode(node.get());
+    }
+}
+
+void CZARVDrvLib::ReadTasks(CMarkup& doc) {
+    while (doc.FindElem(kTskTag)) {
+        auto node = CZARVPtr<CZARVTskNode>::Adopt(new CZARVTskNode(
+            doc.GetAttrib("name"), doc.GetAttrib("module"),
+            static_cast<TSKTYPE>(ReadDecimal(doc.GetAttrib("type"))), doc.GetAttrib("ver"),
+            doc.GetAttrib("pseudotask"), doc.GetAttrib("pseudoied"), doc.GetAttrib("desc"),
+            ReadLow16(doc.GetAttrib("io"))));
+        ReadCategories(doc, *node, NodeKind::kTask);
+        InsertTskNode(node.get());
+    }
+}
