@@ -41,6 +41,23 @@ inline std::vector<_zarvVAR> EveryValueKind(const char* text) {
     return values;
 }
 
+// Loads every proper prefix of the file at `path` into a fresh catalogue
+// that holds a marker (put there by `add_marker`): each load either
+// succeeds, replacing the marker, or fails and keeps it.
+template <class Catalogue, class AddMarker, class HasMarker>
+void ExpectEveryTruncationLoadsWholeOrNot(const TempDir& dir, const std::string& path,
+                                          AddMarker add_marker, HasMarker has_marker) {
+    const std::string whole = ReadAll(path);
+    const std::string cut = dir.File("truncated.xml");
+    for (size_t len = 0; len < whole.size(); ++len) {
+        WriteAll(cut, whole.substr(0, len));
+        Catalogue catalogue;
+        add_marker(catalogue);
+        bool loaded = catalogue.LoadFromFile(cut.c_str());
+        EXPECT_NE(loaded, has_marker(catalogue)) << whole.substr(0, len);
+    }
+}
+
 // Bytes that XML must escape, quotes of both kinds and non-ASCII UTF-8.
 constexpr const char* kHostileText = "q\"a&l<g>'\xC3\xA9\xE6\x97\xA5";
 

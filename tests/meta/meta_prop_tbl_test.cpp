@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "meta/catalogue_test_util.h"
@@ -257,5 +259,19 @@ TEST_F(MetaPropTblTest, NoOperationTouchesTheModifiedFlag) {
         EXPECT_TRUE(m_tbl.DeleteMetaProp(2));
     }
 }
+
+
+TEST_F(MetaPropTblTest, EveryTruncationLoadsWholeOrKeepsTheContent) {
+    Fill(m_tbl, {1, 2, 3});
+    std::string path = m_dir.File("meta.xml");
+    ASSERT_TRUE(m_tbl.SaveToFile(path.c_str(), "1.0", "UTF-8"));
+    ExpectEveryTruncationLoadsWholeOrNot<CZARVMetaPropTbl>(
+        m_dir, path, [](CZARVMetaPropTbl& tbl) { tbl.InsertMetaProp(MakeProp(900).get()); },
+        [](CZARVMetaPropTbl& tbl) { return tbl.GetMetaProp(900) != nullptr; });
+}
+
+// Callers walk with the set's own iterator type.
+static_assert(std::is_same_v<CZARVMetaPropTbl::iterator,
+                             std::set<CZARVMetaProp*, ptrless<CZARVMetaProp*>>::iterator>);
 
 }  // namespace

@@ -1,0 +1,121 @@
+#include "meta/meta_table.h"
+
+#include <cstdint>
+#include <utility>
+
+#include "meta/def_element.h"
+#include "meta/xml_catalogue.h"
+
+namespace {
+
+constexpr const char* kRootTag = "metatbl";
+constexpr const char* kFieldTag = "prop";
+constexpr unsigned kGeneratedNames = 65535;  // "TBL0" to "TBL65534"
+
+// The field element lives inside its node element, as a child element.
+void WriteFieldElem(CMarkup& doc, const CZARVTableField& field) {
+    _zarvVAR init;
+    field.GetInitValue(init);
+    zarvqen::WriteDefElem(zarvqen::CZARVXmlElem(doc, zarvqen::XmlLevel::kChild), kFieldTag,
+                          field.GetFieldName(), init, field.GetInputType(), field.GetParameter(),
+                          field.GetDesc());
+}
+
+// A new field (the caller's reference) or null when the element is skipped.
+CZARVPtr<CZARVTableField> ReadFieldElem(CMarkup& doc) {
+    zarvqen::DefElemParts parts;
+    if (!zarvqen::ReadDefElem(zarvqen::CZARVXmlElem(doc, zarvqen::XmlLevel::kChild), 1, parts))
+        return {};
+    return CZARVPtr<CZARVTableField>::Adopt(new CZARVTableField(
+        parts.lead[0], parts.init, static_cast<CZARVTableField::FLDINPUTTYPE>(parts.input),
+        parts.param, parts.desc));
+}
+
+}  // namespace
+
+CZARVMetaTable::CZARVMetaTable(const char* path) {
+    if (path) LoadFromFile(path);
+}
+
+CZARVMetaTable::~CZARVMetaTable() { Clear(); }
+
+bool CZARVMetaTable::StoreNode(const char* name, CZARVPtr<CZARVTableNode> node) {
+    if (!name || !m_nodes.emplace(name, node.get()).second) return false;
+    node.release();  // the map keeps the reference
+    return true;
+}
+
+CZARVTableNode* CZARVMetaTable::CreateNewNode(const char* name) {
+    CZARVTableNode* node = new CZARVTableNode;
+    return StoreNode(name, CZARVPtr<CZARVTableNode>::Adopt(node)) ? node : nullptr;
+}
+
+CZARVTableNode* CZARVMetaTable::CreateNewNode(_zarv_str& name) {
+    for (unsigned n = 0; n < kGeneratedNames; ++n) {
+        name.Format("TBL%u", n);
+        if (!m_nodes.contains(name.str())) return CreateNewNode(name.c_str());
+    }
+    return nullptr;
+}
+
+bool CZARVMetaTable::DeleteNode(const char* name) {
+    if (!name) return false;
+    auto it = m_nodes.find(name);
+    if (it == m_nodes.end()) return false;
+    CZARVTableNode* node = it->second;
+    m_nodes.erase(it);
+    node->Release();
+    return true;
+}
+
+bool CZARVMetaTable::RenameNode(const char* old_name, const char* new_name) {
+    if (!old_name || !new_name || m_nodes.contains(new_name)) return false;
+    auto entry = m_nodes.extract(old_name);
+    if (entry.empty()) return false;
+    entry.key() = new_name;
+    m_nodes.insert(std::move(entry));
+    return true;
+}
+
+CZARVTableNode* CZARVMetaTable::GetTableNode(const char* name) const {
+    if (!name) return nullptr;
+    auto it = m_nodes.find(name);
+    return it == m_nodes.end() ? nullptr : it->second;
+}
+
+int CZARVMetaTable::GetNodeNameList(std::vector<std::string>& names) const {
+    for (const auto& [name, node] : m_nodes) names.push_back(name);
+    return static_cast<int>(names.size());
+}
+
+void CZARVMetaTable::Clear() {
+    NodeMap nodes;
+    nodes.swap(m_nodes);
+    for (auto& [name, node] : nodes) node->Release();
+}
+
+bool CZARVMetaTable::LoadFromFile(const char* path) {
+    return zarvqen::LoadXmlCatalogue(
+        path, kRootTag, [this] { Clear(); },
+        [this](CMarkup& doc) {
+            while (doc.FindElem()) {
+                auto node = CZARVPtr<CZARVTableNode>::Adopt(new CZARVTableNode);
+                while (doc.FindChildElem(kFieldTag)) {
+                    CZARVPtr<CZARVTableField> field = ReadFieldElem(doc);
+                    if (field) node->AddField(field.get());
+                }
+                StoreNode(doc.GetTagName(), std::move(node));
+            }
+        });
+}
+
+bool CZARVMetaTable::SaveToFile(const char* path, const char* version, const char* encoding) {
+    const zarvqen::XmlCatalogueFrame frame{kRootTag, !m_nodes.empty(), true};
+    return zarvqen::SaveXmlCatalogue(path, version, encoding, frame, [this](CMarkup& doc) {
+        for (const auto& [name, node] : m_nodes) {
+            if (!doc.AddElem(name.c_str())) continue;  // not a valid XML name
+            CZARVTableNode::iterator it = node->GetFirst();
+            while (const CZARVTableField* field = node->GetNext(it)) WriteFieldElem(doc, *field);
+        }
+    });
+}
