@@ -45,14 +45,6 @@ TEST(MetaPropTest, AssignmentChangesNothingButTheInitValue) {
     EXPECT_EQ(out.GetFloat(), 2.25f);
 }
 
-TEST(MetaPropTest, FloatAssignmentStaysSinglePrecision) {
-    CZARVPtr<CZARVMetaProp> p = MakeProp(1);
-    *p = 0.1f;
-    _zarvVAR out;
-    p->GetInitValue(out);
-    EXPECT_EQ(out.GetFloat(), 0.1f);
-}
-
 TEST(MetaPropTest, NullTextsLeaveFieldsEmpty) {
     CZARVPtr<CZARVMetaProp> p = CZARVPtr<CZARVMetaProp>::Adopt(
         new CZARVMetaProp(3, "n", _zarvVAR("v"), {}, nullptr, nullptr, {}));
@@ -60,13 +52,6 @@ TEST(MetaPropTest, NullTextsLeaveFieldsEmpty) {
     EXPECT_STREQ(p->GetDesc(), "");
     EXPECT_EQ(p->GetValidType(), 0);
     EXPECT_EQ(p->GetRefCount(), 1);
-}
-
-TEST(MetaPropTest, DefaultRecordIsEmpty) {
-    CZARVPtr<CZARVMetaProp> p = CZARVPtr<CZARVMetaProp>::Adopt(new CZARVMetaProp);
-    EXPECT_STREQ(p->GetMetaName(), "");
-    EXPECT_EQ(static_cast<int>(p->GetValType()), _zarvVAR::VT_EMPTY);
-    EXPECT_EQ(p->GetValidType(), 0);
 }
 
 TEST(MetaPropTest, OrderComparesIdsUnsigned) {
