@@ -14,29 +14,6 @@ namespace {
 
 using namespace kernel_test;
 
-// The serial line's far end: the master of a pseudo-terminal pair.
-class PtyPeer {
-public:
-    PtyPeer() {
-        m_fd = posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_fd >= 0 && grantpt(m_fd) == 0 && unlockpt(m_fd) == 0) {
-            char name[128];
-            if (ptsname_r(m_fd, name, sizeof name) == 0) m_slave = name;
-        }
-    }
-    ~PtyPeer() { Close(); }
-    void Close() {
-        if (m_fd >= 0) close(m_fd);
-        m_fd = -1;
-    }
-    int fd() const { return m_fd; }
-    const std::string& slave() const { return m_slave; }
-
-private:
-    int m_fd = -1;
-    std::string m_slave;
-};
-
 class ComPortTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,12 +1,14 @@
 // Real peers for the port tests: a TCP listener and a UDP socket on
-// 127.0.0.1, and a driver that records what its ports report. Every wait is
-// bounded.
+// 127.0.0.1, the far end of a pseudo-terminal, and a driver that records
+// what its ports report. Every wait is bounded.
 #ifndef TESTS_HOST_KERNEL_PORT_PEERS_H_
 #define TESTS_HOST_KERNEL_PORT_PEERS_H_
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <stdlib.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -124,6 +126,29 @@ private:
     int m_port;
 };
 
+// The serial line's far end: the master of a pseudo-terminal pair.
+class PtyPeer {
+public:
+    PtyPeer() {
+        m_fd = posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_fd >= 0 && grantpt(m_fd) == 0 && unlockpt(m_fd) == 0) {
+            char name[128];
+            if (ptsname_r(m_fd, name, sizeof name) == 0) m_slave = name;
+        }
+    }
+    ~PtyPeer() { Close(); }
+    void Close() {
+        if (m_fd >= 0) close(m_fd);
+        m_fd = -1;
+    }
+    int fd() const { return m_fd; }
+    const std::string& slave() const { return m_slave; }
+
+private:
+    int m_fd = -1;
+    std::string m_slave;
+};
+
 // A driver that records the link events and monitored packets of its ports.
 class RecordingDriver : public CZARVDriver {
 public:
@@ -150,8 +175,10 @@ inline std::string Collect(CZARVPortSrv& port, size_t want, const char* name = n
         char* buf = nullptr;
         r = port.PacketList2Buffer(buf, name);
         if (r < 0) break;
-        if (r > 0) got.append(buf, static_cast<size_t>(r));
-        else std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (r > 0)
+            got.append(buf, static_cast<size_t>(r));
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     if (last) *last = r;
     return got;
@@ -169,8 +196,8 @@ inline bool WaitForBreak(CZARVPortSrv& port) {
 }
 
 inline long long ElapsedMs(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now() - since)
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 since)
         .count();
 }
 
