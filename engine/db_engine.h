@@ -232,9 +232,10 @@ private:
     void OnRecordLeaving(const CZARVMPInfo* info);
     // Erases the association entries keyed by GMPIDs in [lo, hi].
     void EraseAssociations(uint32_t lo, uint32_t hi);
-    // The GMPID a read of `gmpid` is served from; false when a required
-    // reference cannot be resolved.
-    bool ResolveRead(uint32_t gmpid, uint32_t& target) const;
+    // The live-value database and GMPID a read of `gmpid` is served from
+    // (references resolved); null when a required reference cannot be
+    // resolved or the target RID has no live-value database.
+    CZARVSubRtdb* ReadSource(unsigned long gmpid, uint32_t& target) const;
 
     std::map<unsigned char, CZARVSubRtdb*> m_mapSubRtdb;
     std::map<unsigned char, CZARVConfigDB*> m_mapConfigDB;

@@ -1,0 +1,474 @@
+#include "engine/db_engine.h"
+
+#include <cstdlib>
+#include <iterator>
+#include <vector>
+
+#include "engine/config_db.h"
+#include "engine/gmpid.h"
+#include "host/zarvkernel/kernel_version.h"
+#include "host/zarvkernel/ref_names.h"
+#include "host/zarvlib/zarv_str.h"
+
+namespace {
+
+// RIDs whose databases of types 1 to 3 keep an IO index, and whose points of
+// a non-zero block may read their value through property 499.
+constexpr unsigned kIOIndexRidFirst = 192;
+constexpr unsigned kIOIndexRidLast = 254;
+// RIDs whose points of a non-zero block must read through property 499.
+constexpr unsigned kRefOnlyRidFirst = 128;
+constexpr unsigned kRefOnlyRidLast = 191;
+// GetFreeRID hands out RIDs below this bound only.
+constexpr int kRidBound = 255;
+
+bool IsIndexedType(int type) { return type >= 1 && type <= 3; }
+
+// The GMPID named by a reference property, or false when the name is empty
+// or belongs to no point.
+bool ResolveRefName(const _zarvVAR& prop, uint32_t& gmpid) {
+    _zarv_str name = prop;
+    if (name.empty()) return false;
+    unsigned long found = GetGMPIDByRefName(name);
+    if (found == ZARV_INVALID_GMPID) return false;
+    gmpid = zarvgmpid::FromArg(found);
+    return true;
+}
+
+}  // namespace
+
+CZARVQENDbEngine::CZARVQENDbEngine(const char* ver) { m_gZARVVer = GetVer(ver); }
+
+CZARVQENDbEngine::~CZARVQENDbEngine() { Clear(); }
+
+int CZARVQENDbEngine::GetVer(const char* ver) const {
+    if (!ver) return 0;
+    _zarv_str major(ver);
+    if (major.DeleteAfterIncluding(".") == 0) return 0;
+    return std::atoi(major.c_str());
+}
+
+bool CZARVQENDbEngine::IsValid(const char* ver) const { return GetVer(ver) <= m_gZARVVer; }
+
+void CZARVQENDbEngine::ResetDB() {}
+
+// ---------------------------------------------------------------------------
+// Registries
+
+CZARVConfigDB* CZARVQENDbEngine::GetConfigDB(unsigned char rid) const {
+    auto it = m_mapConfigDB.find(rid);
+    return it == m_mapConfigDB.end() ? nullptr : it->second;
+}
+
+bool CZARVQENDbEngine::CreateConfigDB(unsigned char rid, int type) {
+    if (GetConfigDB(rid)) return true;
+    auto db = CZARVPtr<CZARVConfigDB>::Adopt(new CZARVConfigDB(rid, type, this));
+    if (!m_mapConfigDB.emplace(rid, db.get()).second) return false;
+    db.release();  // the map keeps the creation reference
+    return true;
+}
+
+void CZARVQENDbEngine::DeleteConfigDB(unsigned char rid) {
+    auto it = m_mapConfigDB.find(rid);
+    if (it != m_mapConfigDB.end()) {
+        CZARVConfigDB* db = it->second;
+        m_mapConfigDB.erase(it);
+        db->Release();
+    }
+    DeleteSubRtdb(rid);
+    DeleteIODB(rid);
+}
+
+int CZARVQENDbEngine::GetConfigDBType(unsigned char rid) const {
+    CZARVConfigDB* db = GetConfigDB(rid);
+    return db ? db->GetType() : -1;
+}
+
+CZARVIODB* CZARVQENDbEngine::GetIODB(unsigned char rid) const {
+    auto it = m_mapIODB.find(rid);
+    return it == m_mapIODB.end() ? nullptr : it->second.get();
+}
+
+bool CZARVQENDbEngine::CreateIODB(unsigned char rid) {
+    if (GetIODB(rid)) return true;
+    return m_mapIODB.emplace(rid, std::make_shared<CZARVIODB>()).second;
+}
+
+void CZARVQENDbEngine::DeleteIODB(unsigned char rid) { m_mapIODB.erase(rid); }
+
+CZARVSubRtdb* CZARVQENDbEngine::GetSubRtdb(unsigned char rid) const {
+    auto it = m_mapSubRtdb.find(rid);
+    return it == m_mapSubRtdb.end() ? nullptr : it->second;
+}
+
+bool CZARVQENDbEngine::CreateSubRtdb(unsigned char rid) {
+    if (GetSubRtdb(rid)) return true;
+    auto sub = CZARVPtr<CZARVSubRtdb>::Adopt(new CZARVSubRtdb(rid));
+    if (!m_mapSubRtdb.emplace(rid, sub.get()).second) return false;
+    sub.release();
+    return true;
+}
+
+void CZARVQENDbEngine::DeleteSubRtdb(unsigned char rid) {
+    auto it = m_mapSubRtdb.find(rid);
+    if (it == m_mapSubRtdb.end()) return;
+    CZARVSubRtdb* sub = it->second;
+    m_mapSubRtdb.erase(it);
+    sub->Release();
+}
+
+void CZARVQENDbEngine::Clear() {
+    std::map<unsigned char, CZARVSubRtdb*> subs;
+    subs.swap(m_mapSubRtdb);
+    for (auto& [rid, sub] : subs) sub->Release();
+    std::map<unsigned char, CZARVConfigDB*> dbs;
+    dbs.swap(m_mapConfigDB);
+    for (auto& [rid, db] : dbs) db->Release();
+}
+
+// ---------------------------------------------------------------------------
+// The insert path
+
+bool CZARVQENDbEngine::IndexIOAddress(CZARVMPInfo* info, CZARVConfigDB* db, std::string& key) {
+    key.clear();
+    unsigned char rid = db->GetRID();
+    if (rid < kIOIndexRidFirst || rid > kIOIndexRidLast) return true;
+    if (!IsIndexedType(db->GetType())) return true;
+    _zarv_str first = info->MPProp(kIOAddrProp1);
+    _zarv_str second = info->MPProp(kIOAddrProp2);
+    if (first.empty() || second.empty()) return true;
+
+    if (!GetIODB(rid) && !CreateIODB(rid)) return false;
+    _zarv_str text;
+    text.Format("%s$%s", first.c_str(), second.c_str());
+    if (!GetIODB(rid)->CreateIndex(text, info)) return false;
+    key = text.str();
+    m_mapIOKeys.emplace(info, key);
+    return true;
+}
+
+bool CZARVQENDbEngine::CreateIOIndex(CZARVMPInfo* info, CZARVConfigDB* db) {
+    std::string key;
+    return IndexIOAddress(info, db, key);
+}
+
+void CZARVQENDbEngine::WithdrawIOKey(unsigned char rid, const std::string& key, const CZARVMPInfo* info) {
+    if (key.empty()) return;
+    if (CZARVIODB* io = GetIODB(rid)) {
+        // Only an entry that still points at this record is its own: the same
+        // address may belong to another record by now.
+        CIndexNode* node = io->GetIndexNode(key.c_str());
+        if (node && node->GetNodeType() == CIndexNode::NT_LEAF && node->GetData() == info)
+            io->Remove(key.c_str());
+    }
+    auto it = m_mapIOKeys.find(info);
+    if (it != m_mapIOKeys.end() && it->second == key) m_mapIOKeys.erase(it);
+}
+
+void CZARVQENDbEngine::OnRecordLeaving(const CZARVMPInfo* info) {
+    auto it = m_mapIOKeys.find(info);
+    if (it == m_mapIOKeys.end()) return;
+    std::string key = it->second;
+    WithdrawIOKey(zarvgmpid::RID(zarvgmpid::FromArg(info->GetGMPID())), key, info);
+}
+
+bool CZARVQENDbEngine::OnAddMPInfo(const CZARVMPInfo& info) {
+    uint32_t gmpid = zarvgmpid::FromArg(info.GetGMPID());
+    if (info.IsExist(kRefProp)) {
+        // A reference point: no live value of its own, only the link.
+        uint32_t referenced = 0;
+        if (ResolveRefName(info[kRefProp], referenced)) m_mapAssGMPID.emplace(referenced, gmpid);
+        return true;
+    }
+    unsigned char rid = zarvgmpid::RID(gmpid);
+    if (!CreateSubRtdb(rid)) return false;
+    auto value = CZARVPtr<CZARVMPValue>::Adopt(info.CreateValueFromInfo());
+    return GetSubRtdb(rid)->InsertMPValue(value.get());
+}
+
+bool CZARVQENDbEngine::AddRecord(CZARVMPInfo* info, CZARVConfigDB* db) {
+    std::string key;
+    if (!IndexIOAddress(info, db, key)) return false;
+    if (OnAddMPInfo(*info) && db->InsertMPInfo(info)) return true;
+    WithdrawIOKey(db->GetRID(), key, info);
+    return false;
+}
+
+bool CZARVQENDbEngine::InsertMPInfo(CZARVMPInfo* info) {
+    if (!info) return false;
+    CZARVConfigDB* db = GetConfigDB(zarvgmpid::RID(zarvgmpid::FromArg(info->GetGMPID())));
+    return db && AddRecord(info, db);
+}
+
+int CZARVQENDbEngine::InsertMPInfo(CZARVDataSet<CZARVMPInfo>& set) {
+    int stored = 0;
+    for (CZARVMPInfo* info : set)
+        if (InsertMPInfo(info)) ++stored;
+    return stored;
+}
+
+// ---------------------------------------------------------------------------
+// Records
+
+CZARVMPInfo* CZARVQENDbEngine::GetMPInfo(unsigned long gmpid) const {
+    uint32_t g = zarvgmpid::FromArg(gmpid);
+    CZARVConfigDB* db = GetConfigDB(zarvgmpid::RID(g));
+    return db ? db->GetMPInfo(g) : nullptr;
+}
+
+int CZARVQENDbEngine::ListMPInfo(unsigned char rid, unsigned char group, unsigned char block,
+                                 CZARVDataSet<CZARVMPInfo>& out) const {
+    CZARVConfigDB* db = GetConfigDB(rid);
+    return db ? db->ListMPInfo(group, block, out) : -1;
+}
+
+int CZARVQENDbEngine::ListMPInfo(unsigned char rid, unsigned char group,
+                                 CZARVDataSet<CZARVMPInfo>& out) const {
+    CZARVConfigDB* db = GetConfigDB(rid);
+    return db ? db->ListMPInfo(group, out) : -1;
+}
+
+void CZARVQENDbEngine::EraseAssociations(uint32_t lo, uint32_t hi) {
+    if (lo > hi) return;
+    m_mapAssGMPID.erase(m_mapAssGMPID.lower_bound(lo), m_mapAssGMPID.upper_bound(hi));
+}
+
+void CZARVQENDbEngine::DeleteMPInfo(unsigned char rid, unsigned char group, unsigned char block) {
+    if (CZARVConfigDB* db = GetConfigDB(rid)) {
+        db->DeleteMPInfo(group, block);
+        zarvgmpid::Range range = zarvgmpid::BlockRange(rid, group, block);
+        EraseAssociations(range.lo, range.hi);
+    }
+    if (CZARVSubRtdb* sub = GetSubRtdb(rid)) sub->RemoveMPValue(group, block);
+}
+
+void CZARVQENDbEngine::DeleteMPInfo(unsigned char rid, unsigned char group) {
+    if (CZARVConfigDB* db = GetConfigDB(rid)) {
+        db->DeleteMPInfo(group);
+        zarvgmpid::Range range = zarvgmpid::GroupRange(rid, group);
+        EraseAssociations(range.lo, range.hi);
+    }
+    if (CZARVSubRtdb* sub = GetSubRtdb(rid)) sub->RemoveMPValue(group);
+}
+
+void CZARVQENDbEngine::DeleteMPInfo(unsigned long gmpid) {
+    uint32_t g = zarvgmpid::FromArg(gmpid);
+    unsigned char rid = zarvgmpid::RID(g);
+    CZARVConfigDB* db = GetConfigDB(rid);
+    if (!db) return;
+    db->DeleteMPInfo(static_cast<unsigned long>(g));
+    EraseAssociations(g, g);
+    if (CZARVSubRtdb* sub = GetSubRtdb(rid)) sub->RemoveMPValue(static_cast<unsigned long>(g));
+}
+
+bool CZARVQENDbEngine::GetProperty(unsigned long gmpid, unsigned short id, _zarvVAR& out) const {
+    CZARVMPInfo* info = GetMPInfo(gmpid);
+    if (!info) return false;
+    out = info->MPProp(id);
+    return !out.IsEmpty();
+}
+
+_zarvVAR CZARVQENDbEngine::GetProperty(unsigned long gmpid, unsigned short id) const {
+    CZARVMPInfo* info = GetMPInfo(gmpid);
+    return info ? info->MPProp(id) : _zarvVAR();
+}
+
+// ---------------------------------------------------------------------------
+// Files
+
+bool CZARVQENDbEngine::SaveToFile(unsigned char rid, const char* dir, const char* ver) {
+    CZARVConfigDB* db = GetConfigDB(rid);
+    return db && db->SaveToFile(dir, ver);
+}
+
+bool CZARVQENDbEngine::SaveToTemplate(unsigned char rid, const char* path, const char* ver) {
+    CZARVConfigDB* db = GetConfigDB(rid);
+    return db && db->SaveToTemplate(path, ver);
+}
+
+bool CZARVQENDbEngine::LoadFromFile(unsigned char rid, const char* path, const char* ver, int type) {
+    if (!GetConfigDB(rid) && !CreateConfigDB(rid, type)) return false;
+    return GetConfigDB(rid)->LoadFromFile(path, ver, type);
+}
+
+// ---------------------------------------------------------------------------
+// Lookups by IO address
+
+namespace {
+
+// The records of the leaves under `key`, in index order; false when the key
+// is not indexed.
+bool LeafRecords(const CZARVIODB& io, const char* key, std::vector<CZARVMPInfo*>& out) {
+    CIndexNode* node = io.GetIndexNode(key);
+    if (!node) return false;
+    std::vector<void*> leaves;
+    node->GetLeafData(leaves);
+    out.reserve(leaves.size());
+    for (void* leaf : leaves) out.push_back(static_cast<CZARVMPInfo*>(leaf));
+    return true;
+}
+
+}  // namespace
+
+int CZARVQENDbEngine::ListMPInfoByIO(unsigned char rid, const char* key,
+                                     CZARVDataSet<CZARVMPInfo>& out) const {
+    CZARVIODB* io = GetIODB(rid);
+    std::vector<CZARVMPInfo*> records;
+    if (!io || !LeafRecords(*io, key, records)) return -1;
+    for (CZARVMPInfo* info : records) out.Add(info);
+    return static_cast<int>(records.size());
+}
+
+int CZARVQENDbEngine::ListMPInfoByIO(unsigned char rid, unsigned char block, const char* key,
+                                     CZARVDataSet<CZARVMPInfo>& out) const {
+    CZARVIODB* io = GetIODB(rid);
+    std::vector<CZARVMPInfo*> records;
+    if (!io || !LeafRecords(*io, key, records)) return -1;
+    int appended = 0;
+    for (CZARVMPInfo* info : records) {
+        if (zarvgmpid::Block(zarvgmpid::FromArg(info->GetGMPID())) == block && out.Add(info))
+            ++appended;
+    }
+    return appended;
+}
+
+int CZARVQENDbEngine::ListValueByIO(unsigned char rid, const char* key,
+                                    CZARVDataSet<CZARVMPValue>& out) const {
+    CZARVIODB* io = GetIODB(rid);
+    std::vector<CZARVMPInfo*> records;
+    if (!io || !LeafRecords(*io, key, records)) return -1;
+    CZARVSubRtdb* sub = GetSubRtdb(rid);
+    if (!sub) return -1;
+    for (CZARVMPInfo* info : records) {
+        // Reference points have no live value; the set never takes a null.
+        if (CZARVMPValue* value = sub->GetMPValueObj(info->GetGMPID())) out.Add(value);
+    }
+    return static_cast<int>(records.size());
+}
+
+void CZARVQENDbEngine::DeleteMPInfoByIO(unsigned char rid, const char* key) {
+    CZARVIODB* io = GetIODB(rid);
+    if (!io) return;
+    std::vector<CZARVMPInfo*> records;
+    if (LeafRecords(*io, key, records)) {
+        // Take the GMPIDs first: every delete releases a record and withdraws
+        // its leaf.
+        std::vector<unsigned long> gmpids;
+        gmpids.reserve(records.size());
+        for (CZARVMPInfo* info : records) gmpids.push_back(info->GetGMPID());
+        for (unsigned long gmpid : gmpids) DeleteMPInfo(gmpid);
+    }
+    io->Remove(key);
+}
+
+// ---------------------------------------------------------------------------
+// Identifiers and associations
+
+int CZARVQENDbEngine::GetFreeRID(int from, int to) const {
+    if (from >= to || from < 0 || to >= kRidBound) return -1;
+    for (int rid = from; rid < to; ++rid)
+        if (!GetConfigDB(static_cast<unsigned char>(rid))) return rid;
+    return -1;
+}
+
+unsigned int CZARVQENDbEngine::GetFreeGMPID(unsigned char rid, unsigned char group, unsigned char block,
+                                            unsigned long* out, unsigned int count) const {
+    CZARVConfigDB* db = GetConfigDB(rid);
+    return db ? db->GetFreeGMPID(group, block, out, count) : 0;
+}
+
+unsigned int CZARVQENDbEngine::GetAssGMPID(unsigned long gmpid, unsigned long* out, int max) const {
+    auto [first, last] = m_mapAssGMPID.equal_range(zarvgmpid::FromArg(gmpid));
+    if (!out) return static_cast<unsigned int>(std::distance(first, last));
+    unsigned int copied = 0;
+    for (auto it = first; it != last && static_cast<int>(copied) < max; ++it) out[copied++] = it->second;
+    return copied;
+}
+
+// ---------------------------------------------------------------------------
+// Live values
+
+CZARVSubRtdb* CZARVQENDbEngine::ReadSource(unsigned long gmpid, uint32_t& target) const {
+    uint32_t g = zarvgmpid::FromArg(gmpid);
+    target = g;
+    unsigned rid = zarvgmpid::RID(g);
+    bool refOnly = rid >= kRefOnlyRidFirst && rid <= kRefOnlyRidLast;
+    bool refAllowed = rid >= kIOIndexRidFirst && rid <= kIOIndexRidLast;
+    if (zarvgmpid::Block(g) != 0 && (refOnly || refAllowed)) {
+        _zarvVAR ref = GetProperty(g, kRefProp);
+        if (ref.IsEmpty() ? refOnly : !ResolveRefName(ref, target)) return nullptr;
+    }
+    return GetSubRtdb(zarvgmpid::RID(target));
+}
+
+bool CZARVQENDbEngine::ReadValue(unsigned long gmpid, _zarvVAR& value, CMPQuality& quality,
+                                 CZARVTime& time) const {
+    uint32_t target;
+    CZARVSubRtdb* sub = ReadSource(gmpid, target);
+    return sub && sub->ReadValue(target, value, &quality, &time);
+}
+
+bool CZARVQENDbEngine::ReadValueQos(unsigned long gmpid, CMPQuality& quality) const {
+    uint32_t target;
+    CZARVSubRtdb* sub = ReadSource(gmpid, target);
+    return sub && sub->ReadValueQos(target, quality);
+}
+
+bool CZARVQENDbEngine::ReadValueTime(unsigned long gmpid, CZARVTime& time) const {
+    uint32_t target;
+    CZARVSubRtdb* sub = ReadSource(gmpid, target);
+    return sub && sub->ReadValueTime(target, time);
+}
+
+bool CZARVQENDbEngine::ReadSGValue(unsigned long gmpid, int index, _zarvVAR& value) const {
+    uint32_t target;
+    CZARVSubRtdb* sub = ReadSource(gmpid, target);
+    return sub && sub->ReadSGValue(target, index, value);
+}
+
+bool CZARVQENDbEngine::ReadSGValue(unsigned long gmpid, CZARVGRPData& data, CMPQuality& quality,
+                                   CZARVTime& time) const {
+    _zarvVAR value;
+    if (!ReadValue(gmpid, value, quality, time)) return false;
+    _zarv_str text = value;
+    data.FromStream(text);  // a value that is no group text leaves the data alone
+    return true;
+}
+
+unsigned int CZARVQENDbEngine::WriteValue(unsigned long gmpid, const _zarvVAR& value,
+                                          const CMPQuality& quality, const CZARVTime& time) {
+    uint32_t g = zarvgmpid::FromArg(gmpid);
+    CZARVSubRtdb* sub = GetSubRtdb(zarvgmpid::RID(g));
+    return sub ? sub->WriteValue(g, value, quality, time) : 0;
+}
+
+bool CZARVQENDbEngine::WriteSGValue(unsigned long gmpid, int index, const _zarvVAR& value) {
+    uint32_t g = zarvgmpid::FromArg(gmpid);
+    CZARVSubRtdb* sub = GetSubRtdb(zarvgmpid::RID(g));
+    return sub && sub->WriteSGValue(g, index, value);
+}
+
+unsigned int CZARVQENDbEngine::WriteSGValue(unsigned long gmpid, const CZARVGRPData& data,
+                                            const CMPQuality& quality, const CZARVTime& time) {
+    _zarv_str text;
+    data.ToStream(text);
+    return WriteValue(gmpid, _zarvVAR(text.c_str()), quality, time);
+}
+
+int CZARVQENDbEngine::ListValue(unsigned char rid, unsigned char group, unsigned char block,
+                                CZARVDataSet<CZARVMPValue>& out) const {
+    CZARVSubRtdb* sub = GetSubRtdb(rid);
+    return sub ? sub->ListValue(group, block, out) : -1;
+}
+
+int CZARVQENDbEngine::ListValue(unsigned char rid, unsigned char group,
+                                CZARVDataSet<CZARVMPValue>& out) const {
+    CZARVSubRtdb* sub = GetSubRtdb(rid);
+    return sub ? sub->ListValue(group, out) : -1;
+}
+
+CZARVHwInfo* CZARVQENDbEngine::GetHwInfo(const CZARVSysConfig& config) const {
+    _zarvVAR id = GetProperty(kHwInfoGMPID, kHwIdProp);
+    if (id.IsEmpty()) return nullptr;
+    return config.GetHwInfo(static_cast<int>(static_cast<long>(id))).get();
+}

@@ -1,0 +1,146 @@
+#include "engine/io_index.h"
+
+#include <utility>
+
+#include "host/zarvlib/zarv_str.h"
+
+namespace {
+
+unsigned int DefaultHash(const std::string& text) { return DJBHash(std::string_view(text)); }
+
+}  // namespace
+
+CIndexNode::CIndexNode(unsigned long key, int type, void* data)
+    : m_nKey(static_cast<uint32_t>(key)), m_nType(type), m_pData(data) {}
+
+CIndexNode::~CIndexNode() { Clear(); }
+
+void CIndexNode::SetData(void* data) {
+    if (m_nType == NT_BRANCH) Clear();
+    m_pData = data;
+}
+
+void CIndexNode::Clear() {
+    if (m_nType == NT_BRANCH && m_pData) {
+        // Tear the subtree down level by level: each child set is detached
+        // from its branch before the branch dies, so no destructor recurses.
+        std::vector<std::unique_ptr<CIndexNodeSet>> pending;
+        pending.emplace_back(static_cast<CIndexNodeSet*>(std::exchange(m_pData, nullptr)));
+        while (!pending.empty()) {
+            std::unique_ptr<CIndexNodeSet> set = std::move(pending.back());
+            pending.pop_back();
+            for (const std::shared_ptr<CIndexNode>& child : *set) {
+                if (child->m_nType == NT_BRANCH && child->m_pData && child.use_count() == 1) {
+                    pending.emplace_back(
+                        static_cast<CIndexNodeSet*>(std::exchange(child->m_pData, nullptr)));
+                }
+            }
+        }
+    }
+    m_pData = nullptr;
+}
+
+int CIndexNode::GetLeafData(std::vector<void*>& out) const {
+    if (m_nType == NT_LEAF) {
+        if (!m_pData) return 0;
+        out.push_back(m_pData);
+        return 1;
+    }
+    const CIndexNodeSet* children = GetChildren();
+    if (!children) return 0;
+
+    // Depth first, ascending key at every level, without recursion: a stack
+    // of (set, position) pairs.
+    int found = 0;
+    std::vector<std::pair<const CIndexNodeSet*, CIndexNodeSet::const_iterator>> stack;
+    stack.emplace_back(children, children->begin());
+    while (!stack.empty()) {
+        auto& [set, it] = stack.back();
+        if (it == set->end()) {
+            stack.pop_back();
+            continue;
+        }
+        const CIndexNode& node = **it;
+        ++it;
+        if (node.m_nType == NT_LEAF) {
+            if (node.m_pData) {
+                out.push_back(node.m_pData);
+                ++found;
+            }
+        } else if (const CIndexNodeSet* sub = node.GetChildren()) {
+            stack.emplace_back(sub, sub->begin());
+        }
+    }
+    return found;
+}
+
+CZARVIODB::CZARVIODB(HashFn hash) : m_pfnHash(hash ? hash : &DefaultHash) {}
+
+CZARVIODB::~CZARVIODB() {
+    // Detach the top-level branches' subtrees through a holder node so that
+    // the teardown is iterative for deep trees too.
+    CIndexNode holder(0, CIndexNode::NT_BRANCH, new CIndexNodeSet(std::move(m_setRoot)));
+}
+
+bool CZARVIODB::HashParts(const char* key, std::vector<uint32_t>& hashes) const {
+    std::vector<_zarv_str> parts;
+    if (SplitStrByChar(key, '$', parts) <= 0) return false;
+    hashes.clear();
+    hashes.reserve(parts.size());
+    for (const _zarv_str& part : parts) hashes.push_back(m_pfnHash(part.str()));
+    return true;
+}
+
+CIndexNode* CZARVIODB::Find(const std::vector<uint32_t>& hashes) const {
+    const CIndexNodeSet* set = &m_setRoot;
+    for (size_t i = 0; i < hashes.size(); ++i) {
+        auto it = set->find(hashes[i]);
+        if (it == set->end()) return nullptr;
+        if (i + 1 == hashes.size()) return it->get();
+        set = (*it)->GetChildren();
+        if (!set) return nullptr;
+    }
+    return nullptr;
+}
+
+CIndexNode* CZARVIODB::GetIndexNode(const char* key) const {
+    std::vector<uint32_t> hashes;
+    if (!HashParts(key, hashes)) return nullptr;
+    return Find(hashes);
+}
+
+bool CZARVIODB::CreateIndex(const char* key, void* data) {
+    std::vector<uint32_t> hashes;
+    if (!HashParts(key, hashes)) return false;
+    if (Find(hashes)) return false;
+
+    CIndexNodeSet* set = &m_setRoot;
+    size_t i = 0;
+    for (; i < hashes.size(); ++i) {
+        auto it = set->find(hashes[i]);
+        if (it == set->end()) break;
+        set = (*it)->GetChildren();
+        if (!set) return false;  // a leaf (or a childless branch) in the middle of the path
+    }
+    // The whole path cannot exist here (Find above), so i < hashes.size().
+    for (; i < hashes.size(); ++i) {
+        bool last = i + 1 == hashes.size();
+        std::shared_ptr<CIndexNode> node =
+            last ? std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_LEAF, data)
+                 : std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_BRANCH, new CIndexNodeSet);
+        auto [it, inserted] = set->insert(node);
+        if (!inserted) return false;
+        node->m_pOwner = set;
+        if (last) return true;
+        set = node->GetChildren();
+    }
+    return false;
+}
+
+void CZARVIODB::Remove(const char* key) {
+    CIndexNode* node = GetIndexNode(key);
+    if (!node || !node->m_pOwner) return;
+    CIndexNodeSet* owner = node->m_pOwner;
+    auto it = owner->find(node->m_nKey);
+    if (it != owner->end()) owner->erase(it);
+}

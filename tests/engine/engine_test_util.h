@@ -1,0 +1,84 @@
+// Shared helpers of the engine tests: records with properties, GMPIDs, and
+// an engine whose protected hooks a test may call.
+#ifndef TESTS_ENGINE_ENGINE_TEST_UTIL_H_
+#define TESTS_ENGINE_ENGINE_TEST_UTIL_H_
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+#include "engine/db_engine.h"
+#include "engine/gmpid.h"
+#include "host/zarvkernel/mp_info.h"
+#include "host/zarvkernel/ref_names.h"
+#include "host/zarvlib/zarv_dataset.h"
+#include "host/zarvlib/zarv_obj.h"
+#include "host/zarvlib/zarv_var.h"
+
+using RecordPtr = CZARVPtr<CZARVMPInfo>;
+using Props = std::initializer_list<std::pair<unsigned short, _zarvVAR>>;
+
+inline unsigned long Gmpid(unsigned rid, unsigned group, unsigned block, unsigned index) {
+    return zarvgmpid::Make(static_cast<unsigned char>(rid), static_cast<unsigned char>(group), block,
+                           index);
+}
+
+// A variant of any kind the variant can be assigned from.
+template <class T>
+_zarvVAR Var(T v) {
+    _zarvVAR r;
+    r = v;
+    return r;
+}
+
+// A new record holding the caller's one reference, with properties of valid type 0.
+inline RecordPtr Record(unsigned long gmpid, Props props = {}) {
+    auto info = RecordPtr::Adopt(new CZARVMPInfo(gmpid));
+    for (const auto& [id, value] : props) info->InsertMPProp(id, value, 0);
+    return info;
+}
+
+// A record whose property 1 gives it a reference name (its live value then
+// enters the name in the kernel's table).
+inline RecordPtr NamedRecord(unsigned long gmpid, const char* name) { return Record(gmpid, {{1, name}}); }
+
+// A record indexed under "<a>$<b>" in an indexed database.
+inline RecordPtr IORecord(unsigned long gmpid, const char* a, const char* b) {
+    return Record(gmpid, {{401, a}, {402, b}});
+}
+
+template <class T>
+std::vector<unsigned long> Ids(const CZARVDataSet<T>& set) {
+    std::vector<unsigned long> ids;
+    for (T* item : set) ids.push_back(item->GetGMPID());
+    return ids;
+}
+
+// Opens the protected hooks to the tests.
+class TestEngine : public CZARVQENDbEngine {
+public:
+    using CZARVQENDbEngine::CZARVQENDbEngine;
+    using CZARVQENDbEngine::CreateIOIndex;
+    using CZARVQENDbEngine::GetVer;
+    using CZARVQENDbEngine::OnAddMPInfo;
+};
+
+// Every engine test starts and ends with an empty name table, and the
+// engine is destroyed before the table is checked.
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearRefNames(); }
+    void TearDown() override {
+        engine.reset();
+        ClearRefNames();
+    }
+
+    // Inserts a new record and drops the test's reference.
+    bool Insert(RecordPtr info) { return engine->InsertMPInfo(info.get()); }
+
+    CZARVPtr<TestEngine> engine = CZARVPtr<TestEngine>::Adopt(new TestEngine());
+};
+
+#endif  // TESTS_ENGINE_ENGINE_TEST_UTIL_H_
