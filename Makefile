@@ -2,12 +2,15 @@
 # runs every test, `make asan` does the same under AddressSanitizer and UBSan.
 BUILD_DIR   ?= build
 ASAN_DIR    ?= build-asan
+FUZZ_DIR    ?= build-fuzz
+BENCH_DIR   ?= build-bench
+FUZZ_SECONDS ?= 60
 BUILD_TYPE  ?= RelWithDebInfo
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 LAUNCHER    := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
-.PHONY: all deps build test asan run clean
+.PHONY: all deps build test asan fuzz bench run clean
 
 all: build
 
@@ -22,14 +25,25 @@ test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 asan: deps
-	@cmake -S . -B $(ASAN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DZARV_SANITIZE=ON $(LAUNCHER) >/dev/null
+	@cmake -S . -B $(ASAN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DZARV_SANITIZE=ON -DZARV_BUILD_BENCH=OFF $(LAUNCHER) >/dev/null
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS)
 
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DZARV_FUZZ=ON -DZARV_SANITIZE=ON -DZARV_BUILD_TESTS=OFF -DZARV_BUILD_BENCH=OFF $(LAUNCHER) >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@sh scripts/run-fuzz $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+bench: deps
+	@cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DZARV_BUILD_TESTS=OFF $(LAUNCHER) >/dev/null
+	@cmake --build $(BENCH_DIR) -j $(JOBS) --target zarv_bench
+	@$(BENCH_DIR)/bin/zarv_bench --benchmark_min_time=0.2
+
 run: build
 	@$(BUILD_DIR)/tools/zarvqen demo
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(BENCH_DIR)
