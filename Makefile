@@ -10,7 +10,7 @@ JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 LAUNCHER    := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
-.PHONY: all deps build test asan fuzz bench run clean
+.PHONY: all deps build test asan fuzz bench compare run clean
 
 all: build
 
@@ -41,6 +41,11 @@ bench: deps
 	@cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DZARV_BUILD_TESTS=OFF $(LAUNCHER) >/dev/null
 	@cmake --build $(BENCH_DIR) -j $(JOBS) --target zarv_bench
 	@$(BENCH_DIR)/bin/zarv_bench --benchmark_min_time=0.2
+
+compare: deps
+	@cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DZARV_BUILD_TESTS=OFF $(LAUNCHER) >/dev/null
+	@cmake --build $(BENCH_DIR) -j $(JOBS) --target compare
+	@$(BENCH_DIR)/bin/compare
 
 run: build
 	@$(BUILD_DIR)/tools/zarvqen demo

@@ -1,0 +1,457 @@
+// Prints one table of ratios, measured in one run on the same data: the
+// library's operations against the least work the same job can take (the
+// floor) and against SQLite.
+//   compare [POINTS]      (default 200000; the memory row always loads 1 000 000)
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <pugixml.hpp>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench/bench_fixture.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The best of `runs` timings of `fn`, in seconds.
+double Time(const std::function<void()>& fn, int runs = 3) {
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        auto start = Clock::now();
+        fn();
+        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+struct Row {
+    std::string what;
+    double ours;
+    double other;
+    const char* against;
+    const char* target;
+};
+
+std::vector<Row> g_rows;
+
+void Report(const std::string& what, double ours, double other, const char* against,
+            const char* target) {
+    g_rows.push_back({what, ours, other, against, target});
+    std::fprintf(stderr, "  measured %s\n", what.c_str());
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// --- the floor of a database file: flat vectors, no objects ---
+
+struct FlatProp {
+    uint32_t gmpid;
+    uint16_t code;
+    int32_t kind;
+    uint64_t bits;       // numbers
+    std::string text;    // texts
+};
+
+// Decodes the file into flat vectors with only the bounds checks a careful
+// decoder needs. False on any inconsistency.
+bool FloorDecode(const std::string& file, std::vector<FlatProp>& out) {
+    if (file.size() < 8) return false;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(file.data());
+    size_t n = file.size() - 4;
+    uint32_t stored;
+    std::memcpy(&stored, p + n, 4);
+    if (crc32(0, p, static_cast<uInt>(n)) != stored) return false;
+    size_t at = 4;
+    auto need = [&](size_t k) { return at + k <= n; };
+    auto u16 = [&] { uint16_t v; std::memcpy(&v, p + at, 2); at += 2; return v; };
+    uint32_t rid = p[2];
+    int groups = static_cast<signed char>(p[3]);
+    out.clear();
+    for (int g = 0; g < groups; ++g) {
+        if (!need(3)) return false;
+        uint32_t group = p[at++];
+        int records = static_cast<int16_t>(u16());
+        for (int r = 0; r < records; ++r) {
+            if (!need(2)) return false;
+            uint32_t gmpid = rid << 24 | group << 16 | u16();
+            for (;;) {
+                if (!need(2)) return false;
+                uint16_t code = u16();
+                if (code == 0xFFFF) break;
+                if (!need(4)) return false;
+                FlatProp prop{gmpid, code, 0, 0, {}};
+                std::memcpy(&prop.kind, p + at, 4);
+                at += 4;
+                size_t width = 0;
+                switch (prop.kind) {
+                    case 0: width = 1; break;
+                    case 1: case 2: width = 2; break;
+                    case 3: case 4: case 5: width = 4; break;
+                    case 6: case 20: case 21: width = 8; break;
+                    case 7: {
+                        if (!need(4)) return false;
+                        uint32_t len;
+                        std::memcpy(&len, p + at, 4);
+                        at += 4;
+                        if (!need(len)) return false;
+                        prop.text.assign(reinterpret_cast<const char*>(p + at), len);
+                        at += len;
+                        break;
+                    }
+                    case -1: break;
+                    default: return false;
+                }
+                if (!need(width)) return false;
+                std::memcpy(&prop.bits, p + at, width);
+                at += width;
+                out.push_back(std::move(prop));
+            }
+        }
+    }
+    return true;
+}
+
+// Encodes flat vectors (already in file order) and writes them the way a
+// careful program would: temporary file, sync, rename.
+bool FloorSave(const std::vector<FlatProp>& props, const std::string& path) {
+    std::string buf = "RS";
+    buf += static_cast<char>(bench::kRid);
+    buf += '\0';  // group count, patched below
+    auto put = [&](const void* v, size_t k) { buf.append(static_cast<const char*>(v), k); };
+    int groups = 0;
+    uint32_t last_gmpid = 0xFFFFFFFF;
+    size_t count_at = 0;
+    uint16_t records = 0;
+    uint32_t group = 0x100;
+    for (const FlatProp& prop : props) {
+        if (prop.gmpid != last_gmpid) {
+            if (last_gmpid != 0xFFFFFFFF) put("\xFF\xFF", 2);
+            if ((prop.gmpid >> 16 & 0xFF) != group) {
+                if (count_at) std::memcpy(&buf[count_at], &records, 2);
+                group = prop.gmpid >> 16 & 0xFF;
+                buf += static_cast<char>(group);
+                count_at = buf.size();
+                put("\0\0", 2);
+                records = 0;
+                ++groups;
+            }
+            ++records;
+            uint16_t low = static_cast<uint16_t>(prop.gmpid);
+            put(&low, 2);
+            last_gmpid = prop.gmpid;
+        }
+        put(&prop.code, 2);
+        put(&prop.kind, 4);
+        if (prop.kind == 7) {
+            uint32_t len = static_cast<uint32_t>(prop.text.size());
+            put(&len, 4);
+            put(prop.text.data(), len);
+        } else {
+            put(&prop.bits, prop.kind == 6 ? 8 : 4);
+        }
+    }
+    if (last_gmpid != 0xFFFFFFFF) put("\xFF\xFF", 2);
+    if (count_at) std::memcpy(&buf[count_at], &records, 2);
+    buf[3] = static_cast<char>(groups);
+    uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(buf.data()),
+                                               static_cast<uInt>(buf.size())));
+    put(&crc, 4);
+    std::string tmp = path + ".floor";
+    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    bool ok = write(fd, buf.data(), buf.size()) == static_cast<ssize_t>(buf.size());
+    ok = fsync(fd) == 0 && ok;
+    close(fd);
+    return ok && rename(tmp.c_str(), path.c_str()) == 0;
+}
+
+// --- SQLite ---
+
+void Exec(sqlite3* db, const char* sql) { sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+
+void SqliteSaveRows(const std::vector<FlatProp>& props, const std::string& path) {
+    std::remove(path.c_str());
+    sqlite3* db;
+    sqlite3_open(path.c_str(), &db);
+    Exec(db, "PRAGMA journal_mode=WAL");
+    Exec(db, "CREATE TABLE prop(gmpid INTEGER, code INTEGER, kind INTEGER, num INTEGER, text TEXT)");
+    Exec(db, "BEGIN");
+    sqlite3_stmt* st;
+    sqlite3_prepare_v2(db, "INSERT INTO prop VALUES(?,?,?,?,?)", -1, &st, nullptr);
+    for (const FlatProp& p : props) {
+        sqlite3_bind_int64(st, 1, p.gmpid);
+        sqlite3_bind_int(st, 2, p.code);
+        sqlite3_bind_int(st, 3, p.kind);
+        sqlite3_bind_int64(st, 4, static_cast<sqlite3_int64>(p.bits));
+        sqlite3_bind_text(st, 5, p.text.c_str(), static_cast<int>(p.text.size()), SQLITE_STATIC);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    Exec(db, "COMMIT");
+    sqlite3_close(db);
+}
+
+void SqliteLoadRows(const std::string& path, std::vector<FlatProp>& out) {
+    out.clear();
+    sqlite3* db;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_stmt* st;
+    sqlite3_prepare_v2(db, "SELECT gmpid, code, kind, num, text FROM prop", -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        FlatProp p{static_cast<uint32_t>(sqlite3_column_int64(st, 0)),
+                   static_cast<uint16_t>(sqlite3_column_int(st, 1)), sqlite3_column_int(st, 2),
+                   static_cast<uint64_t>(sqlite3_column_int64(st, 3)), {}};
+        if (const unsigned char* t = sqlite3_column_text(st, 4)) p.text = reinterpret_cast<const char*>(t);
+        out.push_back(std::move(p));
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+}
+
+// One row per point, its properties encoded as a blob of the floor format.
+void SqliteSaveBlobs(const std::vector<FlatProp>& props, const std::string& path) {
+    std::remove(path.c_str());
+    sqlite3* db;
+    sqlite3_open(path.c_str(), &db);
+    Exec(db, "PRAGMA journal_mode=WAL");
+    Exec(db, "CREATE TABLE point(gmpid INTEGER PRIMARY KEY, props BLOB)");
+    Exec(db, "BEGIN");
+    sqlite3_stmt* st;
+    sqlite3_prepare_v2(db, "INSERT INTO point VALUES(?,?)", -1, &st, nullptr);
+    std::string blob;
+    for (size_t i = 0; i < props.size();) {
+        uint32_t gmpid = props[i].gmpid;
+        blob.clear();
+        for (; i < props.size() && props[i].gmpid == gmpid; ++i) {
+            blob.append(reinterpret_cast<const char*>(&props[i].code), 2);
+            blob.append(reinterpret_cast<const char*>(&props[i].kind), 4);
+            blob.append(reinterpret_cast<const char*>(&props[i].bits), 8);
+            uint32_t len = static_cast<uint32_t>(props[i].text.size());
+            blob.append(reinterpret_cast<const char*>(&len), 4);
+            blob += props[i].text;
+        }
+        sqlite3_bind_int64(st, 1, gmpid);
+        sqlite3_bind_blob(st, 2, blob.data(), static_cast<int>(blob.size()), SQLITE_STATIC);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    Exec(db, "COMMIT");
+    sqlite3_close(db);
+}
+
+size_t SqliteLoadBlobs(const std::string& path) {
+    sqlite3* db;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_stmt* st;
+    sqlite3_prepare_v2(db, "SELECT gmpid, props FROM point", -1, &st, nullptr);
+    size_t bytes = 0;
+    std::vector<std::string> blobs;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const void* b = sqlite3_column_blob(st, 1);
+        int n = sqlite3_column_bytes(st, 1);
+        blobs.emplace_back(static_cast<const char*>(b), static_cast<size_t>(n));
+        bytes += static_cast<size_t>(n);
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return bytes;
+}
+
+long RssKb() {
+    std::ifstream in("/proc/self/statm");
+    long pages_total = 0, pages_rss = 0;
+    in >> pages_total >> pages_rss;
+    return pages_rss * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// --- the measurements ---
+
+void CompareDatabase(size_t n) {
+    std::string dir = bench::ScratchDir();
+    std::string file = dir + "/cmp.dat";
+    CZARVQENDbEngine* engine = bench::NewEngine(n);
+    double save = Time([&] { engine->SaveToTemplate(bench::kRid, file.c_str(), "3.0"); });
+    engine->Release();
+
+    std::vector<FlatProp> flat;
+    double floor_load = Time([&] { FloorDecode(ReadFile(file), flat); });
+    double load = Time([&] {
+        auto* e = new CZARVQENDbEngine("3.0");
+        e->LoadFromFile(bench::kRid, file.c_str(), "3.0", 1);
+        e->Release();
+    });
+    double floor_save = Time([&] { FloorSave(flat, dir + "/floor.dat"); });
+    // Loading without the teardown, for the teardown row.
+    CZARVQENDbEngine* loaded = nullptr;
+    double load_only = Time(
+        [&] {
+            if (loaded) loaded->Release();
+            loaded = new CZARVQENDbEngine("3.0");
+            loaded->LoadFromFile(bench::kRid, file.c_str(), "3.0", 1);
+        },
+        1);
+    double teardown = Time([&] { loaded->Release(); }, 1);
+
+    std::string rows_db = dir + "/rows.sqlite";
+    std::string blob_db = dir + "/blobs.sqlite";
+    double sql_save_rows = Time([&] { SqliteSaveRows(flat, rows_db); }, 1);
+    double sql_save_blobs = Time([&] { SqliteSaveBlobs(flat, blob_db); }, 1);
+    std::vector<FlatProp> from_sql;
+    double sql_load_rows = Time([&] { SqliteLoadRows(rows_db, from_sql); });
+    double sql_load_blobs = Time([&] { SqliteLoadBlobs(blob_db); });
+
+    std::string pts = std::to_string(n) + " points";
+    Report("database load, " + pts, load, floor_load, "floor", "<= 2x");
+    Report("database save (synced), " + pts, save, floor_save, "floor", "<= 1.5x");
+    Report("database load, " + pts, load, sql_load_rows, "SQLite row per property", "<= 0.1x");
+    Report("database load, " + pts, load, sql_load_blobs, "SQLite blob per point", "<= 0.5x");
+    Report("database save, " + pts, save, sql_save_rows, "SQLite row per property", "<= 0.1x");
+    Report("database save, " + pts, save, sql_save_blobs, "SQLite blob per point", "-");
+    Report("engine teardown, " + pts, teardown, load_only, "its load", "<= 1x");
+}
+
+void CompareReadValue(size_t n) {
+    CZARVQENDbEngine* engine = bench::NewEngine(n);
+    CZARVQENDriver* driver = new CZARVQENDriver(engine);
+    std::vector<double> dense(n, 1.5);
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<size_t> pick(0, n - 1);
+    std::vector<size_t> order(1 << 20);
+    for (size_t& i : order) i = pick(rng);
+    std::vector<unsigned long> gmpids(order.size());
+    for (size_t i = 0; i < order.size(); ++i) gmpids[i] = bench::PointGMPID(order[i]);
+    _zarvVAR value;
+    CMPQuality quality;
+    CZARVTime time;
+    size_t hits = 0;
+    double ours = Time([&] {
+        for (unsigned long g : gmpids) hits += driver->ReadValue(g, value, quality, time);
+    });
+    double sum = 0;
+    double floor = Time([&] {
+        for (size_t i : order) sum += dense[i];
+    });
+    std::fprintf(stderr, "  (%zu reads, checksum %g)\n", hits, sum);
+    Report("ReadValue through the driver, random", ours, floor, "dense array", "<= 3x");
+    driver->Release();
+    engine->Release();
+}
+
+void CompareIOLookup() {
+    const size_t n = 1000000;
+    CZARVIODB index;
+    std::vector<int> data(n);
+    std::vector<std::string> keys(n);
+    std::vector<std::pair<uint32_t, uint32_t>> hashes(n);
+    for (size_t p = 0; p < n; ++p) {
+        std::string a = "COM" + std::to_string(p / 256), b = std::to_string(p % 256);
+        keys[p] = a + "$" + b;
+        hashes[p] = {DJBHash(a.c_str()), DJBHash(b.c_str())};
+        index.CreateIndex(keys[p].c_str(), &data[p]);
+    }
+    std::mt19937 rng(9);
+    std::uniform_int_distribution<size_t> pick(0, n - 1);
+    std::vector<size_t> order(1 << 20);
+    for (size_t& i : order) i = pick(rng);
+    size_t found = 0;
+    double ours = Time([&] {
+        for (size_t i : order) found += index.GetIndexNode(keys[i].c_str()) != nullptr;
+    });
+    // The floor: hash the two texts and compare with the stored hashes.
+    double floor = Time([&] {
+        for (size_t i : order) {
+            const std::string& k = keys[i];
+            size_t dollar = k.find('$');
+            uint32_t a = DJBHash(std::string_view(k).substr(0, dollar));
+            uint32_t b = DJBHash(std::string_view(k).substr(dollar + 1));
+            found += hashes[i].first == a && hashes[i].second == b;
+        }
+    });
+    std::fprintf(stderr, "  (%zu found)\n", found);
+    Report("IO address lookup, 1M addresses", ours, floor, "hash two texts", "<= 1.5x");
+}
+
+void CompareMetaTable() {
+    std::string path = bench::ScratchDir() + "/cmp-meta.xml";
+    auto* table = new CZARVMetaPropTbl;
+    for (unsigned short i = 1; i <= 20000; ++i) {
+        _zarvVAR v;
+        v = i / 3.0;
+        auto* prop = new CZARVMetaProp(i, ("property " + std::to_string(i)).c_str(), v,
+                                       CZARVMetaProp::METAINPUTTYPE(1), "parameter", "description",
+                                       CZARVMetaProp::METAVALIDTYPE(i % 4));
+        table->InsertMetaProp(prop);
+        prop->Release();
+    }
+    table->SaveToFile(path.c_str(), "1.0", "UTF-8");
+    double save = Time([&] { table->SaveToFile(path.c_str(), "1.0", "UTF-8"); });
+    table->Release();
+    double load = Time([&] {
+        auto* t = new CZARVMetaPropTbl(path.c_str());
+        t->Release();
+    });
+    size_t seen = 0;
+    double pugi_load = Time([&] {
+        pugi::xml_document doc;
+        doc.load_file(path.c_str());
+        for (pugi::xml_node prop : doc.document_element().children("prop"))
+            seen += std::strlen(prop.child_value()) + std::strlen(prop.attribute("desc").value());
+    });
+    pugi::xml_document doc;
+    doc.load_file(path.c_str());
+    std::string out = path + ".pugi";
+    double pugi_save = Time([&] {
+        doc.save_file(out.c_str(), "  ");
+        int fd = open(out.c_str(), O_RDONLY);
+        fsync(fd);
+        close(fd);
+    });
+    Report("meta property table load, 20000", load, pugi_load, "pugixml parse and walk", "<= 2x");
+    Report("meta property table save, 20000", save, pugi_save, "pugixml save", "<= 1.5x");
+}
+
+void MeasureMemory() {
+    long before = RssKb();
+    CZARVQENDbEngine* engine = bench::NewEngine(1000000);
+    long after = RssKb();
+    std::printf("\nresident memory after inserting 1 000 000 points of ten properties: %.0f bytes "
+                "per point\n",
+                (after - before) * 1024.0 / 1e6);
+    engine->Release();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    size_t n = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 200000;
+    std::fprintf(stderr, "comparing on %zu points...\n", n);
+    CompareDatabase(n);
+    CompareReadValue(n);
+    CompareIOLookup();
+    CompareMetaTable();
+
+    std::printf("%-42s %-26s %10s %10s %8s %8s\n", "operation", "against", "ours (ms)",
+                "other (ms)", "ratio", "target");
+    for (const Row& r : g_rows)
+        std::printf("%-42s %-26s %10.2f %10.2f %8.2f %8s\n", r.what.c_str(), r.against,
+                    r.ours * 1e3, r.other * 1e3, r.ours / r.other, r.target);
+    MeasureMemory();
+    return 0;
+}
