@@ -86,8 +86,8 @@ int CZARVConfigDB::DeleteMPInfo(unsigned char group) {
     return EraseRange(zarvgmpid::GroupRange(m_nRID, group));
 }
 
-unsigned int CZARVConfigDB::GetFreeGMPID(unsigned char group, unsigned char block, unsigned long* out,
-                                         unsigned int count) const {
+unsigned int CZARVConfigDB::GetFreeGMPID(unsigned char group, unsigned char block,
+                                         unsigned long* out, unsigned int count) const {
     zarvgmpid::Range range = zarvgmpid::BlockRange(m_nRID, group, block);
     if (range.empty()) return 0;
     auto first = m_mapMPInfo.lower_bound(range.lo);
@@ -98,7 +98,7 @@ unsigned int CZARVConfigDB::GetFreeGMPID(unsigned char group, unsigned char bloc
     }
     // One pass: fill the gap before each record, then the gap after the last.
     unsigned int written = 0;
-    uint64_t next = range.lo;  // 64 bits: the block of RID 255 ends at 0xFFFFFFFF
+    uint64_t next = range.lo;           // 64 bits: the block of RID 255 ends at 0xFFFFFFFF
     auto fill_to = [&](uint64_t end) {  // exclusive
         while (next < end && written < count) out[written++] = static_cast<unsigned long>(next++);
     };

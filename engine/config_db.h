@@ -78,6 +78,9 @@ private:
     int EraseRange(zarvgmpid::Range range);
     // Tells the engine, then drops the database's reference.
     void Evict(CZARVMPInfo* info);
+    // The format carries at most 127 groups, 32767 records per group and no
+    // property code equal to the end mark.
+    bool CanBeWritten(const std::set<unsigned char>& groups) const;
     bool Save(const char* path, const char* ver) const;
 
     unsigned char m_nRID;

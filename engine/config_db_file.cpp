@@ -1,9 +1,122 @@
-// Interim: the file operations of a configuration database are not written
-// yet; every one of them reports failure.
-#include "engine/config_db.h"
+// The file operations of a configuration database (layout in
+// engine/db_file_format.h).
+#include <sys/stat.h>
 
-bool CZARVConfigDB::SaveToFile(const char*, const char*) { return false; }
-bool CZARVConfigDB::SaveToTemplate(const char*, const char*) { return false; }
-bool CZARVConfigDB::LoadFromFile(const char*, const char*, int) { return false; }
-bool CZARVConfigDB::CheckFile(const char*) { return false; }
-bool CZARVConfigDB::Save(const char*, const char*) const { return false; }
+#include <iterator>
+#include <vector>
+
+#include "engine/config_db.h"
+#include "engine/db_engine.h"
+#include "engine/db_file_format.h"
+#include "engine/db_file_reader.h"
+#include "engine/version_text.h"
+#include "host/zarvlib/zarv_file.h"
+#include "host/zarvlib/zarv_str.h"
+
+using namespace zarvdbfile;
+
+namespace {
+
+unsigned OpenFlag(const char* ver) { return VersionFlag(ZarvVersionMajor(ver)); }
+
+void WriteRecord(CZARVFile& file, const CZARVMPInfo& info) {
+    file << _basictype<unsigned short>(LowGMPID(static_cast<uint32_t>(info.GetGMPID())));
+    std::vector<unsigned short> ids;
+    info.GetMPPropVector(ids);
+    for (unsigned short id : ids)
+        file << _basictype<unsigned short>(PropertyCode(id, info.MPType(id))) << info.MPProp(id);
+    file << _basictype<unsigned short>(kEndMark);
+}
+
+}  // namespace
+
+bool CZARVConfigDB::CanBeWritten(const std::set<unsigned char>& groups) const {
+    if (static_cast<int>(groups.size()) > kMaxGroups) return false;
+    std::vector<unsigned short> ids;
+    for (unsigned char group : groups) {
+        zarvgmpid::Range range = zarvgmpid::GroupRange(m_nRID, group);
+        auto first = m_mapMPInfo.lower_bound(range.lo);
+        auto last = m_mapMPInfo.upper_bound(range.hi);
+        if (std::distance(first, last) > kMaxRecordsPerGroup) return false;
+        for (auto it = first; it != last; ++it) {
+            // A code equal to the end mark would end the record early on reading.
+            it->second->GetMPPropVector(ids);
+            for (unsigned short id : ids)
+                if (PropertyCode(id, it->second->MPType(id)) == kEndMark) return false;
+        }
+    }
+    return true;
+}
+
+bool CZARVConfigDB::Save(const char* path, const char* ver) const {
+    if (!path) return false;
+    std::set<unsigned char> groups;
+    ListGroupNumbers(groups);
+    // Refuse before opening: the old file must stay as it is.
+    if (!CanBeWritten(groups)) return false;
+
+    CZARVFile file;
+    if (!file.OpenBinary(path, kWriteMode, OpenFlag(ver))) return false;
+    file << kMagic1 << kMagic2 << static_cast<char>(m_nRID) << static_cast<char>(groups.size());
+    for (unsigned char group : groups) {
+        CZARVDataSet<CZARVMPInfo> records;
+        ListMPInfo(group, records);
+        if (records.empty()) continue;
+        file << static_cast<char>(group)
+             << _basictype<unsigned short>(static_cast<unsigned short>(records.GetCount()));
+        for (CZARVMPInfo* info : records) WriteRecord(file, *info);
+    }
+    // Until Close() renames the finished file over the old one, the old one
+    // stays whole; an early return abandons the temporary file.
+    if (!file.Flush() || !file.AppendCRC() || !file.good()) return false;
+    return file.Close();
+}
+
+bool CZARVConfigDB::SaveToFile(const char* dir, const char* ver) {
+    if (!dir) return false;
+    _zarv_str base(dir);
+    base.TrimRight(kPathSep);
+    _zarv_str path;
+    path.Format(kFileNameFormat, base.c_str(), static_cast<int>(m_nRID));
+    return Save(path, ver);
+}
+
+bool CZARVConfigDB::SaveToTemplate(const char* path, const char* ver) { return Save(path, ver); }
+
+bool CZARVConfigDB::CheckFile(const char* path) {
+    struct stat st;
+    if (!path || ::stat(path, &st) != 0) return false;
+    CZARVFile file;
+    if (!file.OpenBinary(path, kReadMode, 1)) return false;
+    char magic1 = 0, magic2 = 0, rid = 0;
+    file >> magic1 >> magic2 >> rid;
+    if (file.fail() || magic1 != kMagic1 || magic2 != kMagic2 ||
+        static_cast<unsigned char>(rid) != m_nRID)
+        return false;
+    return file.CheckCRC();
+}
+
+bool CZARVConfigDB::LoadFromFile(const char* path, const char* ver, int type) {
+    if (!CheckFile(path)) return false;
+    CZARVFile file;
+    if (!file.OpenBinary(path, kReadMode, OpenFlag(ver))) return false;
+    // Verified again on this opening: it fences the checksum off from the
+    // reads and catches a file replaced since the check.
+    if (!file.CheckCRC()) return false;
+
+    CZARVDbFileReader reader(m_pEngine ? m_pEngine->GetMetaProps() : nullptr);
+    std::vector<CZARVPtr<CZARVMPInfo>> records;
+    if (!reader.Read(file, m_nRID, records)) return false;
+
+    // The whole file is good: only now does the database change.
+    Clear();
+    m_nType = type;
+    for (const CZARVPtr<CZARVMPInfo>& info : records) {
+        // A refused record is simply not stored; loading goes on.
+        if (m_pEngine)
+            m_pEngine->AddRecord(info.get(), this);
+        else
+            InsertMPInfo(info.get());
+    }
+    return true;  // the loader's references go with `records`
+}

@@ -1,11 +1,11 @@
 #include "engine/db_engine.h"
 
-#include <cstdlib>
 #include <iterator>
 #include <vector>
 
 #include "engine/config_db.h"
 #include "engine/gmpid.h"
+#include "engine/version_text.h"
 #include "host/zarvkernel/kernel_version.h"
 #include "host/zarvkernel/ref_names.h"
 #include "host/zarvlib/zarv_str.h"
@@ -41,12 +41,7 @@ CZARVQENDbEngine::CZARVQENDbEngine(const char* ver) { m_gZARVVer = GetVer(ver); 
 
 CZARVQENDbEngine::~CZARVQENDbEngine() { Clear(); }
 
-int CZARVQENDbEngine::GetVer(const char* ver) const {
-    if (!ver) return 0;
-    _zarv_str major(ver);
-    if (major.DeleteAfterIncluding(".") == 0) return 0;
-    return std::atoi(major.c_str());
-}
+int CZARVQENDbEngine::GetVer(const char* ver) const { return ZarvVersionMajor(ver); }
 
 bool CZARVQENDbEngine::IsValid(const char* ver) const { return GetVer(ver) <= m_gZARVVer; }
 
@@ -152,7 +147,8 @@ bool CZARVQENDbEngine::CreateIOIndex(CZARVMPInfo* info, CZARVConfigDB* db) {
     return IndexIOAddress(info, db, key);
 }
 
-void CZARVQENDbEngine::WithdrawIOKey(unsigned char rid, const std::string& key, const CZARVMPInfo* info) {
+void CZARVQENDbEngine::WithdrawIOKey(unsigned char rid, const std::string& key,
+                                     const CZARVMPInfo* info) {
     if (key.empty()) return;
     if (CZARVIODB* io = GetIODB(rid)) {
         // Only an entry that still points at this record is its own: the same
@@ -286,7 +282,8 @@ bool CZARVQENDbEngine::SaveToTemplate(unsigned char rid, const char* path, const
     return db && db->SaveToTemplate(path, ver);
 }
 
-bool CZARVQENDbEngine::LoadFromFile(unsigned char rid, const char* path, const char* ver, int type) {
+bool CZARVQENDbEngine::LoadFromFile(unsigned char rid, const char* path, const char* ver,
+                                    int type) {
     if (!GetConfigDB(rid) && !CreateConfigDB(rid, type)) return false;
     return GetConfigDB(rid)->LoadFromFile(path, ver, type);
 }
@@ -371,8 +368,9 @@ int CZARVQENDbEngine::GetFreeRID(int from, int to) const {
     return -1;
 }
 
-unsigned int CZARVQENDbEngine::GetFreeGMPID(unsigned char rid, unsigned char group, unsigned char block,
-                                            unsigned long* out, unsigned int count) const {
+unsigned int CZARVQENDbEngine::GetFreeGMPID(unsigned char rid, unsigned char group,
+                                            unsigned char block, unsigned long* out,
+                                            unsigned int count) const {
     CZARVConfigDB* db = GetConfigDB(rid);
     return db ? db->GetFreeGMPID(group, block, out, count) : 0;
 }
@@ -381,7 +379,8 @@ unsigned int CZARVQENDbEngine::GetAssGMPID(unsigned long gmpid, unsigned long* o
     auto [first, last] = m_mapAssGMPID.equal_range(zarvgmpid::FromArg(gmpid));
     if (!out) return static_cast<unsigned int>(std::distance(first, last));
     unsigned int copied = 0;
-    for (auto it = first; it != last && static_cast<int>(copied) < max; ++it) out[copied++] = it->second;
+    for (auto it = first; it != last && static_cast<int>(copied) < max; ++it)
+        out[copied++] = it->second;
     return copied;
 }
 

@@ -62,10 +62,10 @@ class CZARVMetaPropTbl;
 class ZARVQEN_API CZARVQENDbEngine : public CZARVObj {
 public:
     // Property numbers with a fixed meaning to the engine.
-    static constexpr unsigned short kRefProp = 499;     // reference name of another point
+    static constexpr unsigned short kRefProp = 499;      // reference name of another point
     static constexpr unsigned short kIOAddrProp1 = 401;  // first text of the IO address
     static constexpr unsigned short kIOAddrProp2 = 402;  // second text of the IO address
-    static constexpr unsigned short kHwIdProp = 106;    // hardware identifier, on kHwInfoGMPID
+    static constexpr unsigned short kHwIdProp = 106;     // hardware identifier, on kHwInfoGMPID
     static constexpr unsigned long kHwInfoGMPID = 0x0000F000;
 
     // Sets the kernel's data-format version m_gZARVVer to GetVer(ver).
@@ -170,7 +170,8 @@ public:
     // Reads resolve references for GMPIDs with a non-zero block number:
     // RIDs 128..191 must name a point in property 499, RIDs 192..254 may.
     // False when resolution fails or the value is missing.
-    bool ReadValue(unsigned long gmpid, _zarvVAR& value, CMPQuality& quality, CZARVTime& time) const;
+    bool ReadValue(unsigned long gmpid, _zarvVAR& value, CMPQuality& quality,
+                   CZARVTime& time) const;
     bool ReadValueQos(unsigned long gmpid, CMPQuality& quality) const;
     bool ReadValueTime(unsigned long gmpid, CZARVTime& time) const;
     bool ReadSGValue(unsigned long gmpid, int index, _zarvVAR& value) const;

@@ -21,7 +21,9 @@ inline constexpr uint32_t kBlockSize = 0x1000;
 
 inline constexpr uint32_t FromArg(unsigned long gmpid) { return static_cast<uint32_t>(gmpid); }
 
-inline constexpr unsigned char RID(uint32_t gmpid) { return static_cast<unsigned char>(gmpid >> 24); }
+inline constexpr unsigned char RID(uint32_t gmpid) {
+    return static_cast<unsigned char>(gmpid >> 24);
+}
 inline constexpr unsigned char Group(uint32_t gmpid) {
     return static_cast<unsigned char>((gmpid >> 16) & 0xFF);
 }
@@ -29,7 +31,8 @@ inline constexpr unsigned char Block(uint32_t gmpid) {
     return static_cast<unsigned char>((gmpid >> 12) & 0xF);
 }
 
-inline constexpr uint32_t Make(unsigned char rid, unsigned char group, unsigned block, unsigned index) {
+inline constexpr uint32_t Make(unsigned char rid, unsigned char group, unsigned block,
+                               unsigned index) {
     return (static_cast<uint32_t>(rid) << 24) | (static_cast<uint32_t>(group) << 16) |
            ((block & 0xFu) << 12) | (index & 0xFFFu);
 }

@@ -126,8 +126,9 @@ bool CZARVIODB::CreateIndex(const char* key, void* data) {
     for (; i < hashes.size(); ++i) {
         bool last = i + 1 == hashes.size();
         std::shared_ptr<CIndexNode> node =
-            last ? std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_LEAF, data)
-                 : std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_BRANCH, new CIndexNodeSet);
+            last
+                ? std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_LEAF, data)
+                : std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_BRANCH, new CIndexNodeSet);
         auto [it, inserted] = set->insert(node);
         if (!inserted) return false;
         node->m_pOwner = set;

@@ -31,7 +31,8 @@ class CIndexNode;
 // bare hash without building a lookup node.
 struct CIndexNodeLess {
     using is_transparent = void;
-    bool operator()(const std::shared_ptr<CIndexNode>& a, const std::shared_ptr<CIndexNode>& b) const;
+    bool operator()(const std::shared_ptr<CIndexNode>& a,
+                    const std::shared_ptr<CIndexNode>& b) const;
     bool operator()(const std::shared_ptr<CIndexNode>& a, uint32_t key) const;
     bool operator()(uint32_t key, const std::shared_ptr<CIndexNode>& b) const;
 };

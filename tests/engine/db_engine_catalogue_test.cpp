@@ -15,7 +15,7 @@ TEST_F(EngineTest, VersionTextGivesItsMajorNumber) {
     EXPECT_EQ(engine->GetVer("10.2"), 10);
     EXPECT_EQ(engine->GetVer("2.5"), 2);
     EXPECT_EQ(engine->GetVer(nullptr), 0);
-    EXPECT_EQ(engine->GetVer("7"), 0);   // no point at all
+    EXPECT_EQ(engine->GetVer("7"), 0);    // no point at all
     EXPECT_EQ(engine->GetVer("x.1"), 0);  // no digit first
     EXPECT_EQ(engine->GetVer(".5"), 0);
     EXPECT_EQ(engine->GetVer("-3.1"), -3);

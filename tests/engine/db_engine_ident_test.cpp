@@ -62,7 +62,7 @@ TEST_F(FreeGMPIDTest, ShortArrayGetsTheFirstGaps) {
     std::vector<unsigned long> out(4, 0xDEAD);
     EXPECT_EQ(engine->GetFreeGMPID(kRid, 2, 3, out.data(), 3), 3u);
     EXPECT_EQ(out, (std::vector<unsigned long>{Gmpid(kRid, 2, 3, 2), Gmpid(kRid, 2, 3, 3),
-                                                Gmpid(kRid, 2, 3, 4), 0xDEAD}));
+                                               Gmpid(kRid, 2, 3, 4), 0xDEAD}));
     EXPECT_EQ(engine->GetFreeGMPID(kRid, 2, 3, out.data(), 0), 0u);
 }
 

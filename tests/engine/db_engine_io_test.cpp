@@ -86,7 +86,7 @@ TEST_F(IOLookupTest, ValuesFollowTheLeavesAndSkipReferencePoints) {
     ASSERT_TRUE(engine->InsertMPInfo(ref.get()));
     CZARVDataSet<CZARVMPValue> values;
     EXPECT_EQ(engine->ListValueByIO(kRid, "A", values), 3);  // three leaves
-    EXPECT_EQ(values.GetCount(), 2);                        // two values
+    EXPECT_EQ(values.GetCount(), 2);                         // two values
     for (CZARVMPValue* v : values) EXPECT_NE(v->GetGMPID(), ref->GetGMPID());
     CZARVDataSet<CZARVMPValue> one;
     EXPECT_EQ(engine->ListValueByIO(kRid, "A$R", one), 1);

@@ -89,7 +89,8 @@ TEST_F(ValuesTest, ResolutionIsOneStep) {
     ASSERT_TRUE(engine->CreateConfigDB(131, 0));
     // R1 (RID 130) names R2, a reference point of RID 131 that itself names P.
     ASSERT_TRUE(Insert(Record(Gmpid(131, 0, 1, 1), {{1, "R2"}, {499, "P"}})));
-    ASSERT_TRUE(engine->OnAddMPInfo(*NamedRecord(Gmpid(131, 0, 1, 1), "R2")));  // give R2 a value and name
+    ASSERT_TRUE(
+        engine->OnAddMPInfo(*NamedRecord(Gmpid(131, 0, 1, 1), "R2")));  // give R2 a value and name
     engine->WriteValue(Gmpid(131, 0, 1, 1), Var(99L), CMPQuality(), CZARVTime());
     ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 1, 5), {{499, "R2"}})));
     EXPECT_EQ(Read(Gmpid(130, 0, 1, 5)), 99);
@@ -132,7 +133,8 @@ TEST_F(ValuesTest, GroupValuesTravelAsText) {
     CZARVGRPData data;
     data.Add(Var(3L));
     data.Add(_zarvVAR("x"));
-    EXPECT_EQ(engine->WriteSGValue(kP, data, CMPQuality(), CZARVTime(9)), CZARVSubRtdb::WRITE_CHANGED);
+    EXPECT_EQ(engine->WriteSGValue(kP, data, CMPQuality(), CZARVTime(9)),
+              CZARVSubRtdb::WRITE_CHANGED);
     _zarvVAR item;
     ASSERT_TRUE(engine->ReadSGValue(kP, 1, item));
     EXPECT_EQ(_zarv_str(item), "x");

@@ -21,8 +21,8 @@ using RecordPtr = CZARVPtr<CZARVMPInfo>;
 using Props = std::initializer_list<std::pair<unsigned short, _zarvVAR>>;
 
 inline unsigned long Gmpid(unsigned rid, unsigned group, unsigned block, unsigned index) {
-    return zarvgmpid::Make(static_cast<unsigned char>(rid), static_cast<unsigned char>(group), block,
-                           index);
+    return zarvgmpid::Make(static_cast<unsigned char>(rid), static_cast<unsigned char>(group),
+                           block, index);
 }
 
 // A variant of any kind the variant can be assigned from.
@@ -42,7 +42,9 @@ inline RecordPtr Record(unsigned long gmpid, Props props = {}) {
 
 // A record whose property 1 gives it a reference name (its live value then
 // enters the name in the kernel's table).
-inline RecordPtr NamedRecord(unsigned long gmpid, const char* name) { return Record(gmpid, {{1, name}}); }
+inline RecordPtr NamedRecord(unsigned long gmpid, const char* name) {
+    return Record(gmpid, {{1, name}});
+}
 
 // A record indexed under "<a>$<b>" in an indexed database.
 inline RecordPtr IORecord(unsigned long gmpid, const char* a, const char* b) {
@@ -59,8 +61,8 @@ std::vector<unsigned long> Ids(const CZARVDataSet<T>& set) {
 // Opens the protected hooks to the tests.
 class TestEngine : public CZARVQENDbEngine {
 public:
-    using CZARVQENDbEngine::CZARVQENDbEngine;
     using CZARVQENDbEngine::CreateIOIndex;
+    using CZARVQENDbEngine::CZARVQENDbEngine;
     using CZARVQENDbEngine::GetVer;
     using CZARVQENDbEngine::OnAddMPInfo;
 };

@@ -1,9 +1,10 @@
+#include "engine/io_index.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "engine/io_index.h"
 #include "host/zarvlib/zarv_str.h"
 
 namespace {
@@ -29,8 +30,8 @@ TEST_F(IODBTest, BranchListsItsLeavesInAscendingHashOrder) {
     EXPECT_EQ(branch->GetKey(), Hash("A"));
     std::vector<void*> out;
     EXPECT_EQ(branch->GetLeafData(out), 2);
-    std::vector<void*> expected = Hash("B") < Hash("C") ? std::vector<void*>{A, C}
-                                                        : std::vector<void*>{C, A};
+    std::vector<void*> expected =
+        Hash("B") < Hash("C") ? std::vector<void*>{A, C} : std::vector<void*>{C, A};
     EXPECT_EQ(out, expected);
 }
 

@@ -1,0 +1,46 @@
+// CZARVDbFileReader: decodes the content of a configuration database file
+// into new records, checking every count, variant and end mark against the
+// bytes the file holds before anything is built from them.
+//
+// The reader changes no database: a caller gets the records only when the
+// whole content holds together, and stores them afterwards. On failure
+// Offset() and Reason() tell where and why, for tools that show a person.
+#ifndef ENGINE_DB_FILE_READER_H_
+#define ENGINE_DB_FILE_READER_H_
+
+#include <cstddef>
+#include <vector>
+
+#include "host/zarvkernel/mp_info.h"
+#include "host/zarvlib/zarv_file.h"
+#include "host/zarvlib/zarv_obj.h"
+
+class CZARVMetaPropTbl;
+
+class CZARVDbFileReader {
+public:
+    // `meta` (may be null, not owned) turns stored property codes back into
+    // meta numbers and valid types.
+    explicit CZARVDbFileReader(const CZARVMetaPropTbl* meta) : m_pMeta(meta) {}
+
+    // Reads from the start of `file` (opened for reading, checksum verified
+    // so that reads stop before the trailer). True when the header carries
+    // `rid` and the content runs exactly to the checksum; `out` then holds
+    // one new record per stored record, in file order, each holding the
+    // reference `out` owns. On false `out` is left empty.
+    bool Read(CZARVFile& file, unsigned char rid, std::vector<CZARVPtr<CZARVMPInfo>>& out);
+
+    size_t Offset() const { return m_nOffset; }
+    const char* Reason() const { return m_pReason; }
+
+private:
+    bool ReadRecord(CZARVFile& file, uint32_t gmpid, std::vector<CZARVPtr<CZARVMPInfo>>& out);
+    void Decode(uint16_t code, unsigned short& number, int& validType) const;
+    bool Fail(const CZARVFile& file, const char* reason);
+
+    const CZARVMetaPropTbl* m_pMeta;
+    size_t m_nOffset = 0;
+    const char* m_pReason = "";
+};
+
+#endif  // ENGINE_DB_FILE_READER_H_
