@@ -48,7 +48,7 @@ compare: deps
 	@$(BENCH_DIR)/bin/compare
 
 run: build
-	@$(BUILD_DIR)/tools/zarvqen demo
+	@$(BUILD_DIR)/bin/zarvqen demo
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(BENCH_DIR)

@@ -1,0 +1,154 @@
+// Helpers for the tests that run the built zarvqen tool: running it with
+// captured output, writing the files it reads (through the library, or
+// byte by byte for damaged ones) and reading JSON back.
+#ifndef TESTS_TOOLS_TOOL_TEST_UTIL_H_
+#define TESTS_TOOLS_TOOL_TEST_UTIL_H_
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "zarvqencore.h"
+
+#ifndef ZARVQEN_TOOL
+#error "ZARVQEN_TOOL must name the zarvqen executable"
+#endif
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+inline std::string ShellQuote(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) {
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
+    }
+    return out + "'";
+}
+
+// Runs the tool with `args` inside `dir` (for its output files).
+inline ToolRun RunTool(const TempDir& dir, const std::vector<std::string>& args) {
+    std::string cmd = ShellQuote(ZARVQEN_TOOL);
+    for (const std::string& a : args) cmd += " " + ShellQuote(a);
+    std::string out = dir.File(".tool.out"), err = dir.File(".tool.err");
+    cmd += " >" + ShellQuote(out) + " 2>" + ShellQuote(err) + " </dev/null";
+    int raw = std::system(cmd.c_str());
+    ToolRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadAll(out);
+    run.err = ReadAll(err);
+    std::remove(out.c_str());
+    std::remove(err.c_str());
+    return run;
+}
+
+inline bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// A value of any kind, built in one expression.
+template <class T>
+_zarvVAR Var(T v) {
+    _zarvVAR out;
+    out = v;
+    return out;
+}
+
+// One property of a test point: number, value, valid type.
+struct TestProp {
+    unsigned short id;
+    _zarvVAR value;
+    int valid = 0;
+};
+struct TestPoint {
+    unsigned long gmpid;
+    std::vector<TestProp> props;
+};
+
+// Saves the points as the database of `rid` at `path` through the engine.
+inline bool SaveDatabase(const std::string& path, unsigned char rid,
+                         const std::vector<TestPoint>& points) {
+    CZARVQENDbEngine engine("1.0.0");
+    engine.CreateConfigDB(rid, 0);
+    for (const TestPoint& p : points) {
+        auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(p.gmpid));
+        for (const TestProp& prop : p.props) info->InsertMPProp(prop.id, prop.value, prop.valid);
+        if (!engine.InsertMPInfo(info.get())) return false;
+    }
+    return engine.SaveToTemplate(rid, path.c_str(), "1.0.0");
+}
+
+// Writes a database file field by field, so that tests can store what the
+// library never writes (a GMPID twice, a property number twice...).
+class RawDatabase {
+public:
+    RawDatabase(const std::string& path, unsigned char rid, char groups) {
+        m_ok = m_file.OpenBinary(path.c_str(), CZARVFile::modeWrite, 1);
+        m_file << 'R' << 'S' << static_cast<char>(rid) << groups;
+    }
+    RawDatabase& Group(unsigned char number, unsigned short count) {
+        m_file << static_cast<char>(number) << _basictype<unsigned short>(count);
+        return *this;
+    }
+    RawDatabase& Record(unsigned short low) {
+        m_file << _basictype<unsigned short>(low);
+        return *this;
+    }
+    RawDatabase& Prop(unsigned short number, int valid, const _zarvVAR& value) {
+        m_file << _basictype<unsigned short>(static_cast<unsigned short>(number | (valid << 14)))
+               << value;
+        return *this;
+    }
+    RawDatabase& End() {
+        m_file << _basictype<unsigned short>(0xFFFF);
+        return *this;
+    }
+    bool Close() { return m_ok && m_file.Flush() && m_file.AppendCRC() && m_file.Close(); }
+
+private:
+    CZARVFile m_file;
+    bool m_ok = false;
+};
+
+// A parsed JSON value; parsing fails on anything that is not JSON.
+struct Json {
+    enum Type { kNull, kBool, kNumber, kString, kArray, kObject } type = kNull;
+    bool b = false;
+    double number = 0;
+    std::string text;
+    std::vector<Json> items;
+    std::vector<std::pair<std::string, Json>> members;
+
+    const Json* Get(const std::string& key) const {
+        for (const auto& [k, v] : members)
+            if (k == key) return &v;
+        return nullptr;
+    }
+};
+
+// Parses the whole text (white space around it allowed).
+bool ParseJson(const std::string& text, Json& out);
+
+// Fixture: a folder for the files of one test.
+class ToolTest : public ::testing::Test {
+protected:
+    ToolRun Run(const std::vector<std::string>& args) { return RunTool(dir, args); }
+    std::string Xml(const std::string& name, const std::string& body) {
+        std::string path = dir.File(name);
+        WriteAll(path, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + body);
+        return path;
+    }
+    TempDir dir;
+};
+
+#endif  // TESTS_TOOLS_TOOL_TEST_UTIL_H_

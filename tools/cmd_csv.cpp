@@ -1,0 +1,369 @@
+// zarvqen export-csv DB.dat and zarvqen import-csv CSV: configuration
+// databases in and out of spreadsheets, one row per point and one column
+// per property (point_table.h describes headers and cells). An export
+// imported again gives back the same file, byte for byte.
+//
+// An import writes nothing unless every row is good: it reports each bad
+// row with its line and the reason, and with --into it merges by GMPID.
+#include <strings.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/db_engine.h"
+#include "engine/db_file_format.h"
+#include "meta/meta_prop_tbl.h"
+#include "tools/commands.h"
+#include "tools/content.h"
+#include "tools/csv.h"
+#include "tools/db_scan.h"
+#include "tools/file_kind.h"
+#include "tools/findings.h"
+#include "tools/gmpid_text.h"
+#include "tools/point_table.h"
+#include "tools/progress.h"
+#include "tools/value_format.h"
+
+namespace zarvtool {
+
+namespace {
+
+// The version text databases are written with.
+constexpr const char* kDbVersion = "1.0.0";
+
+// Reads a database a load would accept; false with `why` otherwise.
+bool ReadDatabase(const std::string& path, DbScan& scan, std::string& why) {
+    if (!ScanDbFile(path, scan, why)) return false;
+    if (!scan.header_ok || !scan.complete) {
+        why = "damaged at byte " + std::to_string(scan.failure_offset) + ": " + scan.failure;
+        return false;
+    }
+    if (!scan.crc_ok) {
+        why = "checksum mismatch: the library refuses this file";
+        return false;
+    }
+    return true;
+}
+
+bool WriteText(const std::string& path, const std::string& text, std::string& why) {
+    if (path.empty()) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return true;
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) why = "cannot write " + path;
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int RunExportCsv(const ExportCsvOptions& opt) {
+    CZARVMetaPropTbl meta;
+    std::string why;
+    DbScan scan;
+    if (!LoadMetaOption(opt.meta, meta)) return kExitUsage;
+    if (!ReadDatabase(opt.db, scan, why)) {
+        ReportError(opt.db, why);
+        return kExitUsage;
+    }
+    int dropped = 0;
+    std::map<uint32_t, Point> points = PointsOfScan(scan, dropped);
+    if (dropped > 0)
+        std::fprintf(stderr,
+                     "zarvqen: %s: warning: %d records or properties repeat a GMPID or a number; "
+                     "only the first of each is exported, as a load keeps it\n",
+                     opt.db.c_str(), dropped);
+
+    std::map<Column, size_t> columns;
+    for (const auto& [gmpid, point] : points)
+        for (const PointProp& p : point.props)
+            columns.emplace(Column{p.number, p.value.GetType(), p.valid}, 0);
+    ColumnNames names(opt.meta.empty() ? nullptr : &meta);
+    std::string out = "gmpid";
+    size_t index = 0;
+    for (auto& [col, pos] : columns) {
+        pos = index++;
+        out += "," + CsvCell(names.Header(col));
+    }
+    out += "\n";
+
+    Progress progress("exporting points", points.size());
+    size_t done = 0;
+    std::vector<std::string> cells(columns.size());
+    for (const auto& [gmpid, point] : points) {
+        progress.Update(++done);
+        for (std::string& cell : cells) cell.clear();
+        for (const PointProp& p : point.props)
+            cells[columns.at(Column{p.number, p.value.GetType(), p.valid})] = CellOfValue(p.value);
+        out += GmpidDotted(gmpid);
+        for (const std::string& cell : cells) out += "," + cell;
+        out += "\n";
+    }
+    if (!WriteText(opt.out, out, why)) {
+        ReportError(why);
+        return kExitUsage;
+    }
+    if (!opt.out.empty())
+        std::printf("wrote %s: %zu points, %zu columns\n", opt.out.c_str(), points.size(),
+                    columns.size());
+    return kExitClean;
+}
+
+namespace {
+
+// Problems with the input, each tied to a line of the CSV file.
+class RowErrors {
+public:
+    explicit RowErrors(std::string file) : m_file(std::move(file)) {}
+    void Add(int line, const std::string& text) {
+        m_lines.push_back(m_file + ":" + std::to_string(line) + ": " + text);
+    }
+    bool Empty() const { return m_lines.empty(); }
+    size_t Count() const { return m_lines.size(); }
+    void Print() const {
+        for (const std::string& l : m_lines) std::fprintf(stderr, "%s\n", l.c_str());
+    }
+
+private:
+    std::string m_file;
+    std::vector<std::string> m_lines;
+};
+
+struct Header {
+    int gmpid_col = -1;
+    std::vector<Column> cols;  // by CSV column; unused for the GMPID column
+};
+
+bool ParseHeader(const CsvRecord& rec, const ColumnNames& names, Header& out, RowErrors& errors) {
+    std::set<Column> seen;
+    for (size_t i = 0; i < rec.fields.size(); ++i) {
+        const std::string& text = rec.fields[i].text;
+        Column col;
+        out.cols.push_back(col);
+        if (strcasecmp(text.c_str(), "gmpid") == 0) {
+            if (out.gmpid_col >= 0) errors.Add(rec.line, "two gmpid columns");
+            out.gmpid_col = static_cast<int>(i);
+            continue;
+        }
+        std::string why;
+        if (!names.Parse(text, col, why)) {
+            errors.Add(rec.line, "field " + std::to_string(i + 1) + ": " + why);
+            continue;
+        }
+        if (!seen.insert(col).second)
+            errors.Add(rec.line, "field " + std::to_string(i + 1) + ": column " + Quoted(text) +
+                                     " repeats an earlier column");
+        out.cols.back() = col;
+    }
+    if (out.gmpid_col < 0) errors.Add(rec.line, "the header has no gmpid column");
+    return errors.Empty();
+}
+
+// Reads one data row into `point`; reports every bad field.
+bool ParseRow(const CsvRecord& rec, const Header& header, const std::vector<std::string>& titles,
+              int rid, Point& point, RowErrors& errors) {
+    size_t before = errors.Count();
+    if (rec.fields.size() != header.cols.size()) {
+        errors.Add(rec.line, "the row has " + std::to_string(rec.fields.size()) +
+                                 " fields, the header " + std::to_string(header.cols.size()));
+        return false;
+    }
+    std::string why;
+    const std::string& id = rec.fields[header.gmpid_col].text;
+    if (!ParseGmpid(id, rid, point.gmpid, why))
+        errors.Add(rec.line, "gmpid: " + why);
+    else if ((point.gmpid >> 24) != static_cast<uint32_t>(rid))
+        errors.Add(rec.line,
+                   "gmpid " + GmpidBoth(point.gmpid) + " is not of RID " + std::to_string(rid));
+    std::map<unsigned short, PointProp> props;
+    std::map<unsigned short, size_t> from;
+    for (size_t i = 0; i < rec.fields.size(); ++i) {
+        const CsvField& cell = rec.fields[i];
+        if (static_cast<int>(i) == header.gmpid_col || (cell.text.empty() && !cell.quoted))
+            continue;
+        const Column& col = header.cols[i];
+        PointProp prop{col.number, col.valid, _zarvVAR()};
+        if (!ParseValue(col.kind, cell.text, prop.value, why)) {
+            errors.Add(rec.line, "field " + std::to_string(i + 1) + " (" + titles[i] + "): " + why);
+            continue;
+        }
+        auto [it, fresh] = from.emplace(col.number, i);
+        if (!fresh) {
+            errors.Add(rec.line, "fields " + std::to_string(it->second + 1) + " and " +
+                                     std::to_string(i + 1) + " both give property " +
+                                     std::to_string(col.number));
+            continue;
+        }
+        props.emplace(col.number, std::move(prop));
+    }
+    for (auto& [number, prop] : props) point.props.push_back(std::move(prop));
+    return errors.Count() == before;
+}
+
+// What a merge does with one row.
+enum class Action { kAdd, kReplace, kSkip, kSame };
+
+// Writes `points` as the database of `rid` to `path` through the engine.
+bool WriteDatabase(const std::map<uint32_t, Point>& points, unsigned char rid,
+                   const std::string& path, std::string& why) {
+    std::map<unsigned, int> per_group;
+    for (const auto& [gmpid, p] : points) ++per_group[(gmpid >> 16) & 0xFF];
+    for (auto [group, n] : per_group) {
+        if (n > zarvdbfile::kMaxRecordsPerGroup) {
+            why = "group " + std::to_string(group) + " would hold " + std::to_string(n) +
+                  " points; a database file keeps at most " +
+                  std::to_string(zarvdbfile::kMaxRecordsPerGroup) + " per group";
+            return false;
+        }
+    }
+    if (per_group.size() > static_cast<size_t>(zarvdbfile::kMaxGroups)) {
+        why = "the points fill " + std::to_string(per_group.size()) +
+              " groups; a database file keeps at most " + std::to_string(zarvdbfile::kMaxGroups);
+        return false;
+    }
+    // Type 0: the file is written as it is, without IO index or links.
+    CZARVQENDbEngine engine(kDbVersion);
+    if (!engine.CreateConfigDB(rid, 0)) {
+        why = "cannot create the database";
+        return false;
+    }
+    Progress progress("writing points", points.size());
+    size_t done = 0;
+    for (const auto& [gmpid, p] : points) {
+        progress.Update(++done);
+        auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(gmpid));
+        for (const PointProp& prop : p.props)
+            info->InsertMPProp(prop.number, prop.value, prop.valid);
+        if (!engine.InsertMPInfo(info.get())) {
+            why = "the engine refused point " + GmpidBoth(gmpid);
+            return false;
+        }
+    }
+    if (!engine.SaveToTemplate(rid, path.c_str(), kDbVersion)) {
+        why = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunImportCsv(const ImportCsvOptions& opt) {
+    auto usage = [](const std::string& text) {
+        ReportError(text);
+        return kExitUsage;
+    };
+    CZARVMetaPropTbl meta;
+    std::string why, text;
+    if (!LoadMetaOption(opt.meta, meta)) return kExitUsage;
+    if (!ReadWholeFile(opt.csv, text, why)) return usage(opt.csv + ": cannot read: " + why);
+    if (opt.into.empty() && opt.rid < 0) return usage("import-csv needs --rid (or --into)");
+    if (opt.into.empty() && opt.out.empty() && !opt.dry_run)
+        return usage("import-csv needs --out (or --into)");
+
+    int rid = opt.rid;
+    std::map<uint32_t, Point> points;
+    if (!opt.into.empty()) {
+        DbScan scan;
+        if (!ReadDatabase(opt.into, scan, why)) return usage(opt.into + ": " + why);
+        if (rid >= 0 && rid != scan.rid)
+            return usage("--rid " + std::to_string(rid) + " differs from the RID " +
+                         std::to_string(scan.rid) + " of " + opt.into);
+        rid = scan.rid;
+        int dropped = 0;
+        points = PointsOfScan(scan, dropped);
+    }
+
+    // Read everything first: nothing is written unless every row is good.
+    RowErrors errors(opt.csv);
+    ColumnNames names(opt.meta.empty() ? nullptr : &meta);
+    CsvReader reader(text);
+    CsvRecord rec;
+    Header header;
+    std::vector<std::string> titles;
+    bool have_header = false;
+    std::vector<std::pair<int, Point>> rows;  // line, point
+    std::map<uint32_t, int> lines;            // GMPID -> line of its row
+    while (reader.Next(rec)) {
+        bool blank = rec.fields.size() == 1 && rec.fields[0].text.empty() && !rec.fields[0].quoted;
+        if (blank) continue;
+        if (!have_header) {
+            have_header = true;
+            if (!ParseHeader(rec, names, header, errors)) break;
+            for (const CsvField& f : rec.fields) titles.push_back(f.text);
+            continue;
+        }
+        Point p;
+        if (!ParseRow(rec, header, titles, rid, p, errors)) continue;
+        auto [it, fresh] = lines.emplace(p.gmpid, rec.line);
+        if (!fresh) {
+            errors.Add(rec.line, "gmpid " + GmpidBoth(p.gmpid) + " is already given on line " +
+                                     std::to_string(it->second));
+            continue;
+        }
+        rows.emplace_back(rec.line, std::move(p));
+    }
+    if (!reader.Error().empty()) errors.Add(reader.ErrorLine(), reader.Error());
+    if (!have_header && errors.Empty()) errors.Add(1, "the file has no header row");
+
+    // Merge by GMPID.
+    int counts[4] = {0, 0, 0, 0};
+    std::vector<std::pair<Action, uint32_t>> plan;
+    for (auto& [line, p] : rows) {
+        auto it = points.find(p.gmpid);
+        Action action = Action::kAdd;
+        if (it != points.end()) {
+            if (SamePoint(it->second, p))
+                action = Action::kSame;
+            else if (opt.on_conflict == "overwrite")
+                action = Action::kReplace;
+            else if (opt.on_conflict == "skip")
+                action = Action::kSkip;
+            else {
+                errors.Add(line, "gmpid " + GmpidBoth(p.gmpid) + " holds another point in " +
+                                     opt.into + " (use --on-conflict overwrite or skip)");
+                continue;
+            }
+        }
+        ++counts[static_cast<int>(action)];
+        plan.emplace_back(action, p.gmpid);
+        if (action == Action::kAdd || action == Action::kReplace) points[p.gmpid] = std::move(p);
+    }
+    if (!errors.Empty()) {
+        errors.Print();
+        std::fprintf(stderr, "zarvqen: %s: %zu problem%s, nothing written\n", opt.csv.c_str(),
+                     errors.Count(), errors.Count() == 1 ? "" : "s");
+        return kExitProblems;
+    }
+
+    std::string target = opt.out.empty() ? opt.into : opt.out;
+    std::string counts_text = std::to_string(counts[0]) + " added, " + std::to_string(counts[1]) +
+                              " replaced, " + std::to_string(counts[2]) + " skipped, " +
+                              std::to_string(counts[3]) + " unchanged";
+    if (opt.dry_run) {
+        static const char* const kSigns[4] = {"+", "~", "=", " "};
+        static const char* const kWords[4] = {"add", "replace", "keep (skipped)", "unchanged"};
+        for (auto [action, gmpid] : plan) {
+            if (action == Action::kSame) continue;
+            std::printf("%s %s: %s\n", kSigns[static_cast<int>(action)], GmpidBoth(gmpid).c_str(),
+                        kWords[static_cast<int>(action)]);
+        }
+        std::printf("dry run: %s would hold %zu points of RID %d (%s); nothing written\n",
+                    target.empty() ? "the database" : target.c_str(), points.size(), rid,
+                    counts_text.c_str());
+        return kExitClean;
+    }
+    if (!WriteDatabase(points, static_cast<unsigned char>(rid), target, why))
+        return usage(target + ": " + why);
+    std::printf("wrote %s: %zu points of RID %d (%s)\n", target.c_str(), points.size(), rid,
+                counts_text.c_str());
+    return kExitClean;
+}
+
+}  // namespace zarvtool

@@ -1,0 +1,338 @@
+#include "tools/content.h"
+
+#include <set>
+
+#include "drvlib/category_table.h"
+#include "drvlib/drv_lib.h"
+#include "host/zarvlib/zarv_dataset.h"
+#include "meta/meta_prop_tbl.h"
+#include "meta/meta_table.h"
+#include "meta/typed_obj_tbl.h"
+#include "pseudo/pseudos.h"
+#include "tools/db_check.h"
+#include "tools/db_scan.h"
+#include "tools/findings.h"
+#include "tools/gmpid_text.h"
+#include "tools/value_format.h"
+
+namespace zarvtool {
+
+namespace {
+
+// Helpers that build fields of the common shapes.
+Field Text(const std::string& name, const char* text) {
+    Field f;
+    f.name = name;
+    f.value = text ? text : "";
+    return f;
+}
+
+Field Number(const std::string& name, long long n) {
+    Field f;
+    f.name = name;
+    f.value = n;
+    return f;
+}
+
+Field Typed(const std::string& name, const _zarvVAR& value, int valid = -1) {
+    Field f;
+    f.name = name;
+    f.value = value;
+    f.typed = true;
+    f.valid = valid;
+    return f;
+}
+
+constexpr const char* kNotXml = "cannot be loaded as an XML document";
+
+// Appends an entry; the reference is valid until the next entry is added.
+Entry& AddEntry(Content& c, const std::string& section, const std::string& key) {
+    c.entries.emplace_back();
+    c.entries.back().section = section;
+    c.entries.back().key = key;
+    return c.entries.back();
+}
+
+void Summary(Content& c, const std::string& name, const _zarvVAR& value) {
+    c.summary.push_back({name, value});
+}
+void Summary(Content& c, const std::string& name, long long n) {
+    _zarvVAR v;
+    v = n;
+    Summary(c, name, v);
+}
+
+// The fields of a meta property that every catalogue holding one writes.
+void AddDefinitionFields(Entry& e, const CZARVMetaProp& prop) {
+    _zarvVAR init;
+    prop.GetInitValue(init);
+    e.fields.push_back(Text("name", prop.GetMetaName()));
+    e.fields.push_back(Typed("value", init));
+    e.fields.push_back(Number("input", prop.GetInputType()));
+    e.fields.push_back(Text("par", prop.GetParameter()));
+    e.fields.push_back(Text("desc", prop.GetDesc()));
+}
+
+bool LoadMetaProps(const std::string& path, Content& c, std::string& why) {
+    CZARVMetaPropTbl table;
+    if (!table.LoadFromFile(path.c_str())) {
+        why = kNotXml;
+        return false;
+    }
+    auto it = table.GetFirst();
+    int lo = -1, hi = -1;
+    while (CZARVMetaProp* prop = table.GetNext(it)) {
+        Entry& e = AddEntry(c, "prop", std::to_string(prop->GetID()));
+        AddDefinitionFields(e, *prop);
+        e.fields.push_back(Number("valid", prop->GetValidType()));
+        if (lo < 0) lo = prop->GetID();
+        hi = prop->GetID();
+    }
+    Summary(c, "properties", table.GetSize());
+    if (lo >= 0) Summary(c, "ids", (std::to_string(lo) + " to " + std::to_string(hi)).c_str());
+    return true;
+}
+
+bool LoadMetaTables(const std::string& path, Content& c, std::string& why) {
+    CZARVMetaTable tables;
+    if (!tables.LoadFromFile(path.c_str())) {
+        why = "cannot be loaded: not an XML document, or no <metatbl> root element";
+        return false;
+    }
+    std::vector<std::string> names;
+    tables.GetNodeNameList(names);
+    long long fields = 0;
+    for (const std::string& name : names) {
+        CZARVTableNode* node = tables.GetTableNode(name.c_str());
+        AddEntry(c, "table", name).fields.push_back(Number("fields", node->GetFieldCount()));
+        auto it = node->GetFirst();
+        long long pos = 0;
+        while (CZARVTableField* field = node->GetNext(it)) {
+            Entry& e = AddEntry(c, "field", name + "/" + field->GetFieldName());
+            _zarvVAR init;
+            field->GetInitValue(init);
+            e.fields.push_back(Number("position", pos++));
+            e.fields.push_back(Typed("value", init));
+            e.fields.push_back(Number("input", field->GetInputType()));
+            e.fields.push_back(Text("par", field->GetParameter()));
+            e.fields.push_back(Text("desc", field->GetDesc()));
+            ++fields;
+        }
+    }
+    Summary(c, "tables", static_cast<long long>(names.size()));
+    Summary(c, "fields", fields);
+    return true;
+}
+
+bool LoadTypedObjs(const std::string& path, Content& c, std::string& why) {
+    CZARVTypedObjTbl table;
+    if (!table.LoadFromFile(path.c_str())) {
+        why = kNotXml;
+        return false;
+    }
+    long long metas = 0;
+    auto it = table.GetFirst();
+    while (CZARVTypedObj* obj = table.GetNext(it)) {
+        Entry& e = AddEntry(c, "typeobj", std::to_string(obj->GetID()));
+        e.fields.push_back(Text("desc", obj->GetDesc()));
+        e.fields.push_back(Text("metas", obj->MetaListToString("|")));
+        metas += static_cast<long long>(obj->GetMetaList().size());
+    }
+    Summary(c, "objects", table.GetSize());
+    Summary(c, "meta numbers", metas);
+    return true;
+}
+
+// The properties of every category of a driver or task node.
+template <class Node>
+long long AddCategoryEntries(Content& c, Node& node, const std::string& owner,
+                             const std::string& section, bool task) {
+    long long count = 0;
+    for (int sel = zarvqen::kFirstCategory; sel < zarvqen::kFirstCategory + zarvqen::kCategoryCount;
+         ++sel) {
+        const zarvqen::CategoryInfo* info = zarvqen::FindCategory(sel);
+        CZARVDataSet<CZARVMetaProp> props;
+        node.QueryIOSet(static_cast<typename Node::CFGTYPE>(sel), props);
+        for (CZARVMetaProp* prop : props) {
+            AddDefinitionFields(AddEntry(c, section,
+                                         owner + "/" + (task ? info->tsk_tag : info->drv_tag) +
+                                             "/" + std::to_string(prop->GetID())),
+                                *prop);
+            ++count;
+        }
+    }
+    return count;
+}
+
+bool LoadDrvLib(const std::string& path, Content& c, std::string& why) {
+    CZARVDrvLib lib;
+    if (!lib.LoadFromFile(path.c_str())) {
+        why = kNotXml;
+        return false;
+    }
+    long long props = 0;
+    std::vector<_zarv_str> keys;
+    lib.GetNodeNameList(keys, CZARVDrvLib::NODE_DRV);
+    for (const _zarv_str& key : keys) {
+        CZARVDrvNode* n = lib.GetDrvNode(key);
+        AddEntry(c, "driver", key.str()).fields = {Text("family", n->family),
+                                                   Text("name", n->name),
+                                                   Number("type", n->type),
+                                                   Number("io", n->io),
+                                                   Text("ver", n->ver),
+                                                   Text("desc", n->desc),
+                                                   Text("pseudodrv", n->pseudodrv),
+                                                   Text("pseudoied", n->pseudoied)};
+        props += AddCategoryEntries(c, *n, key.str(), "driver prop", false);
+    }
+    size_t drivers = keys.size();
+    keys.clear();
+    lib.GetNodeNameList(keys, CZARVDrvLib::NODE_SRV);
+    for (const _zarv_str& key : keys) {
+        CZARVSrvNode* n = lib.GetSrvNode(key);
+        AddEntry(c, "service", key.str()).fields = {Text("name", n->name), Number("io", n->io),
+                                                    Text("ver", n->ver), Text("desc", n->desc),
+                                                    Text("pseudosrv", n->pseudosrv)};
+        CZARVDataSet<CZARVMetaProp> pars;
+        n->QueryParameters(pars);
+        for (CZARVMetaProp* prop : pars) {
+            AddDefinitionFields(
+                AddEntry(c, "service par", key.str() + "/" + std::to_string(prop->GetID())), *prop);
+            ++props;
+        }
+    }
+    size_t services = keys.size();
+    keys.clear();
+    lib.GetNodeNameList(keys, CZARVDrvLib::NODE_TSK);
+    for (const _zarv_str& key : keys) {
+        CZARVTskNode* n = lib.GetTskNode(key);
+        AddEntry(c, "task", key.str()).fields = {Text("name", n->name),
+                                                 Number("type", n->type),
+                                                 Number("io", n->io),
+                                                 Text("ver", n->ver),
+                                                 Text("desc", n->desc),
+                                                 Text("pseudotask", n->pseudotask),
+                                                 Text("pseudoied", n->pseudoied)};
+        props += AddCategoryEntries(c, *n, key.str(), "task prop", true);
+    }
+    Summary(c, "drivers", static_cast<long long>(drivers));
+    Summary(c, "services", static_cast<long long>(services));
+    Summary(c, "tasks", static_cast<long long>(keys.size()));
+    Summary(c, "properties", props);
+    return true;
+}
+
+bool LoadPseudos(const std::string& path, Content& c, std::string& why) {
+    CZARVPseudos pseudos;
+    if (!pseudos.LoadFromFile(path.c_str())) {
+        why = kNotXml;
+        return false;
+    }
+    long long values = 0;
+    auto it = pseudos.GetFirst();
+    std::vector<unsigned short> metas;
+    while (CZARVPseudo* p = pseudos.GetNext(it)) {
+        Entry& e = AddEntry(c, "pseudo", std::to_string(p->GetID()));
+        metas.clear();
+        p->GetPSDPropVector(metas);
+        for (unsigned short m : metas)
+            e.fields.push_back(Typed("m" + std::to_string(m), p->PSDProp(m)));
+        values += static_cast<long long>(metas.size());
+    }
+    Summary(c, "definitions", pseudos.GetSize());
+    Summary(c, "values", values);
+    return true;
+}
+
+bool LoadDatabase(const std::string& path, const CZARVMetaPropTbl* meta, Content& c,
+                  std::string& why) {
+    DbScan scan;
+    if (!ScanDbFile(path, scan, why)) return false;
+    if (!scan.header_ok || !scan.complete) {
+        why = (scan.failure.empty() ? std::string("damaged") : scan.failure) + " (at byte " +
+              std::to_string(scan.failure_offset) + ")";
+        return false;
+    }
+    if (!scan.crc_ok) c.warnings.push_back("checksum mismatch: the library refuses this file");
+    Findings drops;
+    DbLoadSettings settings;
+    settings.meta = meta;
+    CheckDatabase(scan, settings, drops);
+    if (drops.ProblemCount() > 0 && scan.crc_ok)
+        c.warnings.push_back(std::to_string(drops.ProblemCount()) +
+                             " records or properties would be dropped by a load (see check)");
+    std::set<unsigned char> groups;
+    long long props = 0;
+    for (const ScannedRecord& rec : scan.records) {
+        Entry& e = AddEntry(c, "point", GmpidDotted(rec.gmpid));
+        e.has_gmpid = true;
+        e.gmpid = rec.gmpid;
+        for (const ScannedProp& p : rec.props) {
+            Field f = Typed("p" + std::to_string(p.Number()), p.value, p.ValidType());
+            if (const CZARVMetaProp* def = meta ? meta->GetMetaProp(p.Number()) : nullptr)
+                f.label = def->GetMetaName();
+            e.fields.push_back(std::move(f));
+        }
+        props += static_cast<long long>(rec.props.size());
+        groups.insert(static_cast<unsigned char>(rec.gmpid >> 16));
+    }
+    Summary(c, "rid", scan.rid);
+    Summary(c, "groups", static_cast<long long>(groups.size()));
+    Summary(c, "points", static_cast<long long>(scan.records.size()));
+    Summary(c, "properties", props);
+    Summary(c, "checksum", scan.crc_ok ? "ok" : "mismatch");
+    return true;
+}
+
+}  // namespace
+
+bool LoadContent(const std::string& path, FileKind kind, const CZARVMetaPropTbl* meta, Content& out,
+                 std::string& why) {
+    out = Content();
+    out.kind = kind;
+    switch (kind) {
+        case FileKind::kDatabase:
+            return LoadDatabase(path, meta, out, why);
+        case FileKind::kMetaProps:
+            return LoadMetaProps(path, out, why);
+        case FileKind::kMetaTables:
+            return LoadMetaTables(path, out, why);
+        case FileKind::kTypedObjs:
+            return LoadTypedObjs(path, out, why);
+        case FileKind::kDrvLib:
+            return LoadDrvLib(path, out, why);
+        case FileKind::kPseudos:
+            return LoadPseudos(path, out, why);
+        case FileKind::kEmptyCatalogue:
+            return true;
+        default:
+            why = "unknown kind of file";
+            return false;
+    }
+}
+
+std::string FieldText(const Field& field) {
+    if (!field.typed) return DisplayValue(field.value);
+    std::string out = DescribeValue(field.value);
+    if (field.valid >= 0) out += " (valid " + std::to_string(field.valid) + ")";
+    return out;
+}
+
+std::string FieldTitle(const Field& field) {
+    return field.label.empty() ? field.name : field.name + " " + field.label;
+}
+
+std::string EntryTitle(const Entry& entry) {
+    if (entry.has_gmpid) return entry.section + " " + GmpidBoth(entry.gmpid);
+    return entry.section + " " + entry.key;
+}
+
+bool LoadMetaOption(const std::string& path, CZARVMetaPropTbl& table) {
+    if (path.empty() || table.LoadFromFile(path.c_str())) return true;
+    std::string data, reason;
+    ReportError("--meta " + path, ReadWholeFile(path, data, reason) ? std::string(kNotXml)
+                                                                    : "cannot read: " + reason);
+    return false;
+}
+
+}  // namespace zarvtool

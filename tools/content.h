@@ -1,0 +1,74 @@
+// The content of any file of an installation as one model: a summary and
+// a list of entries (points, properties, tables, nodes...), each a list of
+// named fields holding values. `dump` prints it, `diff` compares two of
+// them entry by entry and field by field, `info` prints the summary.
+//
+// Catalogues are read through the library's own classes, so the content is
+// what a program using the library sees; a database is read through a walk
+// of its file, so every stored record shows, as stored.
+#ifndef TOOLS_CONTENT_H_
+#define TOOLS_CONTENT_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/zarvlib/zarv_var.h"
+#include "tools/file_kind.h"
+
+class CZARVMetaPropTbl;
+
+namespace zarvtool {
+
+struct Field {
+    std::string name;   // unique within its entry: "p401", "name", "m12"...
+    std::string label;  // meta name of a database property, when known
+    _zarvVAR value;
+    bool typed = false;  // the kind of the value is part of the content
+    int valid = -1;      // valid type of a database property; -1 when none
+};
+
+struct Entry {
+    std::string section;  // "point", "prop", "table", "field", "driver"...
+    std::string key;      // unique within its section
+    bool has_gmpid = false;
+    uint32_t gmpid = 0;
+    std::vector<Field> fields;
+};
+
+struct SummaryItem {
+    std::string name;
+    _zarvVAR value;
+};
+
+struct Content {
+    FileKind kind = FileKind::kUnknown;
+    std::vector<SummaryItem> summary;
+    std::vector<Entry> entries;
+    // Said on standard error by the commands (a checksum that does not hold,
+    // records a load would drop).
+    std::vector<std::string> warnings;
+};
+
+// Reads `path` as a file of `kind`. `meta` (may be null) labels database
+// properties with their meta names. False with `why` set when the file
+// cannot be read as that kind (the library refuses it).
+bool LoadContent(const std::string& path, FileKind kind, const CZARVMetaPropTbl* meta, Content& out,
+                 std::string& why);
+
+// A field's value as a person reads it: the kind and the value for typed
+// fields, with "(valid N)" when it has a valid type; the value alone
+// otherwise.
+std::string FieldText(const Field& field);
+// The field's name with its label, "p401 IOAddress".
+std::string FieldTitle(const Field& field);
+// "point 200.1.0.5 (0xC8010005)", "prop 401", "driver "mod"".
+std::string EntryTitle(const Entry& entry);
+
+// Loads the meta property table given with --meta; true without a path.
+// False, with the reason on standard error, when the file cannot be loaded.
+bool LoadMetaOption(const std::string& path, CZARVMetaPropTbl& table);
+
+}  // namespace zarvtool
+
+#endif  // TOOLS_CONTENT_H_

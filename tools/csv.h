@@ -1,0 +1,51 @@
+// CSV as spreadsheets write it (RFC 4180): fields separated by commas,
+// records by line ends (CRLF or LF), fields that hold a comma, a quote or a
+// line end in double quotes with inner quotes doubled.
+//
+// The reader keeps, for each field, whether it was quoted, so that a quoted
+// empty field ("") can mean an empty text while an unquoted empty one means
+// "no value".
+#ifndef TOOLS_CSV_H_
+#define TOOLS_CSV_H_
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace zarvtool {
+
+struct CsvField {
+    std::string text;
+    bool quoted = false;
+};
+
+struct CsvRecord {
+    int line = 0;  // 1-based line on which the record starts
+    std::vector<CsvField> fields;
+};
+
+// Reads records from `text`, one after the other.
+class CsvReader {
+public:
+    explicit CsvReader(const std::string& text) : m_text(text) {}
+    // False at the end of the text. A quoted field left open at the end of
+    // the text sets Error() and ends the reading.
+    bool Next(CsvRecord& out);
+    const std::string& Error() const { return m_error; }
+    int ErrorLine() const { return m_errorLine; }
+
+private:
+    const std::string& m_text;
+    size_t m_pos = 0;
+    int m_line = 1;
+    std::string m_error;
+    int m_errorLine = 0;
+};
+
+// One field as the writer puts it: quoted when `force_quotes` is set or the
+// text holds a comma, a quote, a line end or leading or trailing blanks.
+std::string CsvCell(const std::string& text, bool force_quotes = false);
+
+}  // namespace zarvtool
+
+#endif  // TOOLS_CSV_H_

@@ -1,0 +1,170 @@
+#include "tools/file_kind.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <pugixml.hpp>
+#include <sstream>
+
+#include "engine/db_file_format.h"
+
+namespace zarvtool {
+
+namespace {
+
+struct KindRow {
+    FileKind kind;
+    const char* tag;
+    const char* title;
+};
+constexpr KindRow kRows[] = {
+    {FileKind::kDatabase, "database", "configuration database"},
+    {FileKind::kMetaProps, "meta", "meta property table"},
+    {FileKind::kMetaTables, "metatbl", "meta tables"},
+    {FileKind::kTypedObjs, "typeobj", "typed object table"},
+    {FileKind::kDrvLib, "driverlib", "driver library"},
+    {FileKind::kPseudos, "pseudos", "pseudo definitions"},
+    {FileKind::kEmptyCatalogue, "empty", "empty catalogue (XML declaration only)"},
+};
+
+// 1-based line of a byte offset.
+int LineAt(const std::string& data, ptrdiff_t offset) {
+    if (offset < 0) return 0;
+    size_t end = std::min(static_cast<size_t>(offset), data.size());
+    int line = 1;
+    for (size_t i = 0; i < end; ++i)
+        if (data[i] == '\n') ++line;
+    return line;
+}
+
+void ProbeXml(const std::string& data, FileProbe& probe) {
+    pugi::xml_document doc;
+    pugi::xml_parse_result res =
+        doc.load_buffer(data.data(), data.size(), pugi::parse_default, pugi::encoding_utf8);
+    // A lone declaration is how every empty catalogue is saved.
+    if (res.status == pugi::status_no_document_element) {
+        probe.well_formed = true;
+        probe.kind = FileKind::kEmptyCatalogue;
+        return;
+    }
+    if (!res) {
+        probe.xml_error = res.description();
+        probe.xml_error_line = LineAt(data, res.offset);
+        return;
+    }
+    probe.well_formed = true;
+    pugi::xml_node root =
+        doc.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; });
+    if (!root) {
+        probe.kind = FileKind::kEmptyCatalogue;
+        return;
+    }
+    probe.root = root.name();
+    KindFromTag(probe.root, probe.kind);
+    if (probe.kind == FileKind::kDatabase || probe.kind == FileKind::kEmptyCatalogue)
+        probe.kind = FileKind::kUnknown;  // no root element carries these names
+}
+
+}  // namespace
+
+const char* KindTag(FileKind kind) {
+    for (const KindRow& row : kRows)
+        if (row.kind == kind) return row.tag;
+    return "unknown";
+}
+
+const char* KindTitle(FileKind kind) {
+    for (const KindRow& row : kRows)
+        if (row.kind == kind) return row.title;
+    return "unknown file";
+}
+
+bool KindFromTag(const std::string& tag, FileKind& kind) {
+    for (const KindRow& row : kRows) {
+        if (tag == row.tag) {
+            kind = row.kind;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& data, std::string& why) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        why = "is a directory";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        why = std::strerror(errno);
+        return false;
+    }
+    std::ostringstream buf;
+    buf << in.rdbuf();
+    if (in.bad()) {
+        why = "read error";
+        return false;
+    }
+    data = buf.str();
+    return true;
+}
+
+FileProbe ProbeFile(const std::string& path) {
+    FileProbe probe;
+    std::string data;
+    // A database is told by its first two bytes; only XML is read whole.
+    std::ifstream head(path, std::ios::binary);
+    char magic[2] = {0, 0};
+    if (head && head.read(magic, 2) && magic[0] == zarvdbfile::kMagic1 &&
+        magic[1] == zarvdbfile::kMagic2) {
+        probe.readable = true;
+        probe.kind = FileKind::kDatabase;
+        return probe;
+    }
+    if (!ReadWholeFile(path, data, probe.error)) return probe;
+    probe.readable = true;
+    size_t first = data.find_first_not_of(" \t\r\n");
+    if (data.compare(0, 3, "\xEF\xBB\xBF") == 0) first = data.find_first_not_of(" \t\r\n", 3);
+    if (first != std::string::npos && data[first] == '<') {
+        probe.xml = true;
+        ProbeXml(data, probe);
+    }
+    return probe;
+}
+
+bool ResolveKind(const std::string& path, const std::string& forced, FileProbe& probe,
+                 std::string& why) {
+    probe = ProbeFile(path);
+    if (!probe.readable) {
+        why = "cannot read: " + probe.error;
+        return false;
+    }
+    if (!forced.empty()) {
+        if (!KindFromTag(forced, probe.kind)) {
+            why = "unknown kind '" + forced + "'";
+            return false;
+        }
+        return true;
+    }
+    if (probe.kind != FileKind::kUnknown) return true;
+    if (!probe.xml) {
+        why = "neither a configuration database (no \"RS\" at its start) nor an XML catalogue";
+    } else if (!probe.well_formed) {
+        why = "not well-formed XML (line " + std::to_string(probe.xml_error_line) + ": " +
+              probe.xml_error + "), so its kind cannot be told; name it with --kind";
+    } else {
+        why = "unknown root element <" + probe.root +
+              "> (expected meta, metatbl, typeobj, driverlib or pseudos); name the kind with "
+              "--kind";
+    }
+    return false;
+}
+
+}  // namespace zarvtool

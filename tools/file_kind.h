@@ -1,0 +1,54 @@
+// Recognising the files of an installation: a configuration database by its
+// magic bytes "RS", a catalogue by the root element of its XML document.
+#ifndef TOOLS_FILE_KIND_H_
+#define TOOLS_FILE_KIND_H_
+
+#include <string>
+
+namespace zarvtool {
+
+enum class FileKind {
+    kUnknown,
+    kDatabase,        // rs<RID>.dat
+    kMetaProps,       // root "meta"
+    kMetaTables,      // root "metatbl"
+    kTypedObjs,       // root "typeobj"
+    kDrvLib,          // root "driverlib"
+    kPseudos,         // root "pseudos"
+    kEmptyCatalogue,  // an XML declaration only: how every empty catalogue is saved
+};
+
+// The name used by --kind and in JSON ("database", "meta", ...; the root
+// element's name for catalogues).
+const char* KindTag(FileKind kind);
+// What a person calls it ("meta property table", ...).
+const char* KindTitle(FileKind kind);
+// The kind of a --kind name; false for an unknown name.
+bool KindFromTag(const std::string& tag, FileKind& kind);
+
+struct FileProbe {
+    bool readable = false;
+    std::string error;  // why the file could not be read
+    FileKind kind = FileKind::kUnknown;
+    bool xml = false;          // looks like XML (first byte '<')
+    bool well_formed = false;  // parsed as an XML document
+    std::string xml_error;     // the parser's reason when not well-formed
+    int xml_error_line = 0;
+    std::string root;  // name of the first top-level element
+};
+
+// Reads the file and recognises it.
+FileProbe ProbeFile(const std::string& path);
+
+// ProbeFile, then the kind: `forced` (a --kind name) when given, else the
+// recognised one. False, with `why` set, when the file cannot be read or
+// its kind cannot be told (exit status 2 for the commands).
+bool ResolveKind(const std::string& path, const std::string& forced, FileProbe& probe,
+                 std::string& why);
+
+// The whole file into `data`; false with `why` (the system's reason).
+bool ReadWholeFile(const std::string& path, std::string& data, std::string& why);
+
+}  // namespace zarvtool
+
+#endif  // TOOLS_FILE_KIND_H_

@@ -1,0 +1,30 @@
+#include "tools/progress.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace zarvtool {
+
+Progress::Progress(std::string what, size_t total)
+    : m_what(std::move(what)),
+      m_total(total),
+      m_active(total >= kMinSteps && ::isatty(STDERR_FILENO)),
+      m_last(std::chrono::steady_clock::now()) {}
+
+Progress::~Progress() {
+    if (m_shown) std::fprintf(stderr, "\r\033[K");
+}
+
+void Progress::Update(size_t done) {
+    if (!m_active) return;
+    auto now = std::chrono::steady_clock::now();
+    if (now - m_last < std::chrono::milliseconds(200)) return;
+    m_last = now;
+    m_shown = true;
+    std::fprintf(stderr, "\r%s: %zu of %zu (%zu%%)", m_what.c_str(), done, m_total,
+                 m_total ? done * 100 / m_total : 100);
+    std::fflush(stderr);
+}
+
+}  // namespace zarvtool

@@ -1,0 +1,38 @@
+// Progress of long work on standard error, shown only when standard error
+// is a terminal (never in pipes, files or tests) and only for work of some
+// size, at most a few times a second.
+#ifndef TOOLS_PROGRESS_H_
+#define TOOLS_PROGRESS_H_
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+namespace zarvtool {
+
+class Progress {
+public:
+    // `what` names the work ("exporting points"); `total` is the number of
+    // steps. Nothing is shown for fewer than kMinSteps steps.
+    Progress(std::string what, size_t total);
+    // Clears the progress line, if one was shown.
+    ~Progress();
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+
+    // `done` steps of `total` are finished.
+    void Update(size_t done);
+
+    static constexpr size_t kMinSteps = 20000;
+
+private:
+    std::string m_what;
+    size_t m_total;
+    bool m_active;
+    bool m_shown = false;
+    std::chrono::steady_clock::time_point m_last;
+};
+
+}  // namespace zarvtool
+
+#endif  // TOOLS_PROGRESS_H_
