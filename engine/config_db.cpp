@@ -19,6 +19,7 @@ void CZARVConfigDB::Clear() {
     // and the database must already look empty to anything they reach.
     RecordMap records;
     records.swap(m_mapMPInfo);
+    m_byGMPID.Clear();
     for (auto& [gmpid, info] : records) {
         Evict(info);
         if (m_pEngine) m_pEngine->EraseAssociations(gmpid, gmpid);
@@ -30,14 +31,12 @@ bool CZARVConfigDB::InsertMPInfo(CZARVMPInfo* info) {
     CZARVPtr<CZARVMPInfo> held(info);
     auto [it, inserted] = m_mapMPInfo.emplace(zarvgmpid::FromArg(info->GetGMPID()), info);
     if (!inserted) return false;
+    m_byGMPID.Insert(it->first, info);
     held.release();  // the map keeps the reference
     return true;
 }
 
-CZARVMPInfo* CZARVConfigDB::GetMPInfo(uint32_t gmpid) const {
-    auto it = m_mapMPInfo.find(gmpid);
-    return it == m_mapMPInfo.end() ? nullptr : it->second;
-}
+CZARVMPInfo* CZARVConfigDB::GetMPInfo(uint32_t gmpid) const { return m_byGMPID.Find(gmpid); }
 
 int CZARVConfigDB::AppendRange(zarvgmpid::Range range, CZARVDataSet<CZARVMPInfo>& out) const {
     if (!range.empty()) {
@@ -57,10 +56,12 @@ int CZARVConfigDB::ListMPInfo(unsigned char group, CZARVDataSet<CZARVMPInfo>& ou
 }
 
 void CZARVConfigDB::DeleteMPInfo(unsigned long gmpid) {
-    auto it = m_mapMPInfo.find(zarvgmpid::FromArg(gmpid));
+    const uint32_t key = zarvgmpid::FromArg(gmpid);
+    auto it = m_mapMPInfo.find(key);
     if (it == m_mapMPInfo.end()) return;
     CZARVMPInfo* info = it->second;
     m_mapMPInfo.erase(it);
+    m_byGMPID.Erase(key);
     Evict(info);
 }
 
@@ -71,6 +72,7 @@ int CZARVConfigDB::EraseRange(zarvgmpid::Range range) {
     // Take the records out before releasing any of them (see Clear).
     RecordMap leaving;
     while (first != last) {
+        m_byGMPID.Erase(first->first);
         auto node = m_mapMPInfo.extract(first++);
         leaving.insert(std::move(node));
     }

@@ -3,9 +3,11 @@
 // Records are kept in one map ordered by GMPID, so that block and group
 // listings, range deletes and the free-GMPID search cost in proportion to
 // the records in the range (a lower_bound plus a walk), not to the
-// database. Every stored record holds one reference taken by the database;
-// the database drops it when the record leaves, after telling its engine
-// (which withdraws the record's IO index entry).
+// database. A hash table beside it answers lookups of one GMPID, which
+// value reads make at high rates, without descending the tree. Every stored
+// record holds one reference taken by the database; the database drops it
+// when the record leaves, after telling its engine (which withdraws the
+// record's IO index entry).
 //
 // The engine owns the database (one reference) and outlives it; the
 // database reaches back to the engine for the association table, the meta
@@ -20,6 +22,7 @@
 #include "engine/gmpid.h"
 #include "host/zarvkernel/mp_info.h"
 #include "host/zarvlib/zarv_dataset.h"
+#include "host/zarvlib/zarv_id_map.h"
 #include "host/zarvlib/zarv_obj.h"
 
 class CZARVQENDbEngine;
@@ -86,6 +89,8 @@ private:
     unsigned char m_nRID;
     int m_nType;
     RecordMap m_mapMPInfo;
+    // The same records by GMPID; changes together with m_mapMPInfo.
+    CZARVIdMap<CZARVMPInfo> m_byGMPID;
     CZARVQENDbEngine* m_pEngine;
 };
 

@@ -394,8 +394,10 @@ CZARVSubRtdb* CZARVQENDbEngine::ReadSource(unsigned long gmpid, uint32_t& target
     bool refOnly = rid >= kRefOnlyRidFirst && rid <= kRefOnlyRidLast;
     bool refAllowed = rid >= kIOIndexRidFirst && rid <= kIOIndexRidLast;
     if (zarvgmpid::Block(g) != 0 && (refOnly || refAllowed)) {
-        _zarvVAR ref = GetProperty(g, kRefProp);
-        if (ref.IsEmpty() ? refOnly : !ResolveRefName(ref, target)) return nullptr;
+        // Borrowed, not copied: this runs for every read of these RIDs.
+        const CZARVMPInfo* info = GetMPInfo(g);
+        const _zarvVAR* ref = info ? info->FindMPProp(kRefProp) : nullptr;
+        if (!ref || ref->IsEmpty() ? refOnly : !ResolveRefName(*ref, target)) return nullptr;
     }
     return GetSubRtdb(zarvgmpid::RID(target));
 }

@@ -22,16 +22,9 @@ CZARVSubRtdb::CZARVSubRtdb(unsigned char rid) : m_nRID(rid) {}
 
 CZARVSubRtdb::~CZARVSubRtdb() { RemoveAll(); }
 
-const CZARVSubRtdb::Slot* CZARVSubRtdb::SlotOf(unsigned long gmpid) const {
-    if (m_slots.empty() || (gmpid >> 24) != m_nRID) return nullptr;
-    return &m_slots[SlotIndex(gmpid)];
-}
-
 CZARVMPValue* CZARVSubRtdb::GetMPValueObj(unsigned long gmpid) const {
-    const Slot* slot = SlotOf(gmpid);
-    if (!slot) return nullptr;
-    auto it = std::lower_bound(slot->begin(), slot->end(), gmpid, LessByGMPID<Entry>);
-    return it != slot->end() && it->gmpid == gmpid ? it->value : nullptr;
+    if ((gmpid >> 24) != m_nRID) return nullptr;
+    return m_byGMPID.Find(static_cast<uint32_t>(gmpid));
 }
 
 bool CZARVSubRtdb::InsertMPValue(CZARVMPValue* value) {
@@ -44,6 +37,7 @@ bool CZARVSubRtdb::InsertMPValue(CZARVMPValue* value) {
     // A point that already has a value keeps it, live state included.
     if (it != slot.end() && it->gmpid == gmpid) return true;
     slot.insert(it, Entry{static_cast<uint32_t>(gmpid), value});
+    m_byGMPID.Insert(static_cast<uint32_t>(gmpid), value);
     value->AddRef();
     ++m_nCount;
     if (RegisterRefName(value->GetRefName(), gmpid)) ++value->m_nNameEntries;
@@ -60,6 +54,7 @@ void CZARVSubRtdb::ReleaseSlot(Slot& slot) {
     Slot values;
     values.swap(slot);
     m_nCount -= static_cast<int>(values.size());
+    for (const Entry& e : values) m_byGMPID.Erase(e.gmpid);
     for (const Entry& e : values) ReleaseValue(e.value);
 }
 
@@ -70,6 +65,7 @@ void CZARVSubRtdb::RemoveMPValue(unsigned long gmpid) {
     if (it == slot.end() || it->gmpid != gmpid) return;
     CZARVMPValue* value = it->value;
     slot.erase(it);
+    m_byGMPID.Erase(static_cast<uint32_t>(gmpid));
     --m_nCount;
     ReleaseValue(value);
 }
@@ -86,6 +82,9 @@ void CZARVSubRtdb::RemoveMPValue(unsigned char group, unsigned char block) {
 }
 
 void CZARVSubRtdb::RemoveAll() {
+    // Every value goes: forget them all at once (erasing from the emptied
+    // table is then free) rather than one by one.
+    m_byGMPID.Clear();
     for (Slot& slot : m_slots) ReleaseSlot(slot);
 }
 

@@ -3,9 +3,10 @@
 // It stores CZARVMPValue objects by GMPID and serves reads, writes and
 // listings of them. Only values whose GMPID carries the database's RID (the
 // top byte) are accepted. Internally the values of each (group, block) pair
-// sit in their own GMPID-sorted vector, one slot per pair, so that a lookup
-// is one index plus a binary search of at most 4096 entries, and listings by
-// group or block walk their slots in ascending GMPID order.
+// sit in their own GMPID-sorted vector, one slot per pair, so that listings
+// by group or block walk their slots in ascending GMPID order; a hash table
+// beside the slots finds the value of one GMPID, which reads and writes at
+// value rates need, in one probe sequence.
 //
 // Ownership: the database holds one reference on every stored value and
 // drops it when the value is removed or the database is destroyed.
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "host/zarvlib/zarv_dataset.h"
+#include "host/zarvlib/zarv_id_map.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_var.h"
 #include "host/zarvkernel/mp_quality.h"
@@ -103,13 +105,14 @@ private:
     using Slot = std::vector<Entry>;
     static constexpr int kSlots = 256 * 16;
 
-    const Slot* SlotOf(unsigned long gmpid) const;
     void ReleaseSlot(Slot& slot);
     void ReleaseValue(CZARVMPValue* value);
 
     unsigned char m_nRID;
     int m_nCount = 0;
     std::vector<Slot> m_slots;  // kSlots entries, index (group << 4) | block
+    // The values of m_slots by GMPID.
+    CZARVIdMap<CZARVMPValue> m_byGMPID;
 };
 
 #endif  // ZARVKERNEL_SUB_RTDB_H_

@@ -1,0 +1,137 @@
+// CZARVIdMap<T>: a hash table from 32-bit identifiers (GMPIDs) to borrowed
+// pointers, for the lookups by identifier that run at value rates.
+//
+// Stores that must also be walked in identifier order keep their ordered
+// container and put this table beside it: the ordered container answers
+// ranges and listings, this table answers "which object has this
+// identifier" in one probe sequence instead of a tree descent.
+//
+// Open addressing with linear probing and backward-shift deletion, so there
+// are no tombstones and a lookup never walks past the first empty slot. The
+// table owns nothing: it holds the pointers it is given (never null) and
+// forgets them when told. Not thread-safe, like everything in the system.
+#ifndef ZARVLIB_ZARV_ID_MAP_H_
+#define ZARVLIB_ZARV_ID_MAP_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+template <class T>
+class CZARVIdMap {
+public:
+    CZARVIdMap() = default;
+    CZARVIdMap(const CZARVIdMap&) = default;
+    CZARVIdMap& operator=(const CZARVIdMap&) = default;
+    // A moved-from table is empty and usable.
+    CZARVIdMap(CZARVIdMap&& o) noexcept { Take(o); }
+    CZARVIdMap& operator=(CZARVIdMap&& o) noexcept {
+        if (this != &o) Take(o);
+        return *this;
+    }
+
+    // The pointer stored under `key`, or null.
+    T* Find(uint32_t key) const {
+        if (m_count == 0) return nullptr;
+        for (size_t i = Home(key);; i = (i + 1) & m_mask) {
+            const Slot& s = m_slots[i];
+            if (!s.value) return nullptr;
+            if (s.key == key) return s.value;
+        }
+    }
+
+    // Stores `value` (not null) under `key`; false, changing nothing, when
+    // the key is already present.
+    bool Insert(uint32_t key, T* value) {
+        if ((m_count + 1) * 4 > m_slots.size() * 3) Grow();
+        size_t i = Home(key);
+        for (; m_slots[i].value; i = (i + 1) & m_mask)
+            if (m_slots[i].key == key) return false;
+        m_slots[i] = Slot{key, value};
+        ++m_count;
+        return true;
+    }
+
+    // Forgets `key`; false when it was absent.
+    bool Erase(uint32_t key) {
+        if (m_count == 0) return false;
+        size_t i = Home(key);
+        for (;; i = (i + 1) & m_mask) {
+            if (!m_slots[i].value) return false;
+            if (m_slots[i].key == key) break;
+        }
+        // Shift later members of the probe run back into the hole, so that
+        // every key stays reachable from its home slot without tombstones.
+        for (size_t j = (i + 1) & m_mask; m_slots[j].value; j = (j + 1) & m_mask) {
+            size_t home = Home(m_slots[j].key);
+            bool movable = i <= j ? (home <= i || home > j) : (home <= i && home > j);
+            if (movable) {
+                m_slots[i] = m_slots[j];
+                i = j;
+            }
+        }
+        m_slots[i] = Slot{};
+        --m_count;
+        return true;
+    }
+
+    // Makes room for `n` entries without growing again.
+    void Reserve(size_t n) {
+        size_t want = 16;
+        while (want * 3 < n * 4) want *= 2;
+        if (want > m_slots.size()) Rehash(want);
+    }
+
+    void Clear() {
+        std::vector<Slot>().swap(m_slots);
+        m_count = 0;
+        m_mask = 0;
+    }
+
+    size_t size() const { return m_count; }
+
+private:
+    struct Slot {
+        uint32_t key = 0;
+        T* value = nullptr;  // null: the slot is empty
+    };
+
+    // The low 12 bits (a GMPID's point index) stay in order, so that the
+    // points of one block, which loads and listings visit one after the
+    // other, sit in neighbouring slots; the bits above them (RID, group,
+    // block) are scattered by Fibonacci hashing, so that blocks do not pile
+    // up on each other.
+    size_t Home(uint32_t key) const {
+        uint64_t scatter = (static_cast<uint64_t>(key >> 12) * 0x9E3779B97F4A7C15ull) >> 32;
+        return static_cast<size_t>(scatter + (key & 0xFFFu)) & m_mask;
+    }
+
+    void Take(CZARVIdMap& o) {
+        m_slots = std::move(o.m_slots);
+        m_count = o.m_count;
+        m_mask = o.m_mask;
+        o.m_slots.clear();
+        o.m_count = 0;
+        o.m_mask = 0;
+    }
+
+    void Grow() { Rehash(m_slots.empty() ? 16 : m_slots.size() * 2); }
+
+    void Rehash(size_t slots) {
+        std::vector<Slot> old(slots);
+        old.swap(m_slots);
+        m_mask = slots - 1;
+        for (const Slot& s : old) {
+            if (!s.value) continue;
+            size_t i = Home(s.key);
+            while (m_slots[i].value) i = (i + 1) & m_mask;
+            m_slots[i] = s;
+        }
+    }
+
+    std::vector<Slot> m_slots;
+    size_t m_count = 0;
+    size_t m_mask = 0;
+};
+
+#endif  // ZARVLIB_ZARV_ID_MAP_H_
