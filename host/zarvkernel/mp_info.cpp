@@ -1,6 +1,7 @@
 #include "host/zarvkernel/mp_info.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "host/zarvlib/zarv_str.h"
 #include "host/zarvkernel/mp_value.h"
@@ -20,7 +21,13 @@ std::vector<CZARVMPInfo::Prop>::const_iterator CZARVMPInfo::Find(unsigned short 
                             [](const Prop& p, unsigned short key) { return p.id < key; });
 }
 
+void CZARVMPInfo::RebuildMask() {
+    m_nPresent = 0;
+    for (const Prop& p : m_props) m_nPresent |= MaskBit(p.id);
+}
+
 const _zarvVAR* CZARVMPInfo::FindMPProp(unsigned short id) const {
+    if (!(m_nPresent & MaskBit(id))) return nullptr;
     auto it = Find(id);
     return it != m_props.end() && it->id == id ? &it->value : nullptr;
 }
@@ -38,6 +45,7 @@ _zarvVAR CZARVMPInfo::operator[](int id) const {
 bool CZARVMPInfo::IsExist(unsigned short id) const { return FindMPProp(id) != nullptr; }
 
 int CZARVMPInfo::MPType(unsigned short id) const {
+    if (!(m_nPresent & MaskBit(id))) return -1;
     auto it = Find(id);
     return it != m_props.end() && it->id == id ? it->validType : -1;
 }
@@ -50,10 +58,16 @@ int CZARVMPInfo::GetMPPropVector(std::vector<unsigned short>& out) const {
 }
 
 bool CZARVMPInfo::InsertMPProp(unsigned short id, const _zarvVAR& value, int validType) {
+    return InsertMPProp(id, _zarvVAR(value), validType);
+}
+
+bool CZARVMPInfo::InsertMPProp(unsigned short id, _zarvVAR&& value, int validType) {
     if (!IsValidType(validType)) return false;
-    auto it = Find(id);
+    // Loaders and writers add numbers in ascending order: try the end first.
+    auto it = m_props.empty() || m_props.back().id < id ? m_props.cend() : Find(id);
     if (it != m_props.end() && it->id == id) return false;
-    m_props.insert(it, Prop{id, static_cast<unsigned char>(validType), value});
+    m_props.insert(it, Prop{id, static_cast<unsigned char>(validType), std::move(value)});
+    m_nPresent |= MaskBit(id);
     return true;
 }
 
@@ -67,6 +81,7 @@ bool CZARVMPInfo::SetMPProp(unsigned short id, const _zarvVAR& value, int validT
         return true;
     }
     m_props.insert(it, Prop{id, static_cast<unsigned char>(validType), value});
+    m_nPresent |= MaskBit(id);
     return true;
 }
 
@@ -74,11 +89,15 @@ bool CZARVMPInfo::RemoveMPProp(unsigned short id) {
     auto it = Find(id);
     if (it == m_props.end() || it->id != id) return false;
     m_props.erase(it);
+    RebuildMask();
     return true;
 }
 
 CZARVMPValue* CZARVMPInfo::CreateValueFromInfo() const {
+    const _zarvVAR* v = FindMPProp(kRefNameProp);
+    // A text name is handed over as it is stored, without a copy.
+    if (v && v->GetType() == _zarvVAR::VT_STR) return new CZARVMPValue(m_nGMPID, v->GetText());
     _zarv_str name;
-    if (const _zarvVAR* v = FindMPProp(kRefNameProp)) name = static_cast<_zarv_str>(*v);
+    if (v) name = static_cast<_zarv_str>(*v);
     return new CZARVMPValue(m_nGMPID, name.c_str());
 }

@@ -3,7 +3,9 @@
 // A record is its GMPID, fixed at construction, and a set of numbered
 // properties, each a variant value with a valid type (0 to 3). Properties are
 // kept in ascending number order in one small sorted vector, so that a
-// million records stay cheap; lookups are binary searches.
+// million records stay cheap; lookups are binary searches. A 64-bit mask of
+// the numbers present (modulo 64) lets the frequent question "has it
+// property n?" be answered "no" without touching the vector.
 //
 // Property 1, when present and not empty, is the point's reference name: the
 // live value made by CreateValueFromInfo carries it, and a live-value
@@ -11,6 +13,7 @@
 #ifndef ZARVKERNEL_MP_INFO_H_
 #define ZARVKERNEL_MP_INFO_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -45,11 +48,21 @@ public:
     // Replaces the content of `out` with the property numbers in ascending
     // order and returns their count.
     int GetMPPropVector(std::vector<unsigned short>& out) const;
+    // The property at `index` of the ascending order, 0 <= index <
+    // GetMPPropCount(): its number, valid type and value (borrowed, valid
+    // until the record's properties change). For writers that walk them all.
+    unsigned short GetMPPropIdAt(int index) const { return m_props[index].id; }
+    int GetMPTypeAt(int index) const { return m_props[index].validType; }
+    const _zarvVAR& GetMPPropAt(int index) const { return m_props[index].value; }
 
     // Adds a property. False, with the record unchanged, when the number is
     // already present (the stored value and valid type stay) or the valid
     // type lies outside 0 to 3.
     bool InsertMPProp(unsigned short id, const _zarvVAR& value, int validType);
+    // The same, taking the value over instead of copying it.
+    bool InsertMPProp(unsigned short id, _zarvVAR&& value, int validType);
+    // Makes room for `n` properties in all, for loaders that know the count.
+    void ReserveMPProps(size_t n) { m_props.reserve(n); }
     // Adds the property or replaces value and valid type of a present one.
     // False only for a valid type outside 0 to 3.
     bool SetMPProp(unsigned short id, const _zarvVAR& value, int validType);
@@ -68,8 +81,12 @@ private:
         _zarvVAR value;
     };
     std::vector<Prop>::const_iterator Find(unsigned short id) const;
+    static uint64_t MaskBit(unsigned short id) { return uint64_t{1} << (id & 63); }
+    void RebuildMask();
 
     const uint32_t m_nGMPID;
+    // Bit (id & 63) is set for every present property number id.
+    uint64_t m_nPresent = 0;
     std::vector<Prop> m_props;
 };
 
