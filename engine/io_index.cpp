@@ -1,5 +1,7 @@
 #include "engine/io_index.h"
 
+#include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "host/zarvlib/zarv_str.h"
@@ -82,31 +84,52 @@ CZARVIODB::~CZARVIODB() {
     CIndexNode holder(0, CIndexNode::NT_BRANCH, new CIndexNodeSet(std::move(m_setRoot)));
 }
 
+uint32_t CZARVIODB::HashPart(const char* part, size_t len) const {
+    // The default hash reads the part where it lies; another function gets
+    // the std::string it asks for.
+    if (m_pfnHash == &DefaultHash) return DJBHash(std::string_view(part, len));
+    return m_pfnHash(std::string(part, len));
+}
+
+// The parts are the pieces between "$" separators, empty ones included, as
+// SplitStrByChar cuts them; a null or empty key has none.
 bool CZARVIODB::HashParts(const char* key, std::vector<uint32_t>& hashes) const {
-    std::vector<_zarv_str> parts;
-    if (SplitStrByChar(key, '$', parts) <= 0) return false;
     hashes.clear();
-    hashes.reserve(parts.size());
-    for (const _zarv_str& part : parts) hashes.push_back(m_pfnHash(part.str()));
-    return true;
+    if (!key || !*key) return false;
+    for (const char* part = key;;) {
+        const char* end = std::strchr(part, '$');
+        size_t len = end ? static_cast<size_t>(end - part) : std::strlen(part);
+        hashes.push_back(HashPart(part, len));
+        if (!end) return true;
+        part = end + 1;
+    }
 }
 
 CIndexNode* CZARVIODB::Find(const std::vector<uint32_t>& hashes) const {
     const CIndexNodeSet* set = &m_setRoot;
     for (size_t i = 0; i < hashes.size(); ++i) {
-        auto it = set->find(hashes[i]);
-        if (it == set->end()) return nullptr;
-        if (i + 1 == hashes.size()) return it->get();
-        set = (*it)->GetChildren();
+        CIndexNode* node = set->Lookup(hashes[i]);
+        if (!node) return nullptr;
+        if (i + 1 == hashes.size()) return node;
+        set = node->GetChildren();
         if (!set) return nullptr;
     }
     return nullptr;
 }
 
 CIndexNode* CZARVIODB::GetIndexNode(const char* key) const {
-    std::vector<uint32_t> hashes;
-    if (!HashParts(key, hashes)) return nullptr;
-    return Find(hashes);
+    // Hash and descend part by part: a lookup builds no string and no list.
+    if (!key || !*key) return nullptr;
+    const CIndexNodeSet* set = &m_setRoot;
+    for (const char* part = key;;) {
+        const char* end = std::strchr(part, '$');
+        size_t len = end ? static_cast<size_t>(end - part) : std::strlen(part);
+        CIndexNode* node = set->Lookup(HashPart(part, len));
+        if (!node || !end) return node;
+        set = node->GetChildren();
+        if (!set) return nullptr;
+        part = end + 1;
+    }
 }
 
 bool CZARVIODB::CreateIndex(const char* key, void* data) {
@@ -117,9 +140,9 @@ bool CZARVIODB::CreateIndex(const char* key, void* data) {
     CIndexNodeSet* set = &m_setRoot;
     size_t i = 0;
     for (; i < hashes.size(); ++i) {
-        auto it = set->find(hashes[i]);
-        if (it == set->end()) break;
-        set = (*it)->GetChildren();
+        CIndexNode* present = set->Lookup(hashes[i]);
+        if (!present) break;
+        set = present->GetChildren();
         if (!set) return false;  // a leaf (or a childless branch) in the middle of the path
     }
     // The whole path cannot exist here (Find above), so i < hashes.size().

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "host/zarvlib/zarv_id_map.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "zarvqen_export.h"
 
@@ -37,7 +38,34 @@ struct CIndexNodeLess {
     bool operator()(uint32_t key, const std::shared_ptr<CIndexNode>& b) const;
 };
 
-using CIndexNodeSet = std::set<std::shared_ptr<CIndexNode>, CIndexNodeLess>;
+// A node set: the handles ordered by key (walks, leaf listings), and a hash
+// table beside them that finds the node of one key without descending the
+// tree, for lookups by IO address at value rates. The set holds the only
+// handles the index keeps; the table borrows the nodes.
+class CIndexNodeSet {
+public:
+    using Handle = std::shared_ptr<CIndexNode>;
+    using Ordered = std::set<Handle, CIndexNodeLess>;
+    using iterator = Ordered::iterator;
+    using const_iterator = Ordered::const_iterator;
+
+    const_iterator begin() const { return m_nodes.begin(); }
+    const_iterator end() const { return m_nodes.end(); }
+    size_t size() const { return m_nodes.size(); }
+    bool empty() const { return m_nodes.empty(); }
+
+    // The node with that key, or null. Borrowed.
+    CIndexNode* Lookup(uint32_t key) const { return m_byKey.Find(key); }
+    const_iterator find(uint32_t key) const { return m_nodes.find(key); }
+    // Keys are unique: false, with the set unchanged, for a present key.
+    std::pair<iterator, bool> insert(Handle node);
+    // Drops the set's handle (destroying the node when it was the last).
+    void erase(const_iterator it);
+
+private:
+    Ordered m_nodes;
+    CZARVIdMap<CIndexNode> m_byKey;
+};
 
 class ZARVQEN_API CIndexNode : public CZARVBaseObj {
 public:
@@ -102,6 +130,18 @@ inline bool CIndexNodeLess::operator()(uint32_t key, const std::shared_ptr<CInde
     return key < b->GetKey();
 }
 
+inline std::pair<CIndexNodeSet::iterator, bool> CIndexNodeSet::insert(Handle node) {
+    CIndexNode* raw = node.get();
+    auto result = m_nodes.insert(std::move(node));
+    if (result.second) m_byKey.Insert(static_cast<uint32_t>(raw->GetKey()), raw);
+    return result;
+}
+
+inline void CIndexNodeSet::erase(const_iterator it) {
+    m_byKey.Erase(static_cast<uint32_t>((*it)->GetKey()));
+    m_nodes.erase(it);
+}
+
 class ZARVQEN_API CZARVIODB : public CZARVBaseObj {
 public:
     using HashFn = unsigned int (*)(const std::string&);
@@ -129,6 +169,8 @@ public:
     const CIndexNodeSet& GetRoot() const { return m_setRoot; }
 
 private:
+    // The hash of one part of a key.
+    uint32_t HashPart(const char* part, size_t len) const;
     // Splits the key and hashes every part; false when it has no parts.
     bool HashParts(const char* key, std::vector<uint32_t>& hashes) const;
     // The node of the hash path, or null.
