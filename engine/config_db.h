@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "engine/gmpid.h"
 #include "host/zarvkernel/mp_info.h"
@@ -82,8 +83,9 @@ private:
     // Tells the engine, then drops the database's reference.
     void Evict(CZARVMPInfo* info);
     // The format carries at most 127 groups, 32767 records per group and no
-    // property code equal to the end mark.
-    bool CanBeWritten(const std::set<unsigned char>& groups) const;
+    // property code equal to the end mark. Fills `counts` with the number of
+    // records of each group, in the order of `groups`.
+    bool CanBeWritten(const std::set<unsigned char>& groups, std::vector<int>& counts) const;
     bool Save(const char* path, const char* ver) const;
 
     unsigned char m_nRID;

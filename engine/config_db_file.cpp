@@ -19,31 +19,37 @@ namespace {
 
 unsigned OpenFlag(const char* ver) { return VersionFlag(ZarvVersionMajor(ver)); }
 
+// The properties are walked in the record's own order, each value written
+// where it is stored (no list of numbers, no lookups, no copies).
 void WriteRecord(CZARVFile& file, const CZARVMPInfo& info) {
     file << _basictype<unsigned short>(LowGMPID(static_cast<uint32_t>(info.GetGMPID())));
-    std::vector<unsigned short> ids;
-    info.GetMPPropVector(ids);
-    for (unsigned short id : ids)
-        file << _basictype<unsigned short>(PropertyCode(id, info.MPType(id))) << info.MPProp(id);
+    for (int i = 0, n = info.GetMPPropCount(); i < n; ++i) {
+        file << _basictype<unsigned short>(PropertyCode(info.GetMPPropIdAt(i), info.GetMPTypeAt(i)))
+             << info.GetMPPropAt(i);
+    }
     file << _basictype<unsigned short>(kEndMark);
 }
 
 }  // namespace
 
-bool CZARVConfigDB::CanBeWritten(const std::set<unsigned char>& groups) const {
+bool CZARVConfigDB::CanBeWritten(const std::set<unsigned char>& groups,
+                                 std::vector<int>& counts) const {
     if (static_cast<int>(groups.size()) > kMaxGroups) return false;
-    std::vector<unsigned short> ids;
+    counts.clear();
+    // One walk per group counts its records and checks their codes.
     for (unsigned char group : groups) {
         zarvgmpid::Range range = zarvgmpid::GroupRange(m_nRID, group);
-        auto first = m_mapMPInfo.lower_bound(range.lo);
-        auto last = m_mapMPInfo.upper_bound(range.hi);
-        if (std::distance(first, last) > kMaxRecordsPerGroup) return false;
-        for (auto it = first; it != last; ++it) {
+        int count = 0;
+        for (auto it = m_mapMPInfo.lower_bound(range.lo);
+             it != m_mapMPInfo.end() && it->first <= range.hi; ++it) {
+            if (++count > kMaxRecordsPerGroup) return false;
             // A code equal to the end mark would end the record early on reading.
-            it->second->GetMPPropVector(ids);
-            for (unsigned short id : ids)
-                if (PropertyCode(id, it->second->MPType(id)) == kEndMark) return false;
+            const CZARVMPInfo& info = *it->second;
+            for (int i = 0, n = info.GetMPPropCount(); i < n; ++i)
+                if (PropertyCode(info.GetMPPropIdAt(i), info.GetMPTypeAt(i)) == kEndMark)
+                    return false;
         }
+        counts.push_back(count);
     }
     return true;
 }
@@ -53,18 +59,22 @@ bool CZARVConfigDB::Save(const char* path, const char* ver) const {
     std::set<unsigned char> groups;
     ListGroupNumbers(groups);
     // Refuse before opening: the old file must stay as it is.
-    if (!CanBeWritten(groups)) return false;
+    std::vector<int> counts;
+    if (!CanBeWritten(groups, counts)) return false;
 
     CZARVFile file;
     if (!file.OpenBinary(path, kWriteMode, OpenFlag(ver))) return false;
     file << kMagic1 << kMagic2 << static_cast<char>(m_nRID) << static_cast<char>(groups.size());
+    size_t g = 0;
     for (unsigned char group : groups) {
-        CZARVDataSet<CZARVMPInfo> records;
-        ListMPInfo(group, records);
-        if (records.empty()) continue;
+        // The group's records straight from the map, ascending; nothing runs
+        // between the check above and these writes that could change them.
+        int count = counts[g++];
+        if (count == 0) continue;
         file << static_cast<char>(group)
-             << _basictype<unsigned short>(static_cast<unsigned short>(records.GetCount()));
-        for (CZARVMPInfo* info : records) WriteRecord(file, *info);
+             << _basictype<unsigned short>(static_cast<unsigned short>(count));
+        auto it = m_mapMPInfo.lower_bound(zarvgmpid::GroupRange(m_nRID, group).lo);
+        for (int r = 0; r < count; ++r, ++it) WriteRecord(file, *it->second);
     }
     // Until Close() renames the finished file over the old one, the old one
     // stays whole; an early return abandons the temporary file.
@@ -111,6 +121,8 @@ bool CZARVConfigDB::LoadFromFile(const char* path, const char* ver, int type) {
     // The whole file is good: only now does the database change.
     Clear();
     m_nType = type;
+    m_byGMPID.Reserve(records.size());
+    if (m_pEngine) m_pEngine->ReserveRecords(records.size());
     for (const CZARVPtr<CZARVMPInfo>& info : records) {
         // A refused record is simply not stored; loading goes on.
         if (m_pEngine)

@@ -24,6 +24,19 @@ constexpr int kRidBound = 255;
 
 bool IsIndexedType(int type) { return type >= 1 && type <= 3; }
 
+// Appends the text of property `id` of `info` as a C string (a missing
+// property is empty) and returns the number of bytes appended.
+size_t AppendPropText(const CZARVMPInfo& info, unsigned short id, std::string& out) {
+    const _zarvVAR* value = info.FindMPProp(id);
+    if (!value) return 0;
+    size_t before = out.size();
+    if (value->GetType() == _zarvVAR::VT_STR)
+        out += value->GetText();
+    else
+        out += value->ToString().c_str();
+    return out.size() - before;
+}
+
 // The GMPID named by a reference property, or false when the name is empty
 // or belongs to no point.
 bool ResolveRefName(const _zarvVAR& prop, uint32_t& gmpid) {
@@ -129,15 +142,24 @@ bool CZARVQENDbEngine::IndexIOAddress(CZARVMPInfo* info, CZARVConfigDB* db, std:
     unsigned char rid = db->GetRID();
     if (rid < kIOIndexRidFirst || rid > kIOIndexRidLast) return true;
     if (!IsIndexedType(db->GetType())) return true;
-    _zarv_str first = info->MPProp(kIOAddrProp1);
-    _zarv_str second = info->MPProp(kIOAddrProp2);
-    if (first.empty() || second.empty()) return true;
+    // "<401>$<402>", each text as a C string, built without a copy of either
+    // property: this runs for every record a load stores.
+    size_t first = AppendPropText(*info, kIOAddrProp1, key);
+    if (first == 0) return true;
+    key += '$';
+    if (AppendPropText(*info, kIOAddrProp2, key) == 0) {
+        key.clear();
+        return true;
+    }
 
-    if (!GetIODB(rid) && !CreateIODB(rid)) return false;
-    _zarv_str text;
-    text.Format("%s$%s", first.c_str(), second.c_str());
-    if (!GetIODB(rid)->CreateIndex(text, info)) return false;
-    key = text.str();
+    if (!GetIODB(rid) && !CreateIODB(rid)) {
+        key.clear();
+        return false;
+    }
+    if (!GetIODB(rid)->CreateIndex(key.c_str(), info)) {
+        key.clear();
+        return false;
+    }
     m_mapIOKeys.emplace(info, key);
     return true;
 }

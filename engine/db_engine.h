@@ -231,6 +231,9 @@ private:
     // Called by a configuration database for every record that leaves it,
     // before its reference is dropped: withdraws its IO index entry.
     void OnRecordLeaving(const CZARVMPInfo* info);
+    // Makes room in the per-record side tables for `n` more records, before
+    // a load stores them.
+    void ReserveRecords(size_t n) { m_mapIOKeys.reserve(m_mapIOKeys.size() + n); }
     // Erases the association entries keyed by GMPIDs in [lo, hi].
     void EraseAssociations(uint32_t lo, uint32_t hi);
     // The live-value database and GMPID a read of `gmpid` is served from

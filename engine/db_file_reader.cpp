@@ -1,5 +1,8 @@
 #include "engine/db_file_reader.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "engine/db_file_format.h"
 #include "meta/meta_prop.h"
 #include "meta/meta_prop_tbl.h"
@@ -25,22 +28,23 @@ void CZARVDbFileReader::Decode(uint16_t code, unsigned short& number, int& valid
 
 bool CZARVDbFileReader::ReadRecord(CZARVFile& file, uint32_t gmpid,
                                    std::vector<CZARVPtr<CZARVMPInfo>>& out) {
-    auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(gmpid));
+    m_pending.clear();
     for (;;) {
         _basictype<short> code;
         file >> code;
         if (file.fail()) return Fail(file, "record without end mark");
         if (static_cast<uint16_t>(code.value) == kEndMark) break;
-        _zarvVAR value;
-        file >> value;
+        Pending& prop = m_pending.emplace_back();
+        file >> prop.value;
         if (file.fail()) return Fail(file, "unreadable property value");
-        unsigned short number;
-        int validType;
-        Decode(static_cast<uint16_t>(code.value), number, validType);
-        // A number given twice, or a valid type the record refuses, keeps the
-        // record as it was: the property is passed over, as when storing.
-        info->InsertMPProp(number, value, validType);
+        Decode(static_cast<uint16_t>(code.value), prop.number, prop.validType);
     }
+    auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(gmpid));
+    info->ReserveMPProps(m_pending.size());
+    // A number given twice, or a valid type the record refuses, keeps the
+    // record as it was: the property is passed over, as when storing.
+    for (Pending& prop : m_pending)
+        info->InsertMPProp(prop.number, std::move(prop.value), prop.validType);
     out.push_back(std::move(info));
     return true;
 }
@@ -67,6 +71,9 @@ bool CZARVDbFileReader::Read(CZARVFile& file, unsigned char rid,
         int n = count.value;
         if (n > 0 && static_cast<size_t>(n) * kMinRecordBytes > file.Remaining())
             return Fail(file, "record count beyond the end of the file");
+        if (n > 0 && records.capacity() - records.size() < static_cast<size_t>(n))
+            records.reserve(
+                std::max(records.capacity() * 2, records.size() + static_cast<size_t>(n)));
         for (int r = 0; r < n; ++r) {
             _basictype<short> low;
             file >> low;

@@ -38,7 +38,16 @@ private:
     void Decode(uint16_t code, unsigned short& number, int& validType) const;
     bool Fail(const CZARVFile& file, const char* reason);
 
+    // One decoded property waiting for its record's end mark, so that the
+    // record is sized once and takes the values over without copies.
+    struct Pending {
+        unsigned short number;
+        int validType;
+        _zarvVAR value;
+    };
+
     const CZARVMetaPropTbl* m_pMeta;
+    std::vector<Pending> m_pending;  // reused from record to record
     size_t m_nOffset = 0;
     const char* m_pReason = "";
 };

@@ -44,11 +44,11 @@ unsigned long GetGMPIDByRefName(const char* name) {
 bool RegisterRefName(const char* name, unsigned long gmpid) {
     if (!IsUsable(name) || gmpid >= ZARV_INVALID_GMPID) return false;
     NameTable& table = Table();
-    auto it = table.find(std::string_view(name));
-    if (it == table.end()) {
-        table.emplace(name, NameEntry{static_cast<uint32_t>(gmpid), 1});
-        return true;
-    }
+    // One hash and one probe whether the name is new or not: every point a
+    // load stores passes here.
+    auto [it, entered] =
+        table.try_emplace(std::string(name), NameEntry{static_cast<uint32_t>(gmpid), 1});
+    if (entered) return true;
     if (it->second.gmpid != gmpid) return false;
     ++it->second.count;
     return true;

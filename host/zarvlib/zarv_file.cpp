@@ -12,9 +12,6 @@
 
 namespace {
 
-// Pending bytes are handed to the operating system in chunks of this size.
-constexpr size_t kFlushThreshold = 1 << 20;
-
 uint32_t Crc32(uint32_t crc, const unsigned char* data, size_t n) {
     // zlib takes lengths as uInt; feed large buffers in pieces.
     while (n > 0) {
@@ -34,19 +31,22 @@ bool ReadWholeFile(const char* path, std::vector<unsigned char>& out) {
         ::close(fd);
         return false;
     }
-    out.clear();
-    out.reserve(static_cast<size_t>(st.st_size));
-    unsigned char buf[1 << 16];
+    // Read straight into the buffer, sized from the file; a file that grows
+    // meanwhile is read on in chunks until the end.
+    out.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
     for (;;) {
-        ssize_t r = ::read(fd, buf, sizeof buf);
+        if (got == out.size()) out.resize(out.size() + (1 << 16));
+        ssize_t r = ::read(fd, out.data() + got, out.size() - got);
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) {
             ::close(fd);
             return false;
         }
         if (r == 0) break;
-        out.insert(out.end(), buf, buf + r);
+        got += static_cast<size_t>(r);
     }
+    out.resize(got);
     ::close(fd);
     return true;
 }
@@ -104,7 +104,7 @@ void CZARVFile::WriteBytes(const void* data, size_t n) {
     if (m_buf.size() >= kFlushThreshold) Flush();
 }
 
-void CZARVFile::WriteInt(uint64_t v, size_t width) {
+void CZARVFile::WriteIntSlow(uint64_t v, size_t width) {
     unsigned char bytes[8];
     for (size_t i = 0; i < width; ++i) bytes[i] = static_cast<unsigned char>(v >> (8 * i));
     WriteBytes(bytes, width);
@@ -273,15 +273,15 @@ CZARVFile& CZARVFile::operator>>(_zarvVAR& v) {
                 Fail();
                 break;
             }
-            std::string text(reinterpret_cast<const char*>(m_data.data() + m_pos), len);
+            const char* text = reinterpret_cast<const char*>(m_data.data() + m_pos);
             m_pos += len;
             // Texts are C strings to the rest of the system; an embedded NUL
             // would silently shorten them, so such a file is corrupt.
-            if (text.find('\0') != std::string::npos) {
+            if (std::memchr(text, '\0', len)) {
                 Fail();
                 break;
             }
-            v = text.c_str();
+            v.SetText(text, len);
             break;
         }
         default: Fail(); break;

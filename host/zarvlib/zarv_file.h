@@ -100,8 +100,23 @@ public:
     size_t Size() const { return m_data.size(); }
 
 private:
+    // Pending bytes are handed to the operating system in chunks of this size.
+    static constexpr size_t kFlushThreshold = 1 << 20;
+
     bool m_fail_or_end() const { return m_failed || m_pos >= m_limit; }
-    void WriteInt(uint64_t v, size_t width);
+    // Numbers go straight into the buffer while a healthy write has room
+    // below the flush threshold; everything else takes WriteBytes.
+    void WriteInt(uint64_t v, size_t width) {
+        size_t at = m_buf.size();
+        if (m_mode == modeWrite && !m_failed && at + width < kFlushThreshold) {
+            m_buf.resize(at + width);
+            for (size_t i = 0; i < width; ++i)
+                m_buf[at + i] = static_cast<unsigned char>(v >> (8 * i));
+            return;
+        }
+        WriteIntSlow(v, width);
+    }
+    void WriteIntSlow(uint64_t v, size_t width);
     uint64_t ReadInt(size_t width);
     void UpdateCrc();
     bool Fail();

@@ -62,6 +62,10 @@ public:
     _zarvVAR& operator=(const char* text);  // null stores an empty text
     _zarvVAR& operator=(const _zarv_str& text) { return *this = text.c_str(); }
 
+    // Stores the `len` bytes at `text` as a text (kind 7); they need no NUL
+    // terminator and may lie inside this variant's own text.
+    void SetText(const char* text, size_t len);
+
     // The kind code (see above).
     int GetType() const { return m_kind; }
     bool IsEmpty() const { return m_kind == VT_EMPTY; }
@@ -92,8 +96,6 @@ public:
     friend ZARVLIB_API bool operator==(const _zarvVAR& a, const _zarvVAR& b);
 
 private:
-    void SetText(const char* text, size_t len);
-
     int m_kind = VT_EMPTY;
     union {
         bool b;
