@@ -67,7 +67,13 @@ protected:
     bool InsertItem(T* obj) {
         if (!obj) return false;
         CZARVPtr<T> held(obj);
-        if (!m_items.insert(obj).second) return false;
+        // Files list their objects by ascending ID: one beyond the largest
+        // goes in at the end without a descent.
+        if (m_items.empty() || m_items.key_comp()(*m_items.rbegin(), obj)) {
+            m_items.emplace_hint(m_items.end(), obj);
+        } else if (!m_items.insert(obj).second) {
+            return false;
+        }
         held.release();  // the set keeps the reference
         return true;
     }
