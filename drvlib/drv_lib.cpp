@@ -140,8 +140,8 @@ bool EraseKey(Map& map, const char* module) {
     return true;
 }
 
-template <class Map>
-void AppendKeys(const Map& map, std::vector<_zarv_str>& list) {
+template <class Map, class List>
+void AppendKeys(const Map& map, List& list) {
     for (const auto& entry : map) list.emplace_back(entry.first);
 }
 
@@ -157,6 +157,15 @@ bool CZARVDrvLib::DeleteNode(const char* module, NODETYPE type) {
 }
 
 int CZARVDrvLib::GetNodeNameList(std::vector<_zarv_str>& list, NODETYPE type) const {
+    return AppendNodeNames(list, type);
+}
+
+int CZARVDrvLib::GetNodeNameList(std::vector<std::string>& list, NODETYPE type) const {
+    return AppendNodeNames(list, type);
+}
+
+template <class List>
+int CZARVDrvLib::AppendNodeNames(List& list, NODETYPE type) const {
     switch (type) {
         case NODE_DRV: AppendKeys(m_drivers, list); break;
         case NODE_SRV: AppendKeys(m_services, list); break;

@@ -52,8 +52,10 @@ public:
     // or `type` is not 0, 1 or 2.
     bool DeleteNode(const char* module, NODETYPE type);
     // Appends the keys of the selected map in ascending order to `list`
-    // (not emptied first) and returns the size of `list` afterwards.
+    // (not emptied first) and returns the size of `list` afterwards. The
+    // list may hold either kind of string.
     int GetNodeNameList(std::vector<_zarv_str>& list, NODETYPE type) const;
+    int GetNodeNameList(std::vector<std::string>& list, NODETYPE type) const;
 
     bool IsModified() const { return m_modified; }
     void SetModify(bool modified) { m_modified = modified; }
@@ -79,6 +81,8 @@ private:
     static Node* FindNode(const NodeMap<Node>& map, const char* module);
     template <class Node>
     static void ClearMap(NodeMap<Node>& map);
+    template <class List>
+    int AppendNodeNames(List& list, NODETYPE type) const;
 
     void ReadDrivers(CMarkup& doc);
     void ReadServices(CMarkup& doc);

@@ -73,6 +73,18 @@ TEST_F(DrvLibTest, KeysAreOrderedByBytesAndListsAppend) {
     EXPECT_LT(text.find("module=\"a\""), text.find("module=\"b\""));
 }
 
+TEST_F(DrvLibTest, NameListFillsPlainStringsToo) {
+    for (const char* m : {"t2", "t1"}) {
+        auto* node = new CZARVTskNode("n", m, TSKTYPE(0), "1", nullptr, nullptr, nullptr, 0);
+        EXPECT_TRUE(lib->InsertTskNode(node));
+        node->Release();
+    }
+    std::vector<std::string> list{"x"};
+    EXPECT_EQ(lib->GetNodeNameList(list, CZARVDrvLib::NODE_TSK), 3);
+    EXPECT_EQ(list, (std::vector<std::string>{"x", "t1", "t2"}));
+    EXPECT_EQ(lib->GetNodeNameList(list, CZARVDrvLib::NODE_SRV), 3);
+}
+
 TEST_F(DrvLibTest, DuplicateKeysAreRefusedPerMap) {
     auto* first = new CZARVDrvNode("f", "first", "m", DRVTYPE(0), "1", nullptr, nullptr, nullptr, 0);
     auto* second = new CZARVDrvNode("f", "second", "m", DRVTYPE(0), "1", nullptr, nullptr, nullptr, 0);
