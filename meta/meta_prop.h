@@ -69,6 +69,11 @@ private:
     METAVALIDTYPE m_valid{};
 };
 
+// The record's code types by their bare names as well.
+using METAVALTYPE = CZARVMetaProp::METAVALTYPE;
+using METAINPUTTYPE = CZARVMetaProp::METAINPUTTYPE;
+using METAVALIDTYPE = CZARVMetaProp::METAVALIDTYPE;
+
 // True when the left ID is smaller (unsigned 16-bit comparison).
 ZARVQEN_API bool operator<(const CZARVMetaProp& a, const CZARVMetaProp& b);
 

@@ -49,4 +49,8 @@ public:
     using CZARVValueDef::operator=;
 };
 
+// The field's code types by their bare names as well.
+using FLDVALTYPE = CZARVTableField::FLDVALTYPE;
+using FLDINPUTTYPE = CZARVTableField::FLDINPUTTYPE;
+
 #endif  // META_TABLE_FIELD_H_

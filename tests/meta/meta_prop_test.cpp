@@ -61,3 +61,12 @@ TEST(MetaPropTest, OrderComparesIdsUnsigned) {
     EXPECT_FALSE(*high < *low);
     EXPECT_FALSE(*low < *low);
 }
+
+TEST(MetaPropTest, CodeTypesAnswerToTheirBareNames) {
+    auto p = CZARVPtr<CZARVMetaProp>::Adopt(
+        new CZARVMetaProp(4, "n", _zarvVAR(), METAINPUTTYPE(3), nullptr, nullptr, METAVALIDTYPE(2)));
+    METAVALTYPE kind = p->GetValType();
+    EXPECT_EQ(p->GetInputType(), METAINPUTTYPE(3));
+    EXPECT_EQ(p->GetValidType(), METAVALIDTYPE(2));
+    EXPECT_EQ(kind, static_cast<METAVALTYPE>(-1));
+}

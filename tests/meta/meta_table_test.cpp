@@ -87,6 +87,14 @@ TEST_F(TableNodeTest, WalkEndsAndStaysAtTheEnd) {
     EXPECT_EQ(m_node->GetNext(it), nullptr);
 }
 
+TEST(TableFieldTest, CodeTypesAnswerToTheirBareNames) {
+    auto f = CZARVPtr<CZARVTableField>::Adopt(
+        new CZARVTableField("f", _zarvVAR(), FLDINPUTTYPE(5), nullptr, nullptr));
+    FLDVALTYPE kind = f->GetValType();
+    EXPECT_EQ(f->GetInputType(), FLDINPUTTYPE(5));
+    EXPECT_EQ(kind, static_cast<FLDVALTYPE>(-1));
+}
+
 TEST(TableFieldTest, AssignmentsSetTheValueType) {
     CZARVPtr<CZARVTableField> f = MakeField("f");
     EXPECT_EQ((*f = true).GetValType(), CZARVTableField::FVT_BOOL);
