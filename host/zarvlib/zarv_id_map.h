@@ -96,14 +96,14 @@ private:
         T* value = nullptr;  // null: the slot is empty
     };
 
-    // The low 12 bits (a GMPID's point index) stay in order, so that the
-    // points of one block, which loads and listings visit one after the
-    // other, sit in neighbouring slots; the bits above them (RID, group,
-    // block) are scattered by Fibonacci hashing, so that blocks do not pile
-    // up on each other.
+    // Fibonacci hashing scatters every key on its own. Keeping the point
+    // index of a GMPID in order (neighbouring slots for one block) looks
+    // cache-friendly but is a trap with linear probing: the runs of
+    // different blocks land on each other and merge into clusters hundreds
+    // of slots long.
     size_t Home(uint32_t key) const {
-        uint64_t scatter = (static_cast<uint64_t>(key >> 12) * 0x9E3779B97F4A7C15ull) >> 32;
-        return static_cast<size_t>(scatter + (key & 0xFFFu)) & m_mask;
+        return static_cast<size_t>((static_cast<uint64_t>(key) * 0x9E3779B97F4A7C15ull) >> 32) &
+               m_mask;
     }
 
     void Take(CZARVIdMap& o) {
