@@ -1,13 +1,17 @@
 #include "bench/bench_fixture.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace bench {
 
 unsigned long PointGMPID(size_t i) {
-    unsigned long group = i / 4096 + 1;
-    unsigned long block = (i / 256) % 16;
-    unsigned long index = i % 256;
+    // 8192 points per group keep a million points within the file format's
+    // 127 groups of at most 32767 records.
+    unsigned long group = i / 8192 + 1;
+    unsigned long block = (i / 512) % 16;
+    unsigned long index = i % 512;
     return (static_cast<unsigned long>(kRid) << 24) | (group << 16) | (block << 12) | index;
 }
 
@@ -38,13 +42,28 @@ CZARVQENDbEngine* NewEngine(size_t n) {
     return engine;
 }
 
+namespace {
+
+// The folder made by ScratchDir, removed with everything in it when the
+// program ends.
+struct Scratch {
+    std::string dir;
+    bool made = false;
+    ~Scratch() {
+        std::error_code ignored;
+        if (made) std::filesystem::remove_all(dir, ignored);
+    }
+};
+
+}  // namespace
+
 const std::string& ScratchDir() {
-    static const std::string dir = [] {
+    static Scratch scratch = [] {
         char pattern[] = "/tmp/zarvbench.XXXXXX";
         const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
+        return made ? Scratch{made, true} : Scratch{"/tmp", false};
     }();
-    return dir;
+    return scratch.dir;
 }
 
 }  // namespace bench
