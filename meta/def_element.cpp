@@ -19,7 +19,7 @@ bool WriteDefElem(CZARVXmlElem elem, const char* tag, const std::string& lead, c
 
 bool ReadDefElem(const CZARVXmlElem& elem, size_t lead_count, DefElemParts& out) {
     std::vector<_zarv_str> pieces;
-    if (static_cast<size_t>(SplitStrByComma(elem.Data(), pieces)) != lead_count + 3) return false;
+    if (!SplitCommaPieces(elem.Data(), lead_count + 3, pieces)) return false;
     out.init = ValueFromKindText(pieces[lead_count], pieces[lead_count + 1]);
     out.input = ReadDecimal(pieces[lead_count + 2]);
     pieces.resize(lead_count);

@@ -1,6 +1,7 @@
 #include "meta/typed_obj.h"
 
 #include <string>
+#include <string_view>
 
 #include "meta/value_text.h"
 
@@ -18,11 +19,20 @@ CZARVTypedObj::CZARVTypedObj(unsigned short id, const MetaList& meta_list, const
 CZARVTypedObj::~CZARVTypedObj() = default;
 
 void CZARVTypedObj::SetMetaList(const char* text, const char* sep) {
-    std::vector<_zarv_str> pieces;
-    SplitStrByStr(text, sep, pieces);
+    // The pieces SplitStrByStr would give, read one at a time: a long list
+    // costs two bytes a number, not a string a piece.
     m_metas.clear();
-    m_metas.reserve(pieces.size());
-    for (const _zarv_str& piece : pieces) m_metas.push_back(zarvqen::ReadLow16(piece));
+    if (!text || !*text) return;
+    std::string_view rest(text);
+    std::string_view separator(sep ? sep : "");
+    std::string piece;
+    for (;;) {
+        size_t at = separator.empty() ? std::string_view::npos : rest.find(separator);
+        piece.assign(rest.substr(0, at));
+        m_metas.push_back(zarvqen::ReadLow16(piece.c_str()));
+        if (at == std::string_view::npos) break;
+        rest.remove_prefix(at + separator.size());
+    }
 }
 
 _zarv_str CZARVTypedObj::MetaListToString(const char* sep) const {

@@ -42,7 +42,7 @@ bool CZARVTypedObjTbl::LoadFromFile(const char* path) {
         [this](CMarkup& doc) {
             std::vector<_zarv_str> pieces;
             while (doc.FindElem(kObjTag)) {
-                if (SplitStrByComma(doc.GetData(), pieces) != 2) continue;
+                if (!zarvqen::SplitCommaPieces(doc.GetData(), 2, pieces)) continue;
                 auto obj = CZARVPtr<CZARVTypedObj>::Adopt(new CZARVTypedObj(
                     zarvqen::ReadLow16(pieces[0]), pieces[1], kMetaSep, doc.GetAttrib("desc")));
                 InsertItem(obj.get());

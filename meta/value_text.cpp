@@ -94,6 +94,20 @@ _zarvVAR ValueFromKindText(const char* kind_text, const char* value_text) {
     return value;
 }
 
+bool SplitCommaPieces(const char* text, size_t count, std::vector<_zarv_str>& out) {
+    // SplitStrByComma gives no piece for an empty text, else one more than
+    // there are commas.
+    size_t pieces = 0;
+    if (text && *text) {
+        pieces = 1;
+        for (const char* p = std::strchr(text, ','); p && pieces <= count;
+             p = std::strchr(p + 1, ','))
+            ++pieces;
+    }
+    if (pieces != count) return false;
+    return static_cast<size_t>(SplitStrByComma(text, out)) == count;
+}
+
 std::string ValueToText(const _zarvVAR& value) { return value.ToString(); }
 
 std::string KindAndValueText(const _zarvVAR& value) {

@@ -9,9 +9,12 @@
 #ifndef META_VALUE_TEXT_H_
 #define META_VALUE_TEXT_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "host/zarvlib/zarv_str.h"
 #include "host/zarvlib/zarv_var.h"
 
 namespace zarvqen {
@@ -50,6 +53,12 @@ bool ValueFromText(int32_t kind, const char* text, _zarvVAR& value);
 // The kind code read from `kind_text` by the decimal integer rule, then
 // ValueFromText: an empty value for a kind outside 0 to 7.
 _zarvVAR ValueFromKindText(const char* kind_text, const char* value_text);
+
+// SplitStrByComma for texts that must have exactly `count` pieces: fills
+// `out` and returns true when `text` has that many, else returns false
+// (`out` then unspecified). The pieces are counted before any is made, so a
+// text of nothing but commas costs no allocation per comma.
+bool SplitCommaPieces(const char* text, size_t count, std::vector<_zarv_str>& out);
 
 // The text a value is written with: the variant's own conversion.
 std::string ValueToText(const _zarvVAR& value);

@@ -81,6 +81,49 @@ bool HasTreeFault(pugi::xml_node root) {
     return false;
 }
 
+// True when `s` holds a character reference to U+0000 ("&#0;", "&#x00;").
+bool HasNulReference(const char* s, size_t n) {
+    for (const char* p = static_cast<const char*>(std::memchr(s, '&', n)); p;) {
+        const char* end = s + n;
+        const char* q = p + 1;
+        if (q < end && *q == '#') {
+            ++q;
+            bool hex = q < end && *q == 'x';
+            if (hex) ++q;
+            const char* digits = q;
+            while (q < end && *q == '0') ++q;
+            if (q > digits && q < end && *q == ';') return true;
+        }
+        p = static_cast<const char*>(std::memchr(p + 1, '&', static_cast<size_t>(end - p - 1)));
+    }
+    return false;
+}
+
+// A reference to U+0000 is not XML, and the parser would silently cut the
+// text or attribute value at it. Only texts and attribute values decode
+// references (a comment or a processing instruction may spell one), so the
+// document is parsed once more with references left as written and those
+// values are checked. The plain scan keeps the usual document to one parse.
+bool HasNulCharacter(const char* text, size_t len) {
+    if (!HasNulReference(text, len)) return false;
+    pugi::xml_document raw;
+    if (raw.load_buffer(text, len, kCheckFlags & ~pugi::parse_escapes, pugi::encoding_utf8)
+            .status != pugi::status_ok)
+        return true;
+    struct Finder : pugi::xml_tree_walker {
+        bool found = false;
+        static bool Has(const char* v) { return HasNulReference(v, std::strlen(v)); }
+        bool for_each(pugi::xml_node& n) override {
+            if (n.type() == pugi::node_pcdata && Has(n.value())) found = true;
+            for (pugi::xml_attribute a = n.first_attribute(); a && !found; a = a.next_attribute())
+                if (Has(a.value())) found = true;
+            return !found;
+        }
+    } finder;
+    raw.traverse(finder);
+    return finder.found;
+}
+
 struct StringWriter : pugi::xml_writer {
     std::string out;
     void write(const void* data, size_t size) override {
@@ -165,7 +208,8 @@ struct CMarkup::Impl {
         // A lone declaration is a document too: catalogues with nothing in
         // them are saved that way and must load back as empty.
         bool bare_declaration = roots == 0 && fresh->first_child().type() == pugi::node_declaration;
-        ok = ok && (roots == 1 || bare_declaration) && !HasTreeFault(fresh->document_element());
+        ok = ok && (roots == 1 || bare_declaration) && !HasTreeFault(fresh->document_element()) &&
+             !HasNulCharacter(text, len);
         line_ends.clear();
         Reset();
         if (!ok) {

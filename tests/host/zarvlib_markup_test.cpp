@@ -133,6 +133,20 @@ TEST_F(MarkupTest, LoadFailuresLeaveNoPartialDocument) {
     }
 }
 
+TEST_F(MarkupTest, ReferenceToNulCharacterIsRefusedNotCut) {
+    CMarkup doc;
+    for (const char* bad : {"<r>&#0;\xA0\n</r>", "<r>a&#x0000;b</r>", "<r a=\"x&#00;y\"/>",
+                            "<?xml version=\"1.0&#0;\"?><r/>"}) {
+        EXPECT_FALSE(doc.SetDoc(bad)) << bad;
+        EXPECT_FALSE(doc.FindElem()) << bad;
+    }
+    // Where references are not decoded, the same spelling is plain text.
+    ASSERT_TRUE(doc.SetDoc("<r><![CDATA[&#0;]]><!-- &#0; --><?pi &#0;?></r>"));
+    ASSERT_TRUE(doc.FindElem("r"));
+    EXPECT_STREQ(doc.GetData().c_str(), "&#0;");
+    EXPECT_TRUE(doc.SetDoc("<r a=\"&#10;&#x30;\">&#48;</r>"));
+}
+
 TEST_F(MarkupTest, EntityDeclarationsAreNotExpanded) {
     std::string bomb = "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\">"
                        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><r x=\"&b;\">&b;</r>";

@@ -34,6 +34,17 @@ TEST(TypedObjTest, SeparatorIsAWholeText) {
     EXPECT_STREQ(obj.GetDesc(), "");
 }
 
+TEST(TypedObjTest, EmptyPiecesReadAsZeroAndAnEmptySeparatorKeepsOnePiece) {
+    CZARVTypedObj obj(3, "|", "|");
+    EXPECT_EQ(obj.GetMetaList(), (MetaList{0, 0}));
+    obj.SetMetaList("7|", "|");
+    EXPECT_EQ(obj.GetMetaList(), (MetaList{7, 0}));
+    obj.SetMetaList("12|13", "");
+    EXPECT_EQ(obj.GetMetaList(), (MetaList{12}));
+    obj.SetMetaList(std::string(1 << 20, '|').c_str(), "|");
+    EXPECT_EQ(obj.GetMetaList().size(), (1u << 20) + 1);
+}
+
 TEST(TypedObjTest, VectorFormsCopyTheList) {
     MetaList list{9, 9, 1};
     CZARVTypedObj obj(3, list, "d");

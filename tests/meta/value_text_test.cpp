@@ -5,6 +5,8 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 using namespace zarvqen;
 
@@ -123,4 +125,20 @@ TEST(ValueTextTest, KindAndValueTextWritesTheKindUnsigned) {
     EXPECT_EQ(KindAndValueText(v), "1,-3");
     v = true;
     EXPECT_EQ(KindAndValueText(v), "0,true");
+}
+
+TEST(ValueTextTest, CommaPiecesMustComeInTheExactNumber) {
+    std::vector<_zarv_str> pieces;
+    ASSERT_TRUE(SplitCommaPieces("a,b,,c", 4, pieces));
+    ASSERT_EQ(pieces.size(), 4u);
+    EXPECT_STREQ(pieces[2].c_str(), "");
+    EXPECT_STREQ(pieces[3].c_str(), "c");
+    EXPECT_TRUE(SplitCommaPieces(",", 2, pieces));
+    EXPECT_FALSE(SplitCommaPieces("a,b", 3, pieces));
+    EXPECT_FALSE(SplitCommaPieces("a,b,c,d", 3, pieces));
+    // An empty text has no piece at all, as the splitter counts.
+    EXPECT_TRUE(SplitCommaPieces("", 0, pieces));
+    EXPECT_FALSE(SplitCommaPieces("", 1, pieces));
+    EXPECT_FALSE(SplitCommaPieces(nullptr, 1, pieces));
+    EXPECT_FALSE(SplitCommaPieces(std::string(1 << 20, ',').c_str(), 5, pieces));
 }

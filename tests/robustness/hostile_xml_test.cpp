@@ -1,0 +1,173 @@
+// Hostile files for every catalogue: entity bombs, deep nesting, huge
+// attributes and texts, invalid UTF-8, text that is no XML, an empty file.
+// Each load fails or loads as the catalogue's rules say, within bounded time
+// and memory, and a failed load keeps what the catalogue had.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "host/zarvlib/file_ops.h"
+#include "robustness/robustness_util.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr size_t kHuge = kSanitized ? 8u << 20 : 50u << 20;
+
+// How far the peak memory may grow, in multiples of the file's size: the
+// file, the parsed document and a few copies of the text are expected; a
+// string per character (32 bytes or more for each) is not. Instrumented
+// builds hold freed memory back for a while, so every copy counts there.
+constexpr size_t kMemoryFactor = kSanitized ? 40 : 12;
+
+// The peak resident size of the process so far, in bytes.
+size_t PeakResident() {
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<size_t>(usage.ru_maxrss) * 1024;
+}
+
+// Saves without waiting for the disk: what these tests check is the
+// loading, and syncing 50 MB files would take most of their time.
+class NoSyncFileOps : public CZARVFileOps {
+public:
+    NoSyncFileOps() : m_previous(CZARVFileOps::Install(this)) {}
+    ~NoSyncFileOps() override { CZARVFileOps::Install(m_previous); }
+    bool Sync(int) override { return true; }
+    bool SyncDir(const std::string&) override { return true; }
+
+private:
+    CZARVFileOps* m_previous;
+};
+
+template <class Catalogue>
+class HostileXmlTest : public ::testing::Test {
+protected:
+    NoSyncFileOps no_sync;
+    void SetUp() override {
+        catalogue = LoadedCatalogue<Catalogue>(dir, "baseline-attrib", "baseline");
+        baseline = Saved();
+    }
+
+    std::string Saved() { return SavedBytes(*catalogue, dir.File("saved.xml")); }
+
+    // Loads `text` as a file into the catalogue, which holds the baseline.
+    bool Load(const std::string& text) {
+        const std::string path = dir.File("hostile.xml");
+        WriteAll(path, text);
+        bool loaded = catalogue->LoadFromFile(path.c_str());
+        std::remove(path.c_str());
+        return loaded;
+    }
+
+    void ExpectRefusedAndKept(const std::string& text) {
+        EXPECT_FALSE(Load(text));
+        EXPECT_EQ(Saved(), baseline);
+    }
+
+    // Loads a file built around `attrib` and `text`, of which the catalogue
+    // keeps the huge one, and checks time and memory against the file's size.
+    void ExpectHugeFileLoads(const std::string& attrib, const std::string& text) {
+        const std::string file = CatalogueFile<Catalogue>(attrib, text);
+        const size_t peak_before = PeakResident();
+        const Clock::time_point start = Clock::now();
+        EXPECT_TRUE(Load(file));
+        const auto seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        EXPECT_LT(seconds, 30.0);
+        EXPECT_LT(PeakResident() - peak_before, kMemoryFactor * file.size());
+        // The huge value is content now: it is saved again.
+        const std::string saved = dir.File("saved.xml");
+        ASSERT_TRUE(catalogue->SaveToFile(saved.c_str(), "1.0", "UTF-8"));
+        EXPECT_GT(std::filesystem::file_size(saved), kHuge);
+    }
+
+    TempDir dir;
+    CZARVPtr<Catalogue> catalogue;
+    std::string baseline;
+};
+TYPED_TEST_SUITE(HostileXmlTest, CatalogueClasses);
+
+TYPED_TEST(HostileXmlTest, EmptyFileIsRefusedAndTheContentKept) { this->ExpectRefusedAndKept(""); }
+
+TYPED_TEST(HostileXmlTest, TextThatIsNoXmlIsRefusedAndTheContentKept) {
+    this->ExpectRefusedAndKept("this is not XML at all\n");
+    this->ExpectRefusedAndKept(std::string("RS\xC8\x00\x01\x02\xFF", 7));
+    this->ExpectRefusedAndKept("<" + std::string(CatalogueKind<TypeParam>::kRoot) + "><prop>");
+    this->ExpectRefusedAndKept("\xEF\xBB\xBF");
+}
+
+TYPED_TEST(HostileXmlTest, EntitiesAreNeitherExpandedNorFetched) {
+    std::string doctype = "<!DOCTYPE r [<!ENTITY a0 \"0123456789\">";
+    for (int i = 1; i < 10; ++i) {
+        std::string prev = "&a" + std::to_string(i - 1) + ";";
+        doctype += "<!ENTITY a" + std::to_string(i) + " \"";
+        for (int k = 0; k < 10; ++k) doctype += prev;
+        doctype += "\">";
+    }
+    doctype += "<!ENTITY ext SYSTEM \"file:///etc/passwd\">]>";
+    std::string file = CatalogueFile<TypeParam>("&a9;", "&ext;");
+    file.insert(file.find('\n') + 1, doctype + "\n");
+
+    const Clock::time_point start = Clock::now();
+    const bool loaded = this->Load(file);
+    EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 5.0);
+    const std::string saved = this->Saved();
+    if (!loaded) {
+        EXPECT_EQ(saved, this->baseline);
+    }
+    // Ten to the ninth characters had the bomb gone off.
+    EXPECT_LT(saved.size(), 4096u);
+    EXPECT_EQ(saved.find("root:"), std::string::npos);
+}
+
+TYPED_TEST(HostileXmlTest, DeepNestingIsRefusedAndTheContentKept) {
+    for (int depth : {300, 100000}) {
+        std::string open, close;
+        for (int i = 0; i < depth; ++i) {
+            open += "<a>";
+            close += "</a>";
+        }
+        std::string file = CatalogueFile<TypeParam>("x", "y");
+        file.insert(file.rfind("</"), open + close);
+        SCOPED_TRACE(depth);
+        this->ExpectRefusedAndKept(file);
+    }
+}
+
+TYPED_TEST(HostileXmlTest, InvalidUtf8IsKeptAsBytes) {
+    const std::string bytes = "\xFF\xFE\xC0\x80\xED\xA0\x80\xF8\x88\x80\x80\x80";
+    EXPECT_TRUE(this->Load(CatalogueFile<TypeParam>(bytes, "n")));
+    EXPECT_NE(this->Saved().find(bytes), std::string::npos);
+}
+
+TYPED_TEST(HostileXmlTest, HugeAttributeLoadsInBoundedTimeAndMemory) {
+    this->ExpectHugeFileLoads(std::string(kHuge, 'a'), "n");
+}
+
+TYPED_TEST(HostileXmlTest, HugeTextLoadsInBoundedTimeAndMemory) {
+    // A text of names to the others, a meta list of millions to typed objects.
+    std::string text;
+    text.reserve(kHuge);
+    while (text.size() < kHuge) text += "|1";
+    this->ExpectHugeFileLoads("p", text);
+}
+
+TYPED_TEST(HostileXmlTest, HugeTextOfSeparatorsLoadsInBoundedTimeAndMemory) {
+    // Commas split element texts, bars a typed object's meta list: a text of
+    // nothing else must not turn into one allocation per character.
+    for (char separator : {',', '|'}) {
+        SCOPED_TRACE(separator);
+        const std::string file = CatalogueFile<TypeParam>("p", std::string(kHuge, separator));
+        const size_t peak_before = PeakResident();
+        const Clock::time_point start = Clock::now();
+        this->Load(file);
+        EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 30.0);
+        EXPECT_LT(PeakResident() - peak_before, kMemoryFactor * file.size());
+    }
+}
+
+}  // namespace
