@@ -23,6 +23,7 @@
 #include "engine/gmpid.h"
 #include "host/zarvkernel/mp_info.h"
 #include "host/zarvlib/zarv_dataset.h"
+#include "host/zarvlib/zarv_file.h"
 #include "host/zarvlib/zarv_id_map.h"
 #include "host/zarvlib/zarv_obj.h"
 
@@ -94,6 +95,9 @@ private:
     // The same records by GMPID; changes together with m_mapMPInfo.
     CZARVIdMap<CZARVMPInfo> m_byGMPID;
     CZARVQENDbEngine* m_pEngine;
+    // The file the last successful CheckFile verified, so that a load that
+    // opens the same content again need not checksum it twice.
+    CZARVFile::Stamp m_checkedStamp;
 };
 
 #endif  // ENGINE_CONFIG_DB_H_

@@ -94,6 +94,7 @@ bool CZARVConfigDB::SaveToFile(const char* dir, const char* ver) {
 bool CZARVConfigDB::SaveToTemplate(const char* path, const char* ver) { return Save(path, ver); }
 
 bool CZARVConfigDB::CheckFile(const char* path) {
+    m_checkedStamp = CZARVFile::Stamp{};
     struct stat st;
     if (!path || ::stat(path, &st) != 0) return false;
     CZARVFile file;
@@ -103,16 +104,24 @@ bool CZARVConfigDB::CheckFile(const char* path) {
     if (file.fail() || magic1 != kMagic1 || magic2 != kMagic2 ||
         static_cast<unsigned char>(rid) != m_nRID)
         return false;
-    return file.CheckCRC();
+    if (!file.CheckCRC()) return false;
+    m_checkedStamp = file.GetStamp();
+    return true;
 }
 
 bool CZARVConfigDB::LoadFromFile(const char* path, const char* ver, int type) {
+    m_checkedStamp = CZARVFile::Stamp{};
     if (!CheckFile(path)) return false;
     CZARVFile file;
     if (!file.OpenBinary(path, kReadMode, OpenFlag(ver))) return false;
-    // Verified again on this opening: it fences the checksum off from the
-    // reads and catches a file replaced since the check.
-    if (!file.CheckCRC()) return false;
+    // The check verified the checksum of the content it read. A file
+    // replaced or rewritten since then (its stamp differs) is verified
+    // again; the same content is not. A CheckFile of a derived database
+    // that leaves no stamp is taken at its word. Either way the checksum
+    // bytes are fenced off from the reads.
+    const CZARVFile::Stamp& checked = m_checkedStamp;
+    bool changed = checked.valid && !(file.GetStamp() == checked);
+    if (!(changed ? file.CheckCRC() : file.SkipCRC())) return false;
 
     CZARVDbFileReader reader(m_pEngine ? m_pEngine->GetMetaProps() : nullptr);
     std::vector<CZARVPtr<CZARVMPInfo>> records;

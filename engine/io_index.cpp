@@ -133,7 +133,8 @@ CIndexNode* CZARVIODB::GetIndexNode(const char* key) const {
 }
 
 bool CZARVIODB::CreateIndex(const char* key, void* data) {
-    std::vector<uint32_t> hashes;
+    // The scratch list keeps its capacity: an insert allocates only its nodes.
+    std::vector<uint32_t>& hashes = m_scratchHashes;
     if (!HashParts(key, hashes)) return false;
     if (Find(hashes)) return false;
 
@@ -152,11 +153,12 @@ bool CZARVIODB::CreateIndex(const char* key, void* data) {
             last
                 ? std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_LEAF, data)
                 : std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_BRANCH, new CIndexNodeSet);
-        auto [it, inserted] = set->insert(node);
+        CIndexNode* raw = node.get();
+        auto [it, inserted] = set->insert(std::move(node));
         if (!inserted) return false;
-        node->m_pOwner = set;
+        raw->m_pOwner = set;
         if (last) return true;
-        set = node->GetChildren();
+        set = raw->GetChildren();
     }
     return false;
 }

@@ -178,6 +178,7 @@ private:
 
     HashFn m_pfnHash;
     CIndexNodeSet m_setRoot;
+    std::vector<uint32_t> m_scratchHashes;  // CreateIndex's part hashes
 };
 
 #endif  // ENGINE_IO_INDEX_H_

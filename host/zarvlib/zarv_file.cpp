@@ -23,7 +23,20 @@ uint32_t Crc32(uint32_t crc, const unsigned char* data, size_t n) {
     return crc;
 }
 
-bool ReadWholeFile(const char* path, std::vector<unsigned char>& out) {
+// The stamp of an open file as it stands now.
+bool TakeStamp(int fd, CZARVFile::Stamp& stamp) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return false;
+    stamp.dev = static_cast<uint64_t>(st.st_dev);
+    stamp.ino = static_cast<uint64_t>(st.st_ino);
+    stamp.size = static_cast<uint64_t>(st.st_size);
+    stamp.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.ctimeNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    stamp.valid = true;
+    return true;
+}
+
+bool ReadWholeFile(const char* path, std::vector<unsigned char>& out, CZARVFile::Stamp& stamp) {
     int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st;
@@ -47,6 +60,9 @@ bool ReadWholeFile(const char* path, std::vector<unsigned char>& out) {
         got += static_cast<size_t>(r);
     }
     out.resize(got);
+    // Taken after the last read: any change made to the file up to here
+    // shows in its times.
+    if (!TakeStamp(fd, stamp)) stamp = CZARVFile::Stamp{};
     ::close(fd);
     return true;
 }
@@ -63,10 +79,11 @@ bool CZARVFile::OpenBinary(const char* path, unsigned mode, unsigned /*flag*/) {
     m_failed = false;
     m_data.clear();
     m_pos = m_limit = 0;
+    m_stamp = Stamp{};
     if (!path || !*path) return false;
 
     if (mode == modeRead) {
-        if (!ReadWholeFile(path, m_data)) {
+        if (!ReadWholeFile(path, m_data, m_stamp)) {
             m_data.clear();
             return false;
         }
@@ -221,14 +238,6 @@ bool CZARVFile::ReadBytes(void* out, size_t n) {
     return true;
 }
 
-uint64_t CZARVFile::ReadInt(size_t width) {
-    unsigned char bytes[8];
-    if (!ReadBytes(bytes, width)) return 0;
-    uint64_t v = 0;
-    for (size_t i = 0; i < width; ++i) v |= static_cast<uint64_t>(bytes[i]) << (8 * i);
-    return v;
-}
-
 CZARVFile& CZARVFile::operator>>(char& c) {
     ReadBytes(&c, 1);
     return *this;
@@ -290,6 +299,14 @@ CZARVFile& CZARVFile::operator>>(_zarvVAR& v) {
     return *this;
 }
 
+bool CZARVFile::SkipCRC() {
+    if (m_mode != modeRead || m_data.size() < 4) return false;
+    size_t body = m_data.size() - 4;
+    if (m_limit > body) m_limit = body;
+    if (m_pos > m_limit) m_pos = m_limit;  // reads already past the body stay at its end
+    return true;
+}
+
 bool CZARVFile::CheckCRC() {
     if (m_mode != modeRead || m_data.size() < 4) return false;
     size_t body = m_data.size() - 4;
@@ -297,6 +314,5 @@ bool CZARVFile::CheckCRC() {
     for (size_t i = 0; i < 4; ++i) stored |= static_cast<uint32_t>(m_data[body + i]) << (8 * i);
     uint32_t crc = Crc32(static_cast<uint32_t>(::crc32(0, nullptr, 0)), m_data.data(), body);
     if (crc != stored) return false;
-    if (m_limit > body) m_limit = body;
-    return true;
+    return SkipCRC();
 }

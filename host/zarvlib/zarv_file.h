@@ -94,6 +94,24 @@ public:
     // Verifies that the file ends with the CRC-32 of all bytes before it.
     // On success reads can no longer reach the checksum bytes.
     bool CheckCRC();
+    // Excludes the four checksum bytes from what can be read, without
+    // verifying them: for a reader whose file was verified by an earlier
+    // opening with the same stamp. False for a file shorter than four bytes.
+    bool SkipCRC();
+
+    // What identifies the content a read opening saw: device, inode, size
+    // and modification and change times, taken after the whole file had been
+    // read. Two openings with equal valid stamps read the same bytes (short
+    // of a rewrite within the file system's time resolution).
+    struct Stamp {
+        uint64_t dev = 0, ino = 0, size = 0;
+        int64_t mtimeNs = 0, ctimeNs = 0;
+        bool valid = false;
+        bool operator==(const Stamp&) const = default;
+    };
+    // The stamp of the file opened for reading; invalid otherwise.
+    const Stamp& GetStamp() const { return m_stamp; }
+
     // Bytes that can still be read.
     size_t Remaining() const { return m_fail_or_end() ? 0 : m_limit - m_pos; }
     size_t Position() const { return m_pos; }
@@ -117,7 +135,20 @@ private:
         WriteIntSlow(v, width);
     }
     void WriteIntSlow(uint64_t v, size_t width);
-    uint64_t ReadInt(size_t width);
+    // A healthy in-bounds read is decoded in place; anything else fails in
+    // ReadBytes (loaders call this a few times per property).
+    uint64_t ReadInt(size_t width) {
+        if (m_mode == modeRead && !m_failed && width <= m_limit - m_pos) {
+            const unsigned char* p = m_data.data() + m_pos;
+            m_pos += width;
+            uint64_t v = 0;
+            for (size_t i = 0; i < width; ++i) v |= static_cast<uint64_t>(p[i]) << (8 * i);
+            return v;
+        }
+        unsigned char ignored[8];
+        ReadBytes(ignored, width);
+        return 0;
+    }
     void UpdateCrc();
     bool Fail();
 
@@ -127,6 +158,7 @@ private:
     std::vector<unsigned char> m_data;
     size_t m_pos = 0;
     size_t m_limit = 0;
+    Stamp m_stamp;
     // Writing.
     std::string m_target;
     std::string m_tmp;

@@ -10,9 +10,7 @@ namespace {
 
 // atoi() as the C library defines it (strtol, then narrowed to int), but
 // without undefined behaviour on overflow.
-long long TextToInt(const char* text) {
-    return static_cast<int>(std::strtol(text, nullptr, 10));
-}
+long long TextToInt(const char* text) { return static_cast<int>(std::strtol(text, nullptr, 10)); }
 
 // Float to integer truncation that saturates instead of being undefined.
 template <class I>
@@ -34,68 +32,57 @@ std::string ShortestText(F value) {
 
 }  // namespace
 
-_zarvVAR::_zarvVAR(_zarvVAR&& o) noexcept : m_kind(o.m_kind), m_u(o.m_u) {
-    o.m_kind = VT_EMPTY;
-    o.m_u.u64 = 0;
-}
-
 _zarvVAR& _zarvVAR::operator=(const _zarvVAR& o) {
     if (this == &o) return *this;
-    if (o.m_kind == VT_STR) {
-        SetText(o.m_u.s->data(), o.m_u.s->size());
+    if (o.Kind() == VT_STR) {
+        SetText(o.TextData(), o.TextSize());
         return *this;
     }
     Clear();
-    m_kind = o.m_kind;
-    m_u = o.m_u;
+    std::memcpy(m_rep, o.m_rep, sizeof m_rep);
     return *this;
-}
-
-_zarvVAR& _zarvVAR::operator=(_zarvVAR&& o) noexcept {
-    if (this == &o) return *this;
-    Clear();
-    m_kind = o.m_kind;
-    m_u = o.m_u;
-    o.m_kind = VT_EMPTY;
-    o.m_u.u64 = 0;
-    return *this;
-}
-
-void _zarvVAR::Clear() {
-    if (m_kind == VT_STR) delete m_u.s;
-    m_kind = VT_EMPTY;
-    m_u.u64 = 0;
 }
 
 void _zarvVAR::SetText(const char* text, size_t len) {
-    if (m_kind == VT_STR) {
-        m_u.s->assign(text, len);  // assign copes with text inside *m_u.s
+    // `text` may lie inside this variant's own text: it is read before the
+    // old text goes.
+    if (len <= kInlineMax) {
+        std::string* old = IsHeapText() ? HeapText() : nullptr;
+        std::memmove(m_rep + 2, text, len);
+        m_rep[2 + len] = '\0';
+        m_rep[1] = static_cast<unsigned char>(len);
+        m_rep[0] = static_cast<unsigned char>(VT_STR);
+        std::memset(m_rep + 3 + len, 0, sizeof m_rep - 3 - len);
+        delete old;
         return;
     }
-    std::string* s = new std::string(text, len);
+    if (IsHeapText()) {
+        HeapText()->assign(text, len);  // assign copes with text inside itself
+        return;
+    }
+    auto* s = new std::string(text, len);
     Clear();
-    m_kind = VT_STR;
-    m_u.s = s;
+    m_rep[0] = static_cast<unsigned char>(VT_STR);
+    m_rep[1] = kHeapMark;
+    std::memcpy(m_rep + 8, &s, sizeof s);
 }
 
-#define ZARV_VAR_ASSIGN(TYPE, KIND, FIELD, CAST) \
-    _zarvVAR& _zarvVAR::operator=(TYPE v) {      \
-        Clear();                                 \
-        m_kind = KIND;                           \
-        m_u.FIELD = static_cast<CAST>(v);        \
-        return *this;                            \
+#define ZARV_VAR_ASSIGN(TYPE, KIND, CAST)   \
+    _zarvVAR& _zarvVAR::operator=(TYPE v) { \
+        Store(KIND, static_cast<CAST>(v));  \
+        return *this;                       \
     }
-ZARV_VAR_ASSIGN(bool, VT_BOOL, b, bool)
-ZARV_VAR_ASSIGN(short, VT_I2, i16, int16_t)
-ZARV_VAR_ASSIGN(unsigned short, VT_UI2, u16, uint16_t)
-ZARV_VAR_ASSIGN(int, VT_I4, i32, int32_t)
-ZARV_VAR_ASSIGN(unsigned int, VT_UI4, u32, uint32_t)
-ZARV_VAR_ASSIGN(long, VT_I4, i32, int32_t)
-ZARV_VAR_ASSIGN(unsigned long, VT_UI4, u32, uint32_t)
-ZARV_VAR_ASSIGN(long long, VT_I8, i64, int64_t)
-ZARV_VAR_ASSIGN(unsigned long long, VT_UI8, u64, uint64_t)
-ZARV_VAR_ASSIGN(float, VT_R4, f, float)
-ZARV_VAR_ASSIGN(double, VT_R8, d, double)
+ZARV_VAR_ASSIGN(bool, VT_BOOL, uint8_t)
+ZARV_VAR_ASSIGN(short, VT_I2, int16_t)
+ZARV_VAR_ASSIGN(unsigned short, VT_UI2, uint16_t)
+ZARV_VAR_ASSIGN(int, VT_I4, int32_t)
+ZARV_VAR_ASSIGN(unsigned int, VT_UI4, uint32_t)
+ZARV_VAR_ASSIGN(long, VT_I4, int32_t)
+ZARV_VAR_ASSIGN(unsigned long, VT_UI4, uint32_t)
+ZARV_VAR_ASSIGN(long long, VT_I8, int64_t)
+ZARV_VAR_ASSIGN(unsigned long long, VT_UI8, uint64_t)
+ZARV_VAR_ASSIGN(float, VT_R4, float)
+ZARV_VAR_ASSIGN(double, VT_R8, double)
 #undef ZARV_VAR_ASSIGN
 
 _zarvVAR& _zarvVAR::operator=(const char* text) {
@@ -105,95 +92,143 @@ _zarvVAR& _zarvVAR::operator=(const char* text) {
 }
 
 long long _zarvVAR::ToLongLong() const {
-    switch (m_kind) {
-        case VT_BOOL: return m_u.b ? 1 : 0;
-        case VT_I2: return m_u.i16;
-        case VT_UI2: return m_u.u16;
-        case VT_I4: return m_u.i32;
-        case VT_UI4: return m_u.u32;
-        case VT_I8: return m_u.i64;
-        case VT_UI8: return static_cast<long long>(m_u.u64);
-        case VT_R4: return SaturatingTrunc<long long>(m_u.f);
-        case VT_R8: return SaturatingTrunc<long long>(m_u.d);
-        case VT_STR: return TextToInt(m_u.s->c_str());
-        default: return 0;
+    switch (Kind()) {
+        case VT_BOOL:
+            return GetBool() ? 1 : 0;
+        case VT_I2:
+            return Load<int16_t>();
+        case VT_UI2:
+            return Load<uint16_t>();
+        case VT_I4:
+            return Load<int32_t>();
+        case VT_UI4:
+            return Load<uint32_t>();
+        case VT_I8:
+            return Load<int64_t>();
+        case VT_UI8:
+            return static_cast<long long>(GetBits());
+        case VT_R4:
+            return SaturatingTrunc<long long>(GetFloat());
+        case VT_R8:
+            return SaturatingTrunc<long long>(GetDouble());
+        case VT_STR:
+            return TextToInt(TextData());
+        default:
+            return 0;
     }
 }
 
 unsigned long long _zarvVAR::ToULongLong() const {
-    switch (m_kind) {
-        case VT_UI8: return m_u.u64;
-        case VT_R4: return m_u.f < 0 ? static_cast<unsigned long long>(ToLongLong())
-                                     : SaturatingTrunc<unsigned long long>(m_u.f);
-        case VT_R8: return m_u.d < 0 ? static_cast<unsigned long long>(ToLongLong())
-                                     : SaturatingTrunc<unsigned long long>(m_u.d);
-        default: return static_cast<unsigned long long>(ToLongLong());
+    switch (Kind()) {
+        case VT_UI8:
+            return GetBits();
+        case VT_R4:
+            return GetFloat() < 0 ? static_cast<unsigned long long>(ToLongLong())
+                                  : SaturatingTrunc<unsigned long long>(GetFloat());
+        case VT_R8:
+            return GetDouble() < 0 ? static_cast<unsigned long long>(ToLongLong())
+                                   : SaturatingTrunc<unsigned long long>(GetDouble());
+        default:
+            return static_cast<unsigned long long>(ToLongLong());
     }
 }
 
 double _zarvVAR::ToDouble() const {
-    switch (m_kind) {
-        case VT_R4: return m_u.f;
-        case VT_R8: return m_u.d;
-        case VT_UI8: return static_cast<double>(m_u.u64);
-        case VT_STR: return std::atof(m_u.s->c_str());
-        default: return static_cast<double>(ToLongLong());
+    switch (Kind()) {
+        case VT_R4:
+            return GetFloat();
+        case VT_R8:
+            return GetDouble();
+        case VT_UI8:
+            return static_cast<double>(GetBits());
+        case VT_STR:
+            return std::atof(TextData());
+        default:
+            return static_cast<double>(ToLongLong());
     }
 }
 
 bool _zarvVAR::ToBool() const {
-    switch (m_kind) {
-        case VT_EMPTY: return false;
-        case VT_R4: return m_u.f != 0;
-        case VT_R8: return m_u.d != 0;
-        case VT_STR: return *m_u.s == "true" || *m_u.s == "TRUE" || TextToInt(m_u.s->c_str()) != 0;
-        default: return m_u.u64 != 0 && ToLongLong() != 0;
+    switch (Kind()) {
+        case VT_EMPTY:
+            return false;
+        case VT_R4:
+            return GetFloat() != 0;
+        case VT_R8:
+            return GetDouble() != 0;
+        case VT_STR:
+            return std::strcmp(TextData(), "true") == 0 || std::strcmp(TextData(), "TRUE") == 0 ||
+                   TextToInt(TextData()) != 0;
+        default:
+            return GetBits() != 0 && ToLongLong() != 0;
     }
 }
 
 _zarvVAR::operator short() const { return static_cast<short>(ToLongLong()); }
 
 _zarvVAR::operator int() const {
-    if (m_kind == VT_R4 || m_kind == VT_R8) return SaturatingTrunc<int>(ToDouble());
+    if (Kind() == VT_R4 || Kind() == VT_R8) return SaturatingTrunc<int>(ToDouble());
     return static_cast<int>(ToLongLong());
 }
 
 _zarvVAR::operator long() const {
-    if (m_kind == VT_R4 || m_kind == VT_R8) return SaturatingTrunc<long>(ToDouble());
+    if (Kind() == VT_R4 || Kind() == VT_R8) return SaturatingTrunc<long>(ToDouble());
     return static_cast<long>(ToLongLong());
 }
 
 _zarvVAR::operator _zarv_str() const { return _zarv_str(ToString()); }
 
 std::string _zarvVAR::ToString() const {
-    switch (m_kind) {
-        case VT_BOOL: return m_u.b ? "true" : "false";
-        case VT_I2: return std::to_string(m_u.i16);
-        case VT_UI2: return std::to_string(m_u.u16);
-        case VT_I4: return std::to_string(m_u.i32);
-        case VT_UI4: return std::to_string(m_u.u32);
-        case VT_I8: return std::to_string(m_u.i64);
-        case VT_UI8: return std::to_string(m_u.u64);
+    switch (Kind()) {
+        case VT_BOOL:
+            return GetBool() ? "true" : "false";
+        case VT_I2:
+            return std::to_string(Load<int16_t>());
+        case VT_UI2:
+            return std::to_string(Load<uint16_t>());
+        case VT_I4:
+            return std::to_string(Load<int32_t>());
+        case VT_UI4:
+            return std::to_string(Load<uint32_t>());
+        case VT_I8:
+            return std::to_string(Load<int64_t>());
+        case VT_UI8:
+            return std::to_string(GetBits());
         // Shortest text that reads back to the same value.
-        case VT_R4: return ShortestText(m_u.f);
-        case VT_R8: return ShortestText(m_u.d);
-        case VT_STR: return *m_u.s;
-        default: return std::string();
+        case VT_R4:
+            return ShortestText(GetFloat());
+        case VT_R8:
+            return ShortestText(GetDouble());
+        case VT_STR:
+            return std::string(TextData(), TextSize());
+        default:
+            return std::string();
     }
 }
 
 bool operator==(const _zarvVAR& a, const _zarvVAR& b) {
-    if (a.m_kind != b.m_kind) return false;
-    switch (a.m_kind) {
-        case _zarvVAR::VT_EMPTY: return true;
-        case _zarvVAR::VT_BOOL: return a.m_u.b == b.m_u.b;
-        case _zarvVAR::VT_I2: return a.m_u.i16 == b.m_u.i16;
-        case _zarvVAR::VT_UI2: return a.m_u.u16 == b.m_u.u16;
-        case _zarvVAR::VT_I4: return a.m_u.i32 == b.m_u.i32;
-        case _zarvVAR::VT_UI4: return a.m_u.u32 == b.m_u.u32;
-        case _zarvVAR::VT_R4: return a.m_u.f == b.m_u.f;
-        case _zarvVAR::VT_R8: return a.m_u.d == b.m_u.d;
-        case _zarvVAR::VT_STR: return *a.m_u.s == *b.m_u.s;
-        default: return a.m_u.u64 == b.m_u.u64;
+    if (a.Kind() != b.Kind()) return false;
+    switch (a.Kind()) {
+        case _zarvVAR::VT_EMPTY:
+            return true;
+        case _zarvVAR::VT_BOOL:
+            return a.GetBool() == b.GetBool();
+        case _zarvVAR::VT_I2:
+            return a.Load<int16_t>() == b.Load<int16_t>();
+        case _zarvVAR::VT_UI2:
+            return a.Load<uint16_t>() == b.Load<uint16_t>();
+        case _zarvVAR::VT_I4:
+            return a.Load<int32_t>() == b.Load<int32_t>();
+        case _zarvVAR::VT_UI4:
+            return a.Load<uint32_t>() == b.Load<uint32_t>();
+        case _zarvVAR::VT_R4:
+            return a.GetFloat() == b.GetFloat();
+        case _zarvVAR::VT_R8:
+            return a.GetDouble() == b.GetDouble();
+        case _zarvVAR::VT_STR:
+            return a.TextSize() == b.TextSize() &&
+                   std::memcmp(a.TextData(), b.TextData(), a.TextSize()) == 0;
+        default:
+            return a.GetBits() == b.GetBits();
     }
 }

@@ -15,10 +15,17 @@
 // Conversions to short and long follow the C rules (truncation towards zero,
 // wrapping to the width); a text converts like atoi(). Out-of-range floats
 // saturate instead of invoking undefined behaviour, NaN gives 0.
+//
+// Storage: sixteen bytes. Most texts of a configuration are short names,
+// addresses and numbers; a text of up to 13 bytes is kept inside the
+// variant, so building, copying and destroying it never allocates. Longer
+// texts live on the heap. A pointer returned by GetText() is therefore
+// valid only until the variant is changed, moved or destroyed.
 #ifndef ZARVLIB_ZARV_VAR_H_
 #define ZARVLIB_ZARV_VAR_H_
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "host/zarvlib/zarv_str.h"
@@ -43,16 +50,22 @@ public:
     _zarvVAR() = default;
     _zarvVAR(const char* text) { *this = text; }  // NOLINT(implicit)
     _zarvVAR(const _zarvVAR& o) { *this = o; }
-    _zarvVAR(_zarvVAR&& o) noexcept;
+    _zarvVAR(_zarvVAR&& o) noexcept { TakeFrom(o); }
     ~_zarvVAR() { Clear(); }
 
     _zarvVAR& operator=(const _zarvVAR& o);
-    _zarvVAR& operator=(_zarvVAR&& o) noexcept;
+    _zarvVAR& operator=(_zarvVAR&& o) noexcept {
+        if (this != &o) {
+            Clear();
+            TakeFrom(o);
+        }
+        return *this;
+    }
     _zarvVAR& operator=(bool v);
     _zarvVAR& operator=(short v);
     _zarvVAR& operator=(unsigned short v);
-    _zarvVAR& operator=(int v);           // kind 3
-    _zarvVAR& operator=(unsigned int v);  // kind 4
+    _zarvVAR& operator=(int v);            // kind 3
+    _zarvVAR& operator=(unsigned int v);   // kind 4
     _zarvVAR& operator=(long v);           // low 32 bits, kind 3
     _zarvVAR& operator=(unsigned long v);  // low 32 bits, kind 4
     _zarvVAR& operator=(long long v);
@@ -67,16 +80,20 @@ public:
     void SetText(const char* text, size_t len);
 
     // The kind code (see above).
-    int GetType() const { return m_kind; }
-    bool IsEmpty() const { return m_kind == VT_EMPTY; }
-    void Clear();
+    int GetType() const { return Kind(); }
+    bool IsEmpty() const { return Kind() == VT_EMPTY; }
+    void Clear() {
+        if (IsHeapText()) delete HeapText();
+        std::memset(m_rep, 0, sizeof m_rep);
+        m_rep[0] = kEmptyByte;
+    }
 
     // C conversions.
-    operator short() const;          // NOLINT(implicit)
-    operator int() const;            // NOLINT(implicit)
-    operator long() const;           // NOLINT(implicit)
-    operator _zarv_str() const;      // NOLINT(implicit)
-    bool ToBool() const;             // non-zero, or the text "true"/"TRUE"
+    operator short() const;      // NOLINT(implicit)
+    operator int() const;        // NOLINT(implicit)
+    operator long() const;       // NOLINT(implicit)
+    operator _zarv_str() const;  // NOLINT(implicit)
+    bool ToBool() const;         // non-zero, or the text "true"/"TRUE"
     long long ToLongLong() const;
     unsigned long long ToULongLong() const;
     double ToDouble() const;
@@ -84,31 +101,53 @@ public:
 
     // Direct access to a stored value of the matching kind (undefined for
     // another kind; use GetType first).
-    bool GetBool() const { return m_u.b; }
-    float GetFloat() const { return m_u.f; }
-    double GetDouble() const { return m_u.d; }
-    const char* GetText() const { return m_kind == VT_STR ? m_u.s->c_str() : ""; }
-    size_t GetTextLength() const { return m_kind == VT_STR ? m_u.s->size() : 0; }
+    bool GetBool() const { return Load<uint8_t>() != 0; }
+    float GetFloat() const { return Load<float>(); }
+    double GetDouble() const { return Load<double>(); }
+    const char* GetText() const { return Kind() == VT_STR ? TextData() : ""; }
+    size_t GetTextLength() const { return Kind() == VT_STR ? TextSize() : 0; }
     // The raw bits of an integer kind, zero-extended.
-    uint64_t GetBits() const { return m_u.u64; }
+    uint64_t GetBits() const { return Load<uint64_t>(); }
 
     // Same kind and same value (floats compare by value, texts by bytes).
     friend ZARVLIB_API bool operator==(const _zarvVAR& a, const _zarvVAR& b);
 
 private:
-    int m_kind = VT_EMPTY;
-    union {
-        bool b;
-        int16_t i16;
-        uint16_t u16;
-        int32_t i32;
-        uint32_t u32;
-        int64_t i64;
-        uint64_t u64;
-        float f;
-        double d;
-        std::string* s;
-    } m_u{.u64 = 0};
+    // Byte 0: the kind. Texts: byte 1 is the length of an inline text, whose
+    // bytes and NUL follow from byte 2, or kHeapMark when bytes 8 to 15 hold
+    // a std::string*. Other kinds: the value in bytes 8 to 15, zero-extended.
+    static constexpr size_t kInlineMax = 13;
+    static constexpr unsigned char kHeapMark = 0xFF;
+    static constexpr unsigned char kEmptyByte = 0xFF;  // VT_EMPTY as a byte
+
+    int Kind() const { return static_cast<signed char>(m_rep[0]); }
+    template <class T>
+    T Load() const {
+        T v;
+        std::memcpy(&v, m_rep + 8, sizeof v);
+        return v;
+    }
+    // Clears, then stores `v` as a value of `kind`.
+    template <class T>
+    void Store(int kind, T v) {
+        Clear();
+        m_rep[0] = static_cast<unsigned char>(kind);
+        std::memcpy(m_rep + 8, &v, sizeof v);
+    }
+    bool IsHeapText() const { return Kind() == VT_STR && m_rep[1] == kHeapMark; }
+    std::string* HeapText() const { return Load<std::string*>(); }
+    const char* TextData() const {
+        return IsHeapText() ? HeapText()->c_str() : reinterpret_cast<const char*>(m_rep + 2);
+    }
+    size_t TextSize() const { return IsHeapText() ? HeapText()->size() : m_rep[1]; }
+    // Moves the representation of `o` here (this holds nothing) and empties `o`.
+    void TakeFrom(_zarvVAR& o) {
+        std::memcpy(m_rep, o.m_rep, sizeof m_rep);
+        std::memset(o.m_rep, 0, sizeof o.m_rep);
+        o.m_rep[0] = kEmptyByte;
+    }
+
+    alignas(8) unsigned char m_rep[16] = {kEmptyByte};
 };
 
 #endif  // ZARVLIB_ZARV_VAR_H_

@@ -1,0 +1,65 @@
+// Texts of every length around the inline/heap boundary of _zarvVAR, and
+// texts set from the variant's own bytes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+#include "host/zarvlib/zarv_var.h"
+
+TEST(ZarvVarText, EveryLengthSurvivesCopyMoveAndReassignment) {
+    for (size_t len = 0; len <= 40; ++len) {
+        SCOPED_TRACE(len);
+        std::string text(len, 'a');
+        for (size_t i = 0; i < len; ++i) text[i] = static_cast<char>('a' + i % 26);
+        _zarvVAR v;
+        v.SetText(text.data(), text.size());
+        EXPECT_EQ(v.GetType(), _zarvVAR::VT_STR);
+        EXPECT_EQ(v.GetTextLength(), len);
+        EXPECT_EQ(v.ToString(), text);
+        EXPECT_EQ(v.GetText()[len], '\0');
+
+        _zarvVAR copy(v);
+        _zarvVAR moved(std::move(copy));
+        EXPECT_TRUE(copy.IsEmpty());
+        EXPECT_EQ(moved, v);
+        // Short over long, long over short, a number over a text.
+        for (size_t other : {size_t{3}, size_t{30}}) {
+            _zarvVAR w(std::string(other, 'z').c_str());
+            w = v;
+            EXPECT_EQ(w.ToString(), text);
+            w = std::move(moved);
+            EXPECT_EQ(w, v);
+            moved = w;
+        }
+        moved = 42;
+        EXPECT_EQ(moved.GetType(), _zarvVAR::VT_I4);
+        EXPECT_EQ(static_cast<int>(moved), 42);
+    }
+}
+
+TEST(ZarvVarText, SetTextFromItsOwnBytes) {
+    for (const char* start : {"0123456789", "0123456789abcdefghijklmnopqrstuvwxyz"}) {
+        SCOPED_TRACE(start);
+        std::string expected(start);
+        _zarvVAR v(start);
+        // Shrink to a tail of itself, then to a piece that crosses the
+        // inline limit when the start was long.
+        v.SetText(v.GetText() + 2, v.GetTextLength() - 2);
+        expected = expected.substr(2);
+        EXPECT_EQ(v.ToString(), expected);
+        v.SetText(v.GetText() + 1, 5);
+        EXPECT_EQ(v.ToString(), expected.substr(1, 5));
+    }
+}
+
+TEST(ZarvVarText, ComparesByBytesNotByStorage) {
+    _zarvVAR shortText("abc"), longText("abcdefghijklmnopq");
+    EXPECT_FALSE(shortText == longText);
+    longText.SetText(longText.GetText(), 3);
+    EXPECT_TRUE(shortText == longText);
+    _zarvVAR withNul;
+    withNul.SetText("ab\0c", 4);
+    EXPECT_FALSE(withNul == _zarvVAR("ab"));
+    EXPECT_EQ(withNul.GetTextLength(), 4u);
+}
