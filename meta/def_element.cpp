@@ -18,12 +18,17 @@ bool WriteDefElem(CZARVXmlElem elem, const char* tag, const std::string& lead, c
 }
 
 bool ReadDefElem(const CZARVXmlElem& elem, size_t lead_count, DefElemParts& out) {
-    std::vector<_zarv_str> pieces;
-    if (!SplitCommaPieces(elem.Data(), lead_count + 3, pieces)) return false;
+    // The pieces are read where they lie in one copy of the text: catalogues
+    // of many thousand elements pass here.
+    constexpr size_t kMaxPieces = 8;
+    const size_t count = lead_count + 3;
+    if (count > kMaxPieces) return false;
+    _zarv_str data = elem.Data();
+    const char* pieces[kMaxPieces];
+    if (!CutCommaPieces(data.str(), count, pieces)) return false;
     out.init = ValueFromKindText(pieces[lead_count], pieces[lead_count + 1]);
     out.input = ReadDecimal(pieces[lead_count + 2]);
-    pieces.resize(lead_count);
-    out.lead = std::move(pieces);
+    out.lead.assign(pieces, pieces + lead_count);
     out.param = elem.Attrib("par");
     out.desc = elem.Attrib("desc");
     return true;

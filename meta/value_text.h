@@ -54,10 +54,15 @@ bool ValueFromText(int32_t kind, const char* text, _zarvVAR& value);
 // ValueFromText: an empty value for a kind outside 0 to 7.
 _zarvVAR ValueFromKindText(const char* kind_text, const char* value_text);
 
-// SplitStrByComma for texts that must have exactly `count` pieces: fills
-// `out` and returns true when `text` has that many, else returns false
-// (`out` then unspecified). The pieces are counted before any is made, so a
-// text of nothing but commas costs no allocation per comma.
+// The comma pieces of a text that must have exactly `count` of them, cut
+// in place: every comma of `text` up to the last piece becomes a NUL and
+// `pieces[0..count)` point at the pieces. True when `text` has exactly that
+// many pieces (an empty text has none); false otherwise, with `text` and
+// `pieces` then unspecified. Stops at the first piece too many, so a text of
+// nothing but commas costs nothing per comma.
+bool CutCommaPieces(std::string& text, size_t count, const char** pieces);
+
+// The same for a C text (null reads as empty), the pieces copied into `out`.
 bool SplitCommaPieces(const char* text, size_t count, std::vector<_zarv_str>& out);
 
 // The text a value is written with: the variant's own conversion.

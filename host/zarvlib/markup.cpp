@@ -217,8 +217,9 @@ struct CMarkup::Impl {
             return false;
         }
         doc = std::move(fresh);
-        for (size_t i = 0; i < len; ++i)
-            if (text[i] == '\n') line_ends.push_back(i);
+        for (const char* nl = static_cast<const char*>(std::memchr(text, '\n', len)); nl;
+             nl = static_cast<const char*>(std::memchr(nl + 1, '\n', len - (nl + 1 - text))))
+            line_ends.push_back(static_cast<size_t>(nl - text));
         return true;
     }
 

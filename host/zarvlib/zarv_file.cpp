@@ -36,7 +36,8 @@ bool TakeStamp(int fd, CZARVFile::Stamp& stamp) {
     return true;
 }
 
-bool ReadWholeFile(const char* path, std::vector<unsigned char>& out, CZARVFile::Stamp& stamp) {
+template <class Buffer>
+bool ReadWholeFile(const char* path, Buffer& out, CZARVFile::Stamp& stamp) {
     int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st;

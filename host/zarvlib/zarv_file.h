@@ -25,7 +25,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <memory>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "host/zarvlib/zarv_var.h"
@@ -39,6 +41,27 @@ struct _basictype {
     _basictype() = default;
     _basictype(T v) : value(v) {}  // NOLINT(implicit)
     operator T() const { return value; }  // NOLINT(implicit)
+};
+
+// An allocator whose resize leaves new bytes uninitialised: a file's bytes
+// are read over them at once, so zero-filling the buffer first is wasted.
+template <class T>
+struct _zarv_uninit_alloc : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = _zarv_uninit_alloc<U>;
+    };
+    _zarv_uninit_alloc() = default;
+    template <class U>
+    _zarv_uninit_alloc(const _zarv_uninit_alloc<U>&) {}  // NOLINT(implicit)
+    template <class U>
+    void construct(U* p) {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
 };
 
 class ZARVLIB_API CZARVFile {
@@ -155,7 +178,8 @@ private:
     unsigned m_mode = 0;
     bool m_failed = false;
     // Reading.
-    std::vector<unsigned char> m_data;
+    using Bytes = std::vector<unsigned char, _zarv_uninit_alloc<unsigned char>>;
+    Bytes m_data;
     size_t m_pos = 0;
     size_t m_limit = 0;
     Stamp m_stamp;

@@ -1,5 +1,6 @@
 #include "host/zarvlib/zarv_str.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -92,15 +93,22 @@ int SplitStrByStr(const char* text, const char* sep, std::vector<_zarv_str>& out
 }
 
 int SplitStrByChar(const char* text, char sep, std::vector<_zarv_str>& out) {
-    const char separator[2] = {sep, '\0'};
+    out.clear();
+    if (!text || !*text) return 0;
     if (sep == '\0') {
         // A NUL separator cannot occur inside a C text: the whole text is one piece.
-        out.clear();
-        if (!text || !*text) return 0;
         out.emplace_back(text);
         return 1;
     }
-    return SplitStrByStr(text, separator, out);
+    // Catalogue loaders split every line: count first so that the list is
+    // allocated once.
+    std::string_view rest(text);
+    out.reserve(static_cast<size_t>(std::count(rest.begin(), rest.end(), sep)) + 1);
+    for (size_t at; (at = rest.find(sep)) != std::string_view::npos;
+         rest.remove_prefix(at + 1))
+        out.emplace_back(rest.substr(0, at));
+    out.emplace_back(rest);
+    return static_cast<int>(out.size());
 }
 
 int SplitStrByComma(const char* text, std::vector<_zarv_str>& out) {

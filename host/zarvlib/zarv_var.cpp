@@ -32,7 +32,7 @@ std::string ShortestText(F value) {
 
 }  // namespace
 
-_zarvVAR& _zarvVAR::operator=(const _zarvVAR& o) {
+_zarvVAR& _zarvVAR::AssignText(const _zarvVAR& o) {
     if (this == &o) return *this;
     if (o.Kind() == VT_STR) {
         SetText(o.TextData(), o.TextSize());

@@ -53,7 +53,15 @@ public:
     _zarvVAR(_zarvVAR&& o) noexcept { TakeFrom(o); }
     ~_zarvVAR() { Clear(); }
 
-    _zarvVAR& operator=(const _zarvVAR& o);
+    _zarvVAR& operator=(const _zarvVAR& o) {
+        // Values other than texts are their sixteen bytes: copied in place
+        // (live-value reads copy one per call).
+        if (Kind() != VT_STR && o.Kind() != VT_STR) {
+            if (this != &o) std::memcpy(m_rep, o.m_rep, sizeof m_rep);
+            return *this;
+        }
+        return AssignText(o);
+    }
     _zarvVAR& operator=(_zarvVAR&& o) noexcept {
         if (this != &o) {
             Clear();
@@ -121,6 +129,8 @@ private:
     static constexpr unsigned char kEmptyByte = 0xFF;  // VT_EMPTY as a byte
 
     int Kind() const { return static_cast<signed char>(m_rep[0]); }
+    // Copy assignment where either side is a text.
+    _zarvVAR& AssignText(const _zarvVAR& o);
     template <class T>
     T Load() const {
         T v;
