@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "host/zarvkernel/ref_names.h"
 
 namespace {
+
+constexpr unsigned long kNone = 0xFFFFFFFFUL;
 
 class RefNamesTest : public ::testing::Test {
 protected:
@@ -10,24 +14,16 @@ protected:
     void TearDown() override { ClearRefNames(); }
 };
 
-TEST_F(RefNamesTest, UnknownNullAndEmptyNamesGiveNoPoint) {
-    EXPECT_EQ(GetGMPIDByRefName("nobody"), 0xFFFFFFFFUL);
-    EXPECT_EQ(GetGMPIDByRefName(nullptr), 0xFFFFFFFFUL);
-    EXPECT_EQ(GetGMPIDByRefName(""), 0xFFFFFFFFUL);
-}
-
-TEST_F(RefNamesTest, RegisteredNameResolvesExactly) {
+TEST_F(RefNamesTest, RegisteredNameResolvesExactlyAndOthersGiveNoPoint) {
     ASSERT_TRUE(RegisterRefName("Valve", 0x01020003));
     EXPECT_EQ(GetGMPIDByRefName("Valve"), 0x01020003UL);
-    EXPECT_EQ(GetGMPIDByRefName("valve"), 0xFFFFFFFFUL);
-    EXPECT_EQ(GetGMPIDByRefName("Valve "), 0xFFFFFFFFUL);
+    for (const char* other : {"valve", "Valve ", "nobody", "", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(GetGMPIDByRefName(other), kNone) << (other ? other : "(null)");
 }
 
-TEST_F(RefNamesTest, FirstOwnerKeepsTheName) {
+TEST_F(RefNamesTest, FirstOwnerKeepsTheNameAgainstOthers) {
     ASSERT_TRUE(RegisterRefName("Tank", 1));
     EXPECT_FALSE(RegisterRefName("Tank", 2));
-    EXPECT_EQ(GetGMPIDByRefName("Tank"), 1UL);
-    // Dropping for the refused point does not take the owner's name.
     EXPECT_FALSE(UnregisterRefName("Tank", 2));
     EXPECT_EQ(GetGMPIDByRefName("Tank"), 1UL);
 }
@@ -39,7 +35,7 @@ TEST_F(RefNamesTest, NameStaysUntilItsLastEntryIsDropped) {
     EXPECT_TRUE(UnregisterRefName("Tank", 7));
     EXPECT_EQ(GetGMPIDByRefName("Tank"), 7UL);
     EXPECT_TRUE(UnregisterRefName("Tank", 7));
-    EXPECT_EQ(GetGMPIDByRefName("Tank"), 0xFFFFFFFFUL);
+    EXPECT_EQ(GetGMPIDByRefName("Tank"), kNone);
     EXPECT_FALSE(UnregisterRefName("Tank", 7));
 }
 
@@ -47,7 +43,7 @@ TEST_F(RefNamesTest, UnregisterWithoutGMPIDRemovesOutright) {
     RegisterRefName("Tank", 7);
     RegisterRefName("Tank", 7);
     EXPECT_TRUE(UnregisterRefName("Tank"));
-    EXPECT_EQ(GetGMPIDByRefName("Tank"), 0xFFFFFFFFUL);
+    EXPECT_EQ(GetGMPIDByRefName("Tank"), kNone);
     EXPECT_FALSE(UnregisterRefName("Tank"));
     EXPECT_FALSE(UnregisterRefName(nullptr));
 }
@@ -55,7 +51,7 @@ TEST_F(RefNamesTest, UnregisterWithoutGMPIDRemovesOutright) {
 TEST_F(RefNamesTest, UnusableNamesAndTheNoPointGMPIDAreRefused) {
     EXPECT_FALSE(RegisterRefName(nullptr, 1));
     EXPECT_FALSE(RegisterRefName("", 1));
-    EXPECT_FALSE(RegisterRefName("x", 0xFFFFFFFFUL));
+    EXPECT_FALSE(RegisterRefName("x", kNone));
     EXPECT_FALSE(RegisterRefName("x", 0x100000000UL));
     EXPECT_EQ(GetRefNameCount(), 0);
 }

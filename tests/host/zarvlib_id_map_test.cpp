@@ -32,23 +32,19 @@ TEST(ZarvIdMapTest, EraseKeepsEveryOtherKeyReachableThroughGrowthAndClusters) {
         // A few blocks of GMPIDs, dense inside each block.
         uint32_t key = (rng() % 6) << 12 | (rng() % 3000);
         int* value = &cells[rng() % cells.size()];
-        if (rng() % 3 == 0) {
+        if (rng() % 3 == 0)
             EXPECT_EQ(map.Erase(key), model.erase(key) == 1);
-        } else {
+        else
             EXPECT_EQ(map.Insert(key, value), model.emplace(key, value).second);
-        }
     }
     ASSERT_EQ(map.size(), model.size());
-    for (uint32_t block = 0; block < 6; ++block) {
-        for (uint32_t i = 0; i < 3000; ++i) {
-            uint32_t key = block << 12 | i;
-            auto it = model.find(key);
-            EXPECT_EQ(map.Find(key), it == model.end() ? nullptr : it->second) << key;
-        }
+    for (uint32_t key = 0; key < (6u << 12); ++key) {
+        auto it = model.find(key);
+        ASSERT_EQ(map.Find(key), it == model.end() ? nullptr : it->second) << key;
     }
 }
 
-TEST(ZarvIdMapTest, ReserveAndClearKeepTheContract) {
+TEST(ZarvIdMapTest, ReservedClearedAndMovedFromMapsStayUsable) {
     CZARVIdMap<int> map;
     int a = 1;
     map.Reserve(1000);
@@ -58,13 +54,8 @@ TEST(ZarvIdMapTest, ReserveAndClearKeepTheContract) {
     EXPECT_EQ(map.size(), 0u);
     EXPECT_EQ(map.Find(0), nullptr);
     EXPECT_FALSE(map.Erase(0));
-    EXPECT_TRUE(map.Insert(0, &a));
-}
+    EXPECT_TRUE(map.Insert(3, &a));
 
-TEST(ZarvIdMapTest, AMovedFromMapIsEmptyAndUsable) {
-    CZARVIdMap<int> map;
-    int a = 1;
-    map.Insert(3, &a);
     CZARVIdMap<int> other(std::move(map));
     EXPECT_EQ(other.Find(3), &a);
     EXPECT_EQ(map.Find(3), nullptr);  // NOLINT(bugprone-use-after-move)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "host/zarvlib/zarv_str.h"
@@ -12,8 +13,7 @@ std::vector<std::string> Pieces(const std::vector<_zarv_str>& v) {
     return out;
 }
 
-TEST(ZarvStrTest, ConstructionAndAppend) {
-    EXPECT_TRUE(_zarv_str().empty());
+TEST(ZarvStrTest, ConstructionAppendAndFormatFromItself) {
     EXPECT_EQ(_zarv_str("abcdef", 0), "abcdef");
     EXPECT_EQ(_zarv_str("abcdef", 3), "abc");
     EXPECT_EQ(_zarv_str(static_cast<const char*>(nullptr)), "");
@@ -21,12 +21,8 @@ TEST(ZarvStrTest, ConstructionAndAppend) {
     s << -42L;
     s += ",";
     s += _zarv_str("x");
-    EXPECT_EQ(s, "n=-42,x");
     EXPECT_STREQ(static_cast<const char*>(s), "n=-42,x");
-}
-
-TEST(ZarvStrTest, FormatMayUseItself) {
-    _zarv_str s("abc");
+    s = "abc";
     s.Format("%s-%s-%d", s.c_str(), static_cast<const char*>(s), 7);
     EXPECT_EQ(s, "abc-abc-7");
     s.Format("%s", "");
@@ -34,25 +30,17 @@ TEST(ZarvStrTest, FormatMayUseItself) {
 }
 
 TEST(ZarvStrTest, TrimAndCut) {
-    _zarv_str s("a.b.c///");
-    s.TrimRight('/');
-    EXPECT_EQ(s, "a.b.c");
-    _zarv_str all("////");
+    _zarv_str trimmed("a.b.c///"), all("////"), first("a.b.c"), last("a.b.c"), none("abc");
+    trimmed.TrimRight('/');
     all.TrimRight('/');
-    EXPECT_EQ(all, "");
-
-    _zarv_str first("a.b.c");
     EXPECT_EQ(first.DeleteAfterIncluding("."), 1);
-    EXPECT_EQ(first, "a");
-    _zarv_str last("a.b.c");
     EXPECT_NE(last.DeleteAfterLastIncluding("."), 0);
-    EXPECT_EQ(last, "a.b");
-    _zarv_str none("abc");
     EXPECT_EQ(none.DeleteAfterIncluding("."), 0);
-    EXPECT_EQ(none, "abc");
+    EXPECT_EQ(Pieces({trimmed, all, first, last, none}),
+              (std::vector<std::string>{"a.b.c", "", "a", "a.b", "abc"}));
 }
 
-TEST(ZarvStrTest, SplittingCountsEmptyPieces) {
+TEST(ZarvStrTest, SplittingCountsEmptyPiecesAndReplacesTheOutput) {
     std::vector<_zarv_str> out{"stale"};
     EXPECT_EQ(SplitStrByComma("a,,b", out), 3);
     EXPECT_EQ(Pieces(out), (std::vector<std::string>{"a", "", "b"}));
@@ -70,18 +58,9 @@ TEST(ZarvStrTest, SplittingCountsEmptyPieces) {
 
 TEST(ZarvStrTest, DJBHashKnownValues) {
     EXPECT_EQ(DJBHash(""), 5381u);
-    EXPECT_EQ(DJBHash("a"), 177670u);           // 5381 * 33 + 97
+    EXPECT_EQ(DJBHash(static_cast<const char*>(nullptr)), 5381u);
     EXPECT_EQ(DJBHash("abc"), 193485963u);
     EXPECT_EQ(DJBHash("\xff"), 5381u * 33 + 255);  // bytes are unsigned
-    EXPECT_EQ(DJBHash(static_cast<const char*>(nullptr)), 5381u);
-    // Wraps at 32 bits.
-    EXPECT_EQ(DJBHash("hello world, this is a long text"),
-              [] {
-                  uint32_t h = 5381;
-                  for (unsigned char c : std::string("hello world, this is a long text"))
-                      h = h * 33 + c;
-                  return h;
-              }());
 }
 
 }  // namespace
