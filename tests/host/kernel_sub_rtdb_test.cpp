@@ -73,6 +73,14 @@ TEST_F(SubRtdbTest, StoredValueHoldsTheDatabasesReferenceUntilRemovedOrDestroyed
     EXPECT_EQ(w->GetRefCount(), 1);
 }
 
+TEST_F(SubRtdbTest, RefusesNullAndValuesOfAnotherRID) {
+    EXPECT_FALSE(db->InsertMPValue(nullptr));
+    CZARVPtr<CZARVMPValue> foreign = Value(0x08000001);
+    EXPECT_FALSE(db->InsertMPValue(foreign.get()));
+    EXPECT_EQ(foreign->GetRefCount(), 1);
+    EXPECT_EQ(db->GetCount(), 0);
+}
+
 TEST_F(SubRtdbTest, SecondValueForAStoredPointIsNotTakenAndLeavesTheFirstAlone) {
     CZARVPtr<CZARVMPValue> first = Value(Gmpid(2, 1, 5), "FLOW");
     ASSERT_TRUE(db->InsertMPValue(first.get()));
@@ -93,14 +101,6 @@ TEST_F(SubRtdbTest, SecondValueForAStoredPointIsNotTakenAndLeavesTheFirstAlone) 
     // Nor did its name count: one removal drops the name.
     db->RemoveMPValue(Gmpid(2, 1, 5));
     EXPECT_EQ(GetGMPIDByRefName("FLOW"), kNone);
-}
-
-TEST_F(SubRtdbTest, RefusesNullAndValuesOfAnotherRID) {
-    EXPECT_FALSE(db->InsertMPValue(nullptr));
-    CZARVPtr<CZARVMPValue> foreign = Value(0x08000001);
-    EXPECT_FALSE(db->InsertMPValue(foreign.get()));
-    EXPECT_EQ(foreign->GetRefCount(), 1);
-    EXPECT_EQ(db->GetCount(), 0);
 }
 
 TEST_F(SubRtdbTest, ListingsAppendInAscendingGMPIDOrderAndReturnTheSetSize) {
@@ -192,36 +192,24 @@ TEST_F(SubRtdbTest, GroupValuesTravelWholeOrItemByItem) {
     EXPECT_FALSE(db->ReadSGValue(Gmpid(0, 0, 1), 0, out));
 }
 
-TEST_F(SubRtdbTest, NamesComeWithStoredValuesAndGoWithThem) {
-    Store(Gmpid(1, 0, 1), "FLOW");
-    Store(Gmpid(1, 0, 2), "LEVEL");
-    Store(Gmpid(2, 0, 3), "TEMP");
-    EXPECT_EQ(GetGMPIDByRefName("FLOW"), Gmpid(1, 0, 1));
-    db->RemoveMPValue(Gmpid(1, 0, 1));
-    EXPECT_EQ(GetGMPIDByRefName("FLOW"), kNone);
-    db->RemoveMPValue(static_cast<unsigned char>(1));
-    EXPECT_EQ(GetGMPIDByRefName("LEVEL"), kNone);
-    EXPECT_EQ(GetGMPIDByRefName("TEMP"), Gmpid(2, 0, 3));
-    db.reset();
-    EXPECT_EQ(GetGMPIDByRefName("TEMP"), kNone);
-}
-
-TEST_F(SubRtdbTest, ASecondPointWithATakenNameDoesNotStealOrDropIt) {
-    Store(Gmpid(1, 0, 1), "FLOW");
-    Store(Gmpid(1, 0, 2), "FLOW");
-    EXPECT_EQ(GetGMPIDByRefName("FLOW"), Gmpid(1, 0, 1));
-    db->RemoveMPValue(Gmpid(1, 0, 2));
-    EXPECT_EQ(GetGMPIDByRefName("FLOW"), Gmpid(1, 0, 1));
-}
-
-TEST_F(SubRtdbTest, SamePointInTwoDatabasesKeepsItsNameUntilBothDropIt) {
+TEST_F(SubRtdbTest, NamesComeWithStoredValuesAndGoWithTheirLastHolder) {
     CZARVPtr<CZARVSubRtdb> other = CZARVPtr<CZARVSubRtdb>::Adopt(new CZARVSubRtdb(kRID));
     Store(Gmpid(1, 0, 1), "FLOW");
+    Store(Gmpid(1, 0, 2), "FLOW");  // a second point does not steal the name
+    Store(Gmpid(1, 0, 3), "LEVEL");
+    Store(Gmpid(2, 0, 4), "TEMP");
     ASSERT_TRUE(other->InsertMPValue(Value(Gmpid(1, 0, 1), "FLOW").get()));
-    db->RemoveMPValue(Gmpid(1, 0, 1));
+    EXPECT_EQ(GetGMPIDByRefName("FLOW"), Gmpid(1, 0, 1));
+    db->RemoveMPValue(Gmpid(1, 0, 2));  // nor does its removal drop it
+    db->RemoveMPValue(Gmpid(1, 0, 1));  // the other database still holds it
     EXPECT_EQ(GetGMPIDByRefName("FLOW"), Gmpid(1, 0, 1));
     other.reset();
     EXPECT_EQ(GetGMPIDByRefName("FLOW"), kNone);
+    db->RemoveMPValue(static_cast<unsigned char>(1));
+    EXPECT_EQ(GetGMPIDByRefName("LEVEL"), kNone);
+    EXPECT_EQ(GetGMPIDByRefName("TEMP"), Gmpid(2, 0, 4));
+    db.reset();
+    EXPECT_EQ(GetGMPIDByRefName("TEMP"), kNone);
 }
 
 TEST_F(SubRtdbTest, ManyPointsInRandomOrderAreFoundAndListedInOrder) {
