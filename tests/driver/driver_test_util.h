@@ -31,7 +31,6 @@ public:
     int portInfoPropsOnEntry = -1;
 
     using CZARVQENDriver::CreatePort;
-    using CZARVQENDriver::GetEngine;
     using CZARVQENDriver::GetPortNo;
     using CZARVQENDriver::OnCreate;
 

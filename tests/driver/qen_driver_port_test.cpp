@@ -93,19 +93,4 @@ TEST_F(QENDriverPortTest, SerialPortTalksToThePseudoTerminal) {
     EXPECT_EQ(Receive(in.size()), in);
 }
 
-TEST_F(QENDriverPortTest, NewCreateClosesTheOldConnection) {
-    TcpListener listener;
-    ASSERT_TRUE(CreateNet(PORTNET_TCP_CLIENT, listener.port()));
-    const int first = listener.Accept();
-    ASSERT_GE(first, 0);
-    ASSERT_TRUE(driver->Create(*record));
-    char c;
-    ASSERT_TRUE(WaitReadable(first));
-    EXPECT_EQ(read(first, &c, 1), 0);
-    const int second = listener.Accept();
-    ASSERT_GE(second, 0);
-    ASSERT_TRUE(Send("again"));
-    EXPECT_EQ(ReadSome(second, 5), "again");
-}
-
 }  // namespace
