@@ -1,7 +1,6 @@
 // Point records, reference names, hardware descriptions, times and qualities.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,16 +123,6 @@ TEST_F(RefNamesTest, UnregisterWithoutGMPIDRemovesOutrightAndUnusableEntriesAreR
     EXPECT_FALSE(RegisterRefName("x", kNone));
     EXPECT_FALSE(RegisterRefName("x", 0x100000000UL));
     EXPECT_EQ(GetRefNameCount(), 0);
-}
-
-TEST_F(RefNamesTest, ManyNamesResolve) {
-    char name[32];
-    for (unsigned long i = 0; i < 20000; ++i) {
-        snprintf(name, sizeof name, "P%lu", i);
-        ASSERT_TRUE(RegisterRefName(name, i));
-    }
-    EXPECT_EQ(GetRefNameCount(), 20000);
-    EXPECT_EQ(GetGMPIDByRefName("P12345"), 12345UL);
 }
 
 TEST(SysConfigTest, SharesItsDescriptionsAndKeepsTheFirstOfAnIdentifier) {

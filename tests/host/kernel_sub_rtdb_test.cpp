@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 #include "host/zarvkernel/grp_data.h"
@@ -210,19 +209,6 @@ TEST_F(SubRtdbTest, NamesComeWithStoredValuesAndGoWithTheirLastHolder) {
     EXPECT_EQ(GetGMPIDByRefName("TEMP"), Gmpid(2, 0, 4));
     db.reset();
     EXPECT_EQ(GetGMPIDByRefName("TEMP"), kNone);
-}
-
-TEST_F(SubRtdbTest, ManyPointsInRandomOrderAreFoundAndListedInOrder) {
-    constexpr unsigned kPoints = 50000;
-    for (unsigned i = 0; i < kPoints; ++i) {
-        const unsigned n = (i * 40503u) % kPoints;  // a permutation
-        Store(Gmpid(n / 4096 / 16, (n / 4096) % 16, n % 4096));
-    }
-    EXPECT_EQ(db->GetCount(), static_cast<int>(kPoints));
-    EXPECT_NE(db->GetMPValueObj(Gmpid(0, 5, 17)), nullptr);
-    const Ids ids = Group(0);
-    EXPECT_EQ(ids.size(), kPoints);
-    EXPECT_TRUE(std::adjacent_find(ids.begin(), ids.end(), std::greater_equal<>()) == ids.end());
 }
 
 }  // namespace
