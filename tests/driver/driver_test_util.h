@@ -1,57 +1,36 @@
 // What the engine driver's tests share: a derived driver that asks for the
 // port its test configures and logs its hooks, and a bounded collector of
-// the bytes the driver's port received. The peers (network and serial)
-// come from the kernel's port tests.
+// the bytes the driver's port received. Peers and value helpers come from
+// the kernel's tests.
 #ifndef TESTS_DRIVER_DRIVER_TEST_UTIL_H_
 #define TESTS_DRIVER_DRIVER_TEST_UTIL_H_
 
-#include <chrono>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "driver/qen_driver.h"
-#include "host/kernel_port_peers.h"
+#include "engine/db_engine.h"
+#include "host/kernel_test_util.h"
 #include "host/zarvkernel/mp_info.h"
-#include "host/zarvkernel/port_srv.h"
-#include "host/zarvlib/zarv_var.h"
+#include "host/zarvlib/zarv_obj.h"
 
 namespace driver_test {
 
-using kernel_test::kWaitMs;
-using kernel_test::PtyPeer;
+using namespace kernel_test;
+using Props = std::vector<std::pair<unsigned short, _zarvVAR>>;
 
-inline _zarvVAR Long(long v) {
-    _zarvVAR var;
-    var = v;
-    return var;
-}
-
-// A driver that hands its port-information hook the properties its test
-// set, and logs every hook and link event in the order they came.
-class PortDriver : public CZARVQENDriver {
+// Hands its port-information hook the properties its test set; with
+// `askForPort` false it declines like the base class.
+class PortDriver : public Recording<CZARVQENDriver> {
 public:
-    explicit PortDriver(CZARVQENDbEngine* engine) : CZARVQENDriver(engine) {}
-
-    // Properties OnCreatePortInfo copies into the record; `askForPort`
-    // false makes it decline like the base class.
-    std::vector<std::pair<unsigned short, _zarvVAR>> portProps;
+    using Recording::Recording;
+    Props portProps;
     bool askForPort = true;
-    int runResult = 7;
-
-    std::vector<std::string> hooks;
-    std::vector<unsigned char> linkEvents;
     unsigned long portInfoGMPID = 0;
     int portInfoPropsOnEntry = -1;
 
-    void SetPortProp(unsigned short id, const _zarvVAR& value) {
-        portProps.emplace_back(id, value);
-    }
-    void SetRunState(int state) { m_nRunState = state; }
-
     using CZARVQENDriver::CreatePort;
-    using CZARVQENDriver::GetEngine;
     using CZARVQENDriver::GetPortNo;
     using CZARVQENDriver::OnCreate;
 
@@ -63,38 +42,25 @@ protected:
         for (const auto& [id, value] : portProps) info.SetMPProp(id, value, 0);
         return askForPort;
     }
-    int OnRun() override {
-        hooks.push_back("OnRun");
-        return runResult;
-    }
-    void OnExit() override { hooks.push_back("OnExit"); }
-    void OnPause(bool pause) override { hooks.push_back(pause ? "OnPause(1)" : "OnPause(0)"); }
-
-public:
-    void OnNetPortEvent(unsigned char port, unsigned char event, void* source) override {
-        linkEvents.push_back(event);
-        CZARVQENDriver::OnNetPortEvent(port, event, source);
-    }
 };
 
-// Calls RcvFrom until `want` bytes came, it reports -1, or the wait ends.
-// *last receives the last result.
-inline std::string ReceiveThrough(CZARVQENDriver& driver, size_t want, int* last = nullptr) {
-    std::string got;
-    int r = 0;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-    while (got.size() < want && std::chrono::steady_clock::now() < end) {
-        char* buf = nullptr;
-        r = driver.RcvFrom(buf);
-        if (r < 0) break;
-        if (r > 0)
-            got.append(buf, static_cast<size_t>(r));
-        else
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+// A driver of `engine` in a test's hands, with its record.
+class DriverFixture : public ::testing::Test {
+protected:
+    explicit DriverFixture(unsigned long gmpid)
+        : record(CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(gmpid))) {}
+    bool Send(const std::string& bytes, const char* target = "") {
+        return driver->SendPacket(bytes.data(), static_cast<unsigned int>(bytes.size()), target);
     }
-    if (last) *last = r;
-    return got;
-}
+    // What RcvFrom delivers until `want` bytes came, it answers -1, or the wait ends.
+    std::string Receive(size_t want, int* last = nullptr) {
+        return Drain([&](char*& buf) { return driver->RcvFrom(buf); }, want, last);
+    }
+
+    CZARVPtr<CZARVQENDbEngine> engine = CZARVPtr<CZARVQENDbEngine>::Adopt(new CZARVQENDbEngine());
+    CZARVPtr<CZARVMPInfo> record;
+    CZARVPtr<PortDriver> driver = CZARVPtr<PortDriver>::Adopt(new PortDriver(engine.get()));
+};
 
 }  // namespace driver_test
 

@@ -5,39 +5,28 @@
 #include <string>
 
 #include "host/zarvkernel/grp_data.h"
+#include "kernel_test_util.h"
 
 namespace {
 
+using kernel_test::Var;
+
 class GRPDataTest : public ::testing::Test {
 protected:
-    static _zarvVAR Var(auto v) {
-        _zarvVAR x;
-        x = v;
-        return x;
-    }
-
     // One value of every kind, extremes where they matter.
     static CZARVGRPData EveryKind() {
         CZARVGRPData d;
-        d.Add(_zarvVAR());
-        d.Add(Var(true));
-        d.Add(Var(false));
-        d.Add(Var(static_cast<short>(-32768)));
-        d.Add(Var(static_cast<unsigned short>(65535)));
-        d.Add(Var(std::numeric_limits<int>::min()));
-        d.Add(Var(std::numeric_limits<unsigned int>::max()));
-        d.Add(Var(0.1f));
-        d.Add(Var(-1.0e-300));
-        d.Add(Var(1.0 / 3.0));
-        d.Add(Var(std::numeric_limits<double>::infinity()));
-        d.Add(Var(std::numeric_limits<long long>::min()));
-        d.Add(Var(std::numeric_limits<unsigned long long>::max()));
-        d.Add(_zarvVAR("plain"));
-        d.Add(_zarvVAR(""));
-        d.Add(_zarvVAR("semi;colon|pipe:colon G3|7:5:"));
+        for (const _zarvVAR& v :
+             {_zarvVAR(), Var(true), Var(false), Var(short{-32768}),
+              Var(static_cast<unsigned short>(65535)), Var(std::numeric_limits<int>::min()),
+              Var(std::numeric_limits<unsigned int>::max()), Var(0.1f), Var(-1.0e-300),
+              Var(1.0 / 3.0), Var(std::numeric_limits<double>::infinity()),
+              Var(std::numeric_limits<long long>::min()),
+              Var(std::numeric_limits<unsigned long long>::max()), _zarvVAR("plain"), _zarvVAR(""),
+              _zarvVAR("semi;colon|pipe:colon G3|7:5:")})
+            d.Add(v);
         return d;
     }
-
     static std::string Text(const CZARVGRPData& d) {
         _zarv_str s;
         return d.ToStream(s);
@@ -45,41 +34,31 @@ protected:
 };
 
 TEST_F(GRPDataTest, EveryKindRoundTripsWithItsKindAndValue) {
-    const CZARVGRPData original = EveryKind();
+    CZARVGRPData original = EveryKind();
+    original.Add(Var(std::nan("")));
+    original.Add(Var(std::numeric_limits<float>::quiet_NaN()));
     CZARVGRPData back;
     ASSERT_TRUE(back.FromStream(Text(original).c_str()));
     ASSERT_EQ(back.GetCount(), original.GetCount());
-    for (int i = 0; i < original.GetCount(); ++i) {
+    const int n = original.GetCount();
+    for (int i = 0; i < n - 2; ++i) {
         EXPECT_EQ(back.At(i)->GetType(), original.At(i)->GetType()) << i;
         EXPECT_EQ(*back.At(i), *original.At(i)) << i;
     }
+    EXPECT_TRUE(std::isnan(back.At(n - 2)->GetDouble()));
+    EXPECT_TRUE(std::isnan(back.At(n - 1)->GetFloat()));
+    EXPECT_EQ(back.At(n - 1)->GetType(), _zarvVAR::VT_R4);
 }
 
-TEST_F(GRPDataTest, NotANumberRoundTripsAsNotANumber) {
-    CZARVGRPData d;
-    d.Add(Var(std::nan("")));
-    d.Add(Var(std::numeric_limits<float>::quiet_NaN()));
-    CZARVGRPData back;
-    ASSERT_TRUE(back.FromStream(Text(d).c_str()));
-    EXPECT_TRUE(std::isnan(back.At(0)->GetDouble()));
-    EXPECT_TRUE(std::isnan(back.At(1)->GetFloat()));
-    EXPECT_EQ(back.At(1)->GetType(), _zarvVAR::VT_R4);
-}
-
-TEST_F(GRPDataTest, EmptyGroupRoundTrips) {
+TEST_F(GRPDataTest, TextHasTheDocumentedFormatAndAnEmptyGroupRoundTrips) {
     CZARVGRPData d;
     EXPECT_EQ(Text(d), "G0|");
-    CZARVGRPData back = EveryKind();
-    ASSERT_TRUE(back.FromStream("G0|"));
-    EXPECT_EQ(back.GetCount(), 0);
-}
-
-TEST_F(GRPDataTest, TextIsDocumentedFormat) {
-    CZARVGRPData d;
     d.Add(Var(12));
     d.Add(_zarvVAR("a;b|c"));
     d.Add(_zarvVAR());
     EXPECT_EQ(Text(d), "G3|3:12;7:5:a;b|c;-1:;");
+    ASSERT_TRUE(d.FromStream("G0|"));
+    EXPECT_EQ(d.GetCount(), 0);
 }
 
 TEST_F(GRPDataTest, EveryTruncationIsRefusedAndLeavesTheDataAlone) {
@@ -93,7 +72,7 @@ TEST_F(GRPDataTest, EveryTruncationIsRefusedAndLeavesTheDataAlone) {
     }
 }
 
-TEST_F(GRPDataTest, MalformedTextsAreRefused) {
+TEST_F(GRPDataTest, MalformedTextsAreRefusedAndLeaveTheDataAlone) {
     CZARVGRPData d;
     d.Add(_zarvVAR("kept"));
     const char* bad[] = {
@@ -101,36 +80,31 @@ TEST_F(GRPDataTest, MalformedTextsAreRefused) {
         "",
         "G",
         "X1|3:1;",
-        "G1|3:1;junk",          // trailing bytes
-        "G2|3:1;",              // fewer items than counted
-        "G1|3:1;3:2;",          // more items than counted
-        "G-1|",                 // negative count
-        "G99999999999|",        // absurd count
-        "G70000|",              // above the group limit
-        "G1|9:1;",              // unknown kind
-        "G1|1:40000;",          // out of range for 16 bits
-        "G1|2:-1;",             // negative unsigned
-        "G1|4:4294967296;",     // out of range for 32 bits
-        "G1|0:2;",              // bool is 0 or 1
-        "G1|3: 1;",             // no spaces
-        "G1|3:+1;",             // no plus sign
-        "G1|3:1",               // unterminated
-        "G1|7:99:short;",       // length past the end
-        "G1|7:-1:x;",           // negative length
-        "G1|6:abc;",            // no number
-        "G1|-1:x;",             // empty kind with a payload
+        "G1|3:1",
+        "G1|3:1;junk",
+        "G2|3:1;",
+        "G1|3:1;3:2;",  // fewer or more items than counted
+        "G-1|",
+        "G99999999999|",
+        "G70000|",      // counts out of range
+        "G65536|3:1;",  // a count the text cannot hold
+        "G1|9:1;",
+        "G1|-1:x;",
+        "G1|0:2;",  // unknown kind, empty with payload, bool
+        "G1|1:40000;",
+        "G1|2:-1;",
+        "G1|4:4294967296;",  // out of range for the kind
+        "G1|3: 1;",
+        "G1|3:+1;",
+        "G1|6:abc;",  // no spaces, signs or words
+        "G1|7:99:short;",
+        "G1|7:-1:x;",  // text lengths past the end or negative
     };
     for (const char* text : bad) {
         EXPECT_FALSE(d.FromStream(text)) << (text ? text : "(null)");
         ASSERT_EQ(d.GetCount(), 1);
     }
     EXPECT_EQ(d.At(0)->ToString(), "kept");
-}
-
-TEST_F(GRPDataTest, HugeCountWithShortTextDoesNotAllocateForTheCount) {
-    CZARVGRPData d;
-    EXPECT_FALSE(d.FromStream("G65536|3:1;"));
-    EXPECT_EQ(d.GetCount(), 0);
 }
 
 TEST_F(GRPDataTest, SetAtGrowsWithEmptyValuesWithinTheLimit) {

@@ -1,17 +1,35 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "host/zarvlib/zarv_file.h"
+#include "kernel_test_util.h"
 #include "support/failing_file_ops.h"
 #include "support/temp_dir.h"
 
 namespace {
 
+using kernel_test::Var;
+
 class ZarvFileTest : public ::testing::Test {
 protected:
-    // A small file with one value of every kind and a checksum.
-    bool WriteSample(const std::string& path) {
+    // One value of every kind.
+    static std::vector<_zarvVAR> Samples() {
+        return {_zarvVAR(),
+                Var(true),
+                Var(short{-2}),
+                Var(static_cast<unsigned short>(65000)),
+                Var(-100000L),
+                Var(4000000000UL),
+                Var(0.1f),
+                Var(-1.0 / 3.0),
+                _zarvVAR("text with \"quotes\", é and\nbreaks"),
+                Var(-5LL),
+                Var(18000000000000000000ULL)};
+    }
+    // A small file: a byte, a 16-bit number, every sample and a checksum.
+    bool WriteSample() {
         CZARVFile f;
         if (!f.OpenBinary(path.c_str(), CZARVFile::modeWrite)) return false;
         f << 'Z' << _basictype<unsigned short>(0xBEEF);
@@ -19,33 +37,21 @@ protected:
         f.AppendCRC();
         return f.Close();
     }
-
-    static std::vector<_zarvVAR> Samples() {
-        std::vector<_zarvVAR> v(11);
-        v[1] = true;
-        v[2] = static_cast<short>(-2);
-        v[3] = static_cast<unsigned short>(65000);
-        v[4] = -100000L;
-        v[5] = 4000000000UL;
-        v[6] = 0.1f;
-        v[7] = -1.0 / 3.0;
-        v[8] = "text with \"quotes\", é and\nbreaks";
-        v[9] = -5LL;
-        v[10] = 18000000000000000000ULL;
-        return v;
+    // Opens `bytes` as a file for reading.
+    void OpenBytes(CZARVFile& f, const std::string& bytes) {
+        WriteAll(path, bytes);
+        ASSERT_TRUE(f.OpenBinary(path.c_str(), CZARVFile::modeRead));
     }
 
     TempDir dir;
+    std::string path = dir.File("a.bin");
 };
 
 TEST_F(ZarvFileTest, RoundTripsEveryKindLittleEndian) {
-    std::string path = dir.File("a.bin");
-    ASSERT_TRUE(WriteSample(path));
-    std::string bytes = ReadAll(path);
-    ASSERT_GE(bytes.size(), 7u);
-    EXPECT_EQ(bytes.substr(0, 3), std::string("Z\xEF\xBE", 3));
-    // First variant: the empty kind, -1 as 32 bits.
-    EXPECT_EQ(bytes.substr(3, 4), std::string("\xFF\xFF\xFF\xFF", 4));
+    ASSERT_TRUE(WriteSample());
+    const std::string bytes = ReadAll(path);
+    // The byte, 0xBEEF, then the empty kind as 32-bit -1.
+    EXPECT_EQ(bytes.substr(0, 7), std::string("Z\xEF\xBE\xFF\xFF\xFF\xFF", 7));
 
     CZARVFile f;
     ASSERT_TRUE(f.OpenBinary(path.c_str(), CZARVFile::modeRead));
@@ -66,17 +72,13 @@ TEST_F(ZarvFileTest, RoundTripsEveryKindLittleEndian) {
     EXPECT_TRUE(f.fail());
 }
 
-TEST_F(ZarvFileTest, EveryTruncationFailsTheChecksumAndReadsStayBounded) {
-    std::string path = dir.File("a.bin");
-    ASSERT_TRUE(WriteSample(path));
-    std::string bytes = ReadAll(path);
-    std::string cut = dir.File("cut.bin");
+TEST_F(ZarvFileTest, EveryTruncationOrFlippedByteFailsTheChecksumAndReadsStayBounded) {
+    ASSERT_TRUE(WriteSample());
+    const std::string bytes = ReadAll(path);
     for (size_t len = 0; len < bytes.size(); ++len) {
-        WriteAll(cut, bytes.substr(0, len));
         CZARVFile f;
-        ASSERT_TRUE(f.OpenBinary(cut.c_str(), CZARVFile::modeRead));
+        OpenBytes(f, bytes.substr(0, len));
         EXPECT_FALSE(f.CheckCRC()) << len;
-        // Reading a truncated file ends in the fail state, never past the end.
         for (int i = 0; i < 20; ++i) {
             _zarvVAR v;
             f >> v;
@@ -86,40 +88,30 @@ TEST_F(ZarvFileTest, EveryTruncationFailsTheChecksumAndReadsStayBounded) {
         f >> after;
         EXPECT_TRUE(after.IsEmpty());
     }
-}
-
-TEST_F(ZarvFileTest, AnyFlippedByteIsDetected) {
-    std::string path = dir.File("a.bin");
-    ASSERT_TRUE(WriteSample(path));
-    std::string bytes = ReadAll(path);
     for (size_t i = 0; i < bytes.size(); ++i) {
         for (unsigned char mask : {0x01, 0x80, 0xFF}) {
             std::string bad = bytes;
             bad[i] = static_cast<char>(bad[i] ^ mask);
-            WriteAll(path, bad);
             CZARVFile f;
-            ASSERT_TRUE(f.OpenBinary(path.c_str(), CZARVFile::modeRead));
+            OpenBytes(f, bad);
             EXPECT_FALSE(f.CheckCRC()) << "byte " << i;
         }
     }
 }
 
-TEST_F(ZarvFileTest, LyingLengthsAndKindsFail) {
-    std::string path = dir.File("lie.bin");
-    // A text variant that claims four gigabytes.
-    WriteAll(path, std::string("\x07\x00\x00\x00\xFF\xFF\xFF\xFF" "abc", 11));
-    CZARVFile f;
-    ASSERT_TRUE(f.OpenBinary(path.c_str(), CZARVFile::modeRead));
-    _zarvVAR v;
-    f >> v;
-    EXPECT_TRUE(f.fail());
-    EXPECT_TRUE(v.IsEmpty());
-
-    // An unknown kind.
-    WriteAll(path, std::string("\x09\x00\x00\x00\x01\x02\x03\x04", 8));
-    ASSERT_TRUE(f.OpenBinary(path.c_str(), CZARVFile::modeRead));
-    f >> v;
-    EXPECT_TRUE(f.fail());
+TEST_F(ZarvFileTest, LyingLengthsAndUnknownKindsFail) {
+    const std::string lies[] = {std::string("\x07\x00\x00\x00\xFF\xFF\xFF\xFF"
+                                            "abc",
+                                            11),  // 4 GB text
+                                std::string("\x09\x00\x00\x00\x01\x02\x03\x04", 8)};
+    for (const std::string& lie : lies) {
+        CZARVFile f;
+        OpenBytes(f, lie);
+        _zarvVAR v;
+        f >> v;
+        EXPECT_TRUE(f.fail());
+        EXPECT_TRUE(v.IsEmpty());
+    }
 }
 
 TEST_F(ZarvFileTest, OpenRefusesBadArguments) {
@@ -131,8 +123,11 @@ TEST_F(ZarvFileTest, OpenRefusesBadArguments) {
     EXPECT_FALSE(f.OpenBinary(dir.File("no/such/folder/x").c_str(), CZARVFile::modeWrite));
 }
 
-TEST_F(ZarvFileTest, AbandonedWriteLeavesOldFileAndNoTemporary) {
-    std::string path = dir.File("a.bin");
+TEST_F(ZarvFileTest, FailedOrAbandonedWriteLeavesOldFileAndNoTemporary) {
+    const auto expectOld = [&](const char* what) {
+        EXPECT_EQ(ReadAll(path), "old content") << what;
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.bin"}) << what;
+    };
     WriteAll(path, "old content");
     {
         CZARVFile f;
@@ -140,31 +135,23 @@ TEST_F(ZarvFileTest, AbandonedWriteLeavesOldFileAndNoTemporary) {
         f << 'x';
         f.Flush();
     }  // destroyed without Close
-    EXPECT_EQ(ReadAll(path), "old content");
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.bin"});
-}
-
-TEST_F(ZarvFileTest, EachFailingStepLeavesOldFileAndNoTemporary) {
-    std::string path = dir.File("a.bin");
+    expectOld("abandoned");
+    const char* names[] = {"", "create", "write", "sync", "close", "rename"};
     for (auto step : {FailingFileOps::kCreate, FailingFileOps::kWrite, FailingFileOps::kSync,
                       FailingFileOps::kClose, FailingFileOps::kRename}) {
-        WriteAll(path, "old content");
-        {
-            FailingFileOps faults(step);
-            EXPECT_FALSE(WriteSample(path)) << step;
-        }
-        EXPECT_EQ(ReadAll(path), "old content") << step;
-        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.bin"}) << step;
+        FailingFileOps faults(step);
+        EXPECT_FALSE(WriteSample()) << names[step];
+        expectOld(names[step]);
     }
-    ASSERT_TRUE(WriteSample(path));
+    ASSERT_TRUE(WriteSample());
     EXPECT_NE(ReadAll(path), "old content");
 }
 
 TEST_F(ZarvFileTest, LargeWritesStreamAndCheck) {
-    std::string path = dir.File("big.bin");
     CZARVFile w;
     ASSERT_TRUE(w.OpenBinary(path.c_str(), CZARVFile::modeWrite));
-    for (int i = 0; i < 600000; ++i) w << _basictype<unsigned short>(static_cast<unsigned short>(i));
+    for (int i = 0; i < 600000; ++i)
+        w << _basictype<unsigned short>(static_cast<unsigned short>(i));
     w.AppendCRC();
     ASSERT_TRUE(w.Close());
     CZARVFile r;

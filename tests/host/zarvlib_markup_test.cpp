@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "host/zarvlib/markup.h"
 #include "support/failing_file_ops.h"
@@ -10,33 +11,38 @@ namespace {
 
 class MarkupTest : public ::testing::Test {
 protected:
+    // A document that starts with the declaration of `encoding`.
+    static void Declare(CMarkup& doc, const char* encoding) {
+        ASSERT_TRUE(doc.AddNode(CMarkup::MNT_PROCESSING_INSTRUCTION, "xml"));
+        doc.AddAttrib("version", "1.0");
+        doc.AddAttrib("encoding", encoding);
+    }
+
     TempDir dir;
 };
 
-TEST_F(MarkupTest, DeclarationTextsComeOutExactly) {
+TEST_F(MarkupTest, TextHasTheExactDeclarationNoMarkAndOneElementPerLine) {
     CMarkup doc;
-    ASSERT_TRUE(doc.AddNode(CMarkup::MNT_PROCESSING_INSTRUCTION, "xml"));
-    doc.AddAttrib("version", "1.0");
-    doc.AddAttrib("encoding", "GB2312");
-    ASSERT_TRUE(doc.AddElem("meta"));
-    std::string text = doc.GetDoc();
-    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"GB2312\"?>", 0), 0u) << text;
-    EXPECT_EQ(text.find("\xEF\xBB\xBF"), std::string::npos);
+    Declare(doc, "GB2312");
+    doc.AddElem("root");
+    doc.AddChildElem("a", "1");
+    doc.AddChildElem("b");
+    EXPECT_EQ(
+        doc.GetDoc(),
+        "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<root>\n  <a>1</a>\n  <b />\n</root>\n");
 }
 
 TEST_F(MarkupTest, HostileTextsSurviveSaveAndLoad) {
     const std::string hostile =
         "q\"uo'te & amp; <tag> ]]> \t tab\nline\r\nCRLF \xC3\xA9 \xE4\xB8\xAD \xFF\xFE raw";
     CMarkup doc;
-    doc.AddNode(CMarkup::MNT_PROCESSING_INSTRUCTION, "xml");
-    doc.AddAttrib("version", "1.0");
-    doc.AddAttrib("encoding", "ISO-8859-1");
+    Declare(doc, "ISO-8859-1");
     ASSERT_TRUE(doc.AddElem("root", hostile.c_str()));
     ASSERT_TRUE(doc.AddAttrib("a", hostile.c_str()));
     ASSERT_TRUE(doc.AddChildElem("child", hostile.c_str()));
     ASSERT_TRUE(doc.AddChildAttrib("b", hostile.c_str()));
     ASSERT_TRUE(doc.AddChildElem("space", "   "));
-    std::string path = dir.File("h.xml");
+    const std::string path = dir.File("h.xml");
     ASSERT_TRUE(doc.Save(path.c_str()));
 
     CMarkup back;
@@ -50,31 +56,21 @@ TEST_F(MarkupTest, HostileTextsSurviveSaveAndLoad) {
     EXPECT_EQ(back.GetChildData().str(), "   ");
 }
 
-TEST_F(MarkupTest, RefusesInvalidNames) {
+TEST_F(MarkupTest, RefusesInvalidNamesAndASecondRoot) {
     CMarkup doc;
-    for (const char* bad : {"", "1abc", "a b", "a<b", "-x", "a&b", "a\"b"}) {
+    for (const char* bad : {"", "1abc", "a b", "a<b", "-x", "a&b", "a\"b"})
         EXPECT_FALSE(doc.AddElem(bad)) << bad;
-    }
     EXPECT_FALSE(doc.AddElem(nullptr));
     EXPECT_TRUE(doc.AddElem("root"));
-    EXPECT_FALSE(doc.AddElem("second_root"));  // one root only
+    EXPECT_FALSE(doc.AddElem("second_root"));
     EXPECT_FALSE(doc.AddChildElem("has space"));
     EXPECT_TRUE(doc.AddChildElem("_ok-1.x"));
     EXPECT_TRUE(doc.AddChildElem("\xE4\xB8\xAD"));  // non-ASCII names are names
     EXPECT_EQ(doc.GetDoc().find("has space"), std::string::npos);
 }
 
-TEST_F(MarkupTest, SavedFileIsIndentedOneElementPerLine) {
-    CMarkup doc;
-    doc.AddElem("root");
-    doc.AddChildElem("a", "1");
-    doc.AddChildElem("b");
-    EXPECT_EQ(doc.GetDoc(), "<root>\n  <a>1</a>\n  <b />\n</root>\n");
-}
-
-TEST_F(MarkupTest, NavigatesLevels) {
-    CMarkup doc(
-        "<?xml version=\"1.0\"?><r><a n=\"1\"><x/><y>why</y></a><b/><a n=\"2\"/></r>");
+TEST_F(MarkupTest, NavigatesLevelsAndAFailedFindKeepsThePosition) {
+    CMarkup doc("<?xml version=\"1.0\"?><r><a n=\"1\"><x/><y>why</y></a><b/><a n=\"2\"/></r>");
     ASSERT_TRUE(doc.FindElem());  // the declaration is no element
     EXPECT_EQ(doc.GetTagName(), "r");
     EXPECT_FALSE(doc.FindElem());
@@ -86,14 +82,11 @@ TEST_F(MarkupTest, NavigatesLevels) {
     EXPECT_EQ(doc.GetChildData(), "why");
     EXPECT_EQ(doc.GetChildTagName(), "y");
     ASSERT_TRUE(doc.FindElem("a"));
-    EXPECT_EQ(doc.GetAttrib("n"), "2");
     EXPECT_FALSE(doc.FindElem("a"));
-    EXPECT_EQ(doc.GetAttrib("n"), "2");  // a failed find keeps the position
+    EXPECT_EQ(doc.GetAttrib("n"), "2");
 
-    CMarkup::Pos parent = doc.GetParentPos();
-    doc.x_SetPos(parent, nullptr, nullptr);
+    doc.x_SetPos(doc.GetParentPos(), nullptr, nullptr);
     ASSERT_TRUE(doc.FindElem());
-    EXPECT_EQ(doc.GetTagName(), "a");
     EXPECT_EQ(doc.GetAttrib("n"), "1");
     ASSERT_TRUE(doc.OutOfElem());
     EXPECT_EQ(doc.GetTagName(), "r");
@@ -109,36 +102,27 @@ TEST_F(MarkupTest, IntoElemAfterAddBuildsNestedDocuments) {
     doc.AddChildElem("item", "x");
     doc.OutOfElem();
     doc.AddChildElem("group");
-    CMarkup back(doc.GetDoc().c_str());
-    ASSERT_TRUE(back.FindElem("root"));
-    back.IntoElem();
-    ASSERT_TRUE(back.FindElem("group"));
-    EXPECT_EQ(back.GetAttrib("id"), "7");
-    ASSERT_TRUE(back.FindChildElem("item"));
-    EXPECT_EQ(back.GetChildData(), "x");
-    EXPECT_TRUE(back.FindElem("group"));
+    EXPECT_EQ(doc.GetDoc(),
+              "<root>\n  <group id=\"7\">\n    <item>x</item>\n  </group>\n  <group />\n</root>\n");
 }
 
-TEST_F(MarkupTest, LoadFailuresLeaveNoPartialDocument) {
+TEST_F(MarkupTest, BadDocumentsAreRefusedWholeWithNoPartialDocument) {
     CMarkup doc;
     EXPECT_FALSE(doc.Load(dir.File("missing.xml").c_str()));
     EXPECT_FALSE(doc.FindElem());
-    std::string path = dir.File("bad.xml");
-    for (const char* bad : {"", "not xml at all", "<a><b></a>", "<a>", "<a/><b/>",
-                            "text<a/>", "<a x='1' x='2'/>", "\xEF\xBB\xBF"}) {
-        WriteAll(path, bad);
-        EXPECT_FALSE(doc.Load(path.c_str())) << bad;
-        EXPECT_FALSE(doc.FindElem()) << bad;
+    const std::string path = dir.File("bad.xml");
+    const char* bad[] = {"", "not xml at all", "<a><b></a>", "<a>", "<a/><b/>", "text<a/>",
+                         "<a x='1' x='2'/>", "\xEF\xBB\xBF",
+                         // A reference to the NUL character would cut the text.
+                         "<r>&#0;\xA0\n</r>", "<r>a&#x0000;b</r>", "<r a=\"x&#00;y\"/>",
+                         "<?xml version=\"1.0&#0;\"?><r/>"};
+    for (const char* text : bad) {
+        WriteAll(path, text);
+        EXPECT_FALSE(doc.Load(path.c_str())) << text;
+        EXPECT_FALSE(doc.FindElem()) << text;
         EXPECT_FALSE(doc.IsWellFormed());
-    }
-}
-
-TEST_F(MarkupTest, ReferenceToNulCharacterIsRefusedNotCut) {
-    CMarkup doc;
-    for (const char* bad : {"<r>&#0;\xA0\n</r>", "<r>a&#x0000;b</r>", "<r a=\"x&#00;y\"/>",
-                            "<?xml version=\"1.0&#0;\"?><r/>"}) {
-        EXPECT_FALSE(doc.SetDoc(bad)) << bad;
-        EXPECT_FALSE(doc.FindElem()) << bad;
+        EXPECT_FALSE(doc.SetDoc(text)) << text;
+        EXPECT_FALSE(doc.FindElem()) << text;
     }
     // Where references are not decoded, the same spelling is plain text.
     ASSERT_TRUE(doc.SetDoc("<r><![CDATA[&#0;]]><!-- &#0; --><?pi &#0;?></r>"));
@@ -147,34 +131,20 @@ TEST_F(MarkupTest, ReferenceToNulCharacterIsRefusedNotCut) {
     EXPECT_TRUE(doc.SetDoc("<r a=\"&#10;&#x30;\">&#48;</r>"));
 }
 
-TEST_F(MarkupTest, EntityDeclarationsAreNotExpanded) {
-    std::string bomb = "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\">"
-                       "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><r x=\"&b;\">&b;</r>";
-    CMarkup doc;
-    if (doc.SetDoc(bomb.c_str())) {
-        ASSERT_TRUE(doc.FindElem("r"));
-        EXPECT_LT(doc.GetData().size(), 16u);
-        EXPECT_LT(doc.GetAttrib("x").size(), 16u);
-    }
-}
-
-std::string Nested(int depth) {
-    std::string text;
-    for (int i = 0; i < depth; ++i) text += "<a>";
-    for (int i = 0; i < depth; ++i) text += "</a>";
-    return text;
-}
-
 TEST_F(MarkupTest, DeepNestingIsRefusedNotOverflowed) {
+    const auto nested = [](int depth) {
+        std::string open, close;
+        for (int i = 0; i < depth; ++i) open += "<a>", close += "</a>";
+        return open + close;
+    };
     CMarkup doc;
-    EXPECT_FALSE(doc.SetDoc(Nested(200000).c_str()));
+    EXPECT_FALSE(doc.SetDoc(nested(200000).c_str()));
     EXPECT_FALSE(doc.FindElem());
-    EXPECT_TRUE(doc.SetDoc(Nested(100).c_str()));
-    EXPECT_FALSE(doc.GetDoc().empty());
+    EXPECT_TRUE(doc.SetDoc(nested(100).c_str()));
 }
 
 TEST_F(MarkupTest, FailedSaveKeepsOldFile) {
-    std::string path = dir.File("keep.xml");
+    const std::string path = dir.File("keep.xml");
     WriteAll(path, "<old/>");
     CMarkup doc;
     doc.AddElem("new");

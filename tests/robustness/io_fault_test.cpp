@@ -13,56 +13,39 @@
 
 namespace {
 
-// One fault: a step and which occurrence of it fails.
-struct Fault {
-    FailingFileOps::Step step;
-    int nth;
-};
+const char kOldBytes[] = "the previous file, which must survive\n";
 
-std::string Describe(const Fault& fault) {
-    static const char* const kNames[] = {"none", "create", "write", "sync", "close", "rename"};
-    return std::string(kNames[fault.step]) + " #" + std::to_string(fault.nth);
-}
-
-// Counts the writes of a successful save, then lists every fault of it.
-std::vector<Fault> EveryFaultOf(const std::function<bool()>& save) {
+// Runs `save` (which writes `path` inside `dir`) under every fault, with
+// `old_bytes` as the file before each attempt. Returns how many writes a
+// successful save makes.
+int ExpectEveryFaultKeepsOldFile(const TempDir& dir, const std::string& path,
+                                 const std::string& old_bytes, const std::function<bool()>& save) {
     int writes = 0;
     {
         FailingFileOps counter(FailingFileOps::kNone);
         EXPECT_TRUE(save());
         writes = counter.writes;
     }
-    EXPECT_GE(writes, 1);
-    std::vector<Fault> faults{{FailingFileOps::kCreate, 1}};
-    for (int n = 1; n <= writes; ++n) faults.push_back({FailingFileOps::kWrite, n});
-    faults.push_back({FailingFileOps::kSync, 1});
-    faults.push_back({FailingFileOps::kClose, 1});
-    faults.push_back({FailingFileOps::kRename, 1});
-    return faults;
-}
-
-// Runs `save` (which writes `path` inside `dir`) under every fault, with
-// `old_bytes` as the file before each attempt.
-void ExpectEveryFaultKeepsOldFile(const TempDir& dir, const std::string& path,
-                                  const std::string& old_bytes, const std::function<bool()>& save) {
-    const std::string name = path.substr(path.rfind('/') + 1);
-    const std::vector<Fault> faults = EveryFaultOf(save);
     const std::string good = ReadAll(path);
-    for (const Fault& fault : faults) {
-        SCOPED_TRACE(Describe(fault));
+    std::vector<std::pair<FailingFileOps::Step, int>> faults{{FailingFileOps::kCreate, 1},
+                                                             {FailingFileOps::kSync, 1},
+                                                             {FailingFileOps::kClose, 1},
+                                                             {FailingFileOps::kRename, 1}};
+    for (int n = 1; n <= writes; ++n) faults.emplace_back(FailingFileOps::kWrite, n);
+    for (const auto& [step, nth] : faults) {
+        SCOPED_TRACE(::testing::Message() << "step " << step << " #" << nth);
         WriteAll(path, old_bytes);
         {
-            FailingFileOps ops(fault.step, fault.nth);
+            FailingFileOps ops(step, nth);
             EXPECT_FALSE(save());
         }
         EXPECT_EQ(ReadAll(path), old_bytes);
-        EXPECT_EQ(dir.Entries(), std::vector<std::string>{name});
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{path.substr(path.rfind('/') + 1)});
     }
     EXPECT_TRUE(save());
     EXPECT_EQ(ReadAll(path), good);
+    return writes;
 }
-
-const char kOldBytes[] = "the previous file, which must survive\n";
 
 template <class Catalogue>
 class CatalogueFaultTest : public ::testing::Test {
@@ -72,66 +55,44 @@ protected:
 };
 TYPED_TEST_SUITE(CatalogueFaultTest, CatalogueClasses);
 
-TYPED_TEST(CatalogueFaultTest, EveryFailingStepOfASaveKeepsTheOldFile) {
-    auto catalogue = LoadedCatalogue<TypeParam>(this->scratch, "attrib", "text");
+TYPED_TEST(CatalogueFaultTest, EveryFailingStepOfAFullOrEmptySaveKeepsTheOldFile) {
     const std::string path = this->dir.File("catalogue.xml");
-    ExpectEveryFaultKeepsOldFile(this->dir, path, kOldBytes, [&] {
-        return catalogue->SaveToFile(path.c_str(), "1.0", "UTF-8");
-    });
-}
-
-TYPED_TEST(CatalogueFaultTest, EveryFailingStepOfAnEmptySaveKeepsTheOldFile) {
-    auto catalogue = NewCatalogue<TypeParam>();
-    const std::string path = this->dir.File("catalogue.xml");
-    ExpectEveryFaultKeepsOldFile(this->dir, path, kOldBytes, [&] {
-        return catalogue->SaveToFile(path.c_str(), "1.0", "UTF-8");
-    });
+    for (auto catalogue :
+         {LoadedCatalogue<TypeParam>(this->scratch, "attrib", "text"), NewCatalogue<TypeParam>()}) {
+        EXPECT_GE(ExpectEveryFaultKeepsOldFile(
+                      this->dir, path, kOldBytes,
+                      [&] { return catalogue->SaveToFile(path.c_str(), "1.0", "UTF-8"); }),
+                  1);
+    }
 }
 
 class DatabaseFaultTest : public ::testing::Test {
 protected:
     void SetUp() override { ClearRefNames(); }
     void TearDown() override { ClearRefNames(); }
-
     static constexpr unsigned char kRid = 200;
     TempDir dir;
 };
 
-TEST_F(DatabaseFaultTest, EveryFailingStepOfALargeSaveKeepsTheOldFile) {
-    // Large enough for the file to be written in several pieces.
-    CZARVQENDbEngine engine("3.0");
-    FillDatabase(engine, kRid, 12000, 250);
+TEST_F(DatabaseFaultTest, EveryFailingStepOfALargeEmptyOrTemplateSaveKeepsTheOldFile) {
+    CZARVQENDbEngine large("3.0"), empty("3.0");
+    FillDatabase(large, kRid, 12000, 250);  // large enough to be written in several pieces
+    ASSERT_TRUE(empty.CreateConfigDB(kRid, 0));
     const std::string path = dir.File("rs200.dat");
-    ASSERT_TRUE(engine.SaveToFile(kRid, dir.path().c_str(), "3.0"));
+    ASSERT_TRUE(large.SaveToFile(kRid, dir.path().c_str(), "3.0"));
     const std::string old_bytes = ReadAll(path);
-    {
-        FailingFileOps counter(FailingFileOps::kNone);
-        ASSERT_TRUE(engine.SaveToFile(kRid, dir.path().c_str(), "3.0"));
-        EXPECT_GE(counter.writes, 3);
-    }
-    _zarvVAR v;
-    v = "changed";
-    ASSERT_TRUE(engine.GetMPInfo(zarvgmpid::Make(kRid, 0, 0, 1)) != nullptr);
-    engine.GetMPInfo(zarvgmpid::Make(kRid, 0, 0, 1))->SetMPProp(2, v, 0);
-    ExpectEveryFaultKeepsOldFile(
-        dir, path, old_bytes, [&] { return engine.SaveToFile(kRid, dir.path().c_str(), "3.0"); });
+    large.GetMPInfo(zarvgmpid::Make(kRid, 0, 0, 1))->SetMPProp(2, _zarvVAR("changed"), 0);
+    EXPECT_GE(ExpectEveryFaultKeepsOldFile(
+                  dir, path, old_bytes,
+                  [&] { return large.SaveToFile(kRid, dir.path().c_str(), "3.0"); }),
+              3);
     EXPECT_NE(ReadAll(path), old_bytes);
-}
-
-TEST_F(DatabaseFaultTest, EveryFailingStepOfATemplateSaveKeepsTheOldFile) {
-    CZARVQENDbEngine engine("3.0");
-    FillDatabase(engine, kRid, 100);
-    const std::string path = dir.File("template.dat");
     ExpectEveryFaultKeepsOldFile(dir, path, kOldBytes,
-                                 [&] { return engine.SaveToTemplate(kRid, path.c_str(), "3.0"); });
-}
-
-TEST_F(DatabaseFaultTest, EveryFailingStepOfAnEmptySaveKeepsTheOldFile) {
-    CZARVQENDbEngine engine("3.0");
-    ASSERT_TRUE(engine.CreateConfigDB(kRid, 0));
-    const std::string path = dir.File("rs200.dat");
-    ExpectEveryFaultKeepsOldFile(
-        dir, path, kOldBytes, [&] { return engine.SaveToFile(kRid, dir.path().c_str(), "3.0"); });
+                                 [&] { return empty.SaveToFile(kRid, dir.path().c_str(), "3.0"); });
+    std::remove(path.c_str());
+    const std::string tpl = dir.File("template.dat");
+    ExpectEveryFaultKeepsOldFile(dir, tpl, kOldBytes,
+                                 [&] { return large.SaveToTemplate(kRid, tpl.c_str(), "3.0"); });
 }
 
 }  // namespace
