@@ -64,14 +64,14 @@ void CZARVQENDbEngine::ResetDB() {}
 // Registries
 
 CZARVConfigDB* CZARVQENDbEngine::GetConfigDB(unsigned char rid) const {
-    auto it = m_mapConfigDB.find(rid);
-    return it == m_mapConfigDB.end() ? nullptr : it->second;
+    return m_configByRid[rid];
 }
 
 bool CZARVQENDbEngine::CreateConfigDB(unsigned char rid, int type) {
     if (GetConfigDB(rid)) return true;
     auto db = CZARVPtr<CZARVConfigDB>::Adopt(new CZARVConfigDB(rid, type, this));
     if (!m_mapConfigDB.emplace(rid, db.get()).second) return false;
+    m_configByRid[rid] = db.get();
     db.release();  // the map keeps the creation reference
     return true;
 }
@@ -81,6 +81,7 @@ void CZARVQENDbEngine::DeleteConfigDB(unsigned char rid) {
     if (it != m_mapConfigDB.end()) {
         CZARVConfigDB* db = it->second;
         m_mapConfigDB.erase(it);
+        m_configByRid[rid] = nullptr;
         db->Release();
     }
     DeleteSubRtdb(rid);
@@ -93,26 +94,30 @@ int CZARVQENDbEngine::GetConfigDBType(unsigned char rid) const {
 }
 
 CZARVIODB* CZARVQENDbEngine::GetIODB(unsigned char rid) const {
-    auto it = m_mapIODB.find(rid);
-    return it == m_mapIODB.end() ? nullptr : it->second.get();
+    return m_ioByRid[rid];
 }
 
 bool CZARVQENDbEngine::CreateIODB(unsigned char rid) {
     if (GetIODB(rid)) return true;
-    return m_mapIODB.emplace(rid, std::make_shared<CZARVIODB>()).second;
+    auto [it, made] = m_mapIODB.emplace(rid, std::make_shared<CZARVIODB>());
+    if (made) m_ioByRid[rid] = it->second.get();
+    return made;
 }
 
-void CZARVQENDbEngine::DeleteIODB(unsigned char rid) { m_mapIODB.erase(rid); }
+void CZARVQENDbEngine::DeleteIODB(unsigned char rid) {
+    m_mapIODB.erase(rid);
+    m_ioByRid[rid] = nullptr;
+}
 
 CZARVSubRtdb* CZARVQENDbEngine::GetSubRtdb(unsigned char rid) const {
-    auto it = m_mapSubRtdb.find(rid);
-    return it == m_mapSubRtdb.end() ? nullptr : it->second;
+    return m_subByRid[rid];
 }
 
 bool CZARVQENDbEngine::CreateSubRtdb(unsigned char rid) {
     if (GetSubRtdb(rid)) return true;
     auto sub = CZARVPtr<CZARVSubRtdb>::Adopt(new CZARVSubRtdb(rid));
     if (!m_mapSubRtdb.emplace(rid, sub.get()).second) return false;
+    m_subByRid[rid] = sub.get();
     sub.release();
     return true;
 }
@@ -122,15 +127,18 @@ void CZARVQENDbEngine::DeleteSubRtdb(unsigned char rid) {
     if (it == m_mapSubRtdb.end()) return;
     CZARVSubRtdb* sub = it->second;
     m_mapSubRtdb.erase(it);
+    m_subByRid[rid] = nullptr;
     sub->Release();
 }
 
 void CZARVQENDbEngine::Clear() {
     std::map<unsigned char, CZARVSubRtdb*> subs;
     subs.swap(m_mapSubRtdb);
+    m_subByRid.fill(nullptr);
     for (auto& [rid, sub] : subs) sub->Release();
     std::map<unsigned char, CZARVConfigDB*> dbs;
     dbs.swap(m_mapConfigDB);
+    m_configByRid.fill(nullptr);
     for (auto& [rid, db] : dbs) db->Release();
 }
 

@@ -37,6 +37,7 @@
 #ifndef ENGINE_DB_ENGINE_H_
 #define ENGINE_DB_ENGINE_H_
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -251,6 +252,11 @@ private:
     // The IO key each stored record is indexed under, so that the entry can
     // be withdrawn when the record leaves even if its properties changed.
     std::unordered_map<const CZARVMPInfo*, std::string> m_mapIOKeys;
+    // The three registries above by RID, for lookups at value rates; each
+    // changes together with its map.
+    std::array<CZARVConfigDB*, 256> m_configByRid{};
+    std::array<CZARVSubRtdb*, 256> m_subByRid{};
+    std::array<CZARVIODB*, 256> m_ioByRid{};
 };
 
 #endif  // ENGINE_DB_ENGINE_H_
