@@ -5,8 +5,10 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include "host/zarvlib/file_ops.h"
 
@@ -96,7 +98,8 @@ bool CZARVFile::OpenBinary(const char* path, unsigned mode, unsigned /*flag*/) {
         m_target = path;
         m_fd = CZARVFileOps::Current().CreateTemp(m_target, m_tmp);
         if (m_fd < 0) return false;
-        m_buf.clear();
+        if (!m_buf) m_buf = std::make_unique_for_overwrite<unsigned char[]>(kFlushThreshold);
+        m_bufLen = 0;
         m_crc = static_cast<uint32_t>(::crc32(0, nullptr, 0));
         m_crc_done = 0;
         m_mode = modeWrite;
@@ -118,8 +121,14 @@ void CZARVFile::WriteBytes(const void* data, size_t n) {
         return;
     }
     const unsigned char* p = static_cast<const unsigned char*>(data);
-    m_buf.insert(m_buf.end(), p, p + n);
-    if (m_buf.size() >= kFlushThreshold) Flush();
+    while (n > 0) {
+        size_t take = std::min(n, kFlushThreshold - m_bufLen);
+        std::memcpy(m_buf.get() + m_bufLen, p, take);
+        m_bufLen += take;
+        p += take;
+        n -= take;
+        if (m_bufLen == kFlushThreshold && !Flush()) return;
+    }
 }
 
 void CZARVFile::WriteIntSlow(uint64_t v, size_t width) {
@@ -168,16 +177,16 @@ CZARVFile& CZARVFile::operator<<(const _zarvVAR& v) {
 }
 
 void CZARVFile::UpdateCrc() {
-    m_crc = Crc32(m_crc, m_buf.data() + m_crc_done, m_buf.size() - m_crc_done);
-    m_crc_done = m_buf.size();
+    m_crc = Crc32(m_crc, m_buf.get() + m_crc_done, m_bufLen - m_crc_done);
+    m_crc_done = m_bufLen;
 }
 
 bool CZARVFile::Flush() {
     if (!IsWriting() || m_failed) return Fail();
     UpdateCrc();
-    if (!m_buf.empty() && !CZARVFileOps::Current().Write(m_fd, m_buf.data(), m_buf.size()))
+    if (m_bufLen > 0 && !CZARVFileOps::Current().Write(m_fd, m_buf.get(), m_bufLen))
         return Fail();
-    m_buf.clear();
+    m_bufLen = 0;
     m_crc_done = 0;
     return true;
 }
@@ -210,7 +219,7 @@ bool CZARVFile::Close() {
         ops.SyncDir(m_target);
     }
     m_mode = 0;
-    m_buf.clear();
+    m_bufLen = 0;
     m_tmp.clear();
     return ok;
 }
@@ -222,7 +231,7 @@ void CZARVFile::Abandon() {
     m_fd = -1;
     ops.Remove(m_tmp);
     m_tmp.clear();
-    m_buf.clear();
+    m_bufLen = 0;
     m_mode = 0;
     m_failed = true;
 }

@@ -22,8 +22,10 @@
 #ifndef ZARVLIB_ZARV_FILE_H_
 #define ZARVLIB_ZARV_FILE_H_
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <memory>
 #include <type_traits>
@@ -146,13 +148,17 @@ private:
 
     bool m_fail_or_end() const { return m_failed || m_pos >= m_limit; }
     // Numbers go straight into the buffer while a healthy write has room
-    // below the flush threshold; everything else takes WriteBytes.
+    // below the flush threshold; everything else takes WriteBytes, which
+    // flushes.
     void WriteInt(uint64_t v, size_t width) {
-        size_t at = m_buf.size();
-        if (m_mode == modeWrite && !m_failed && at + width < kFlushThreshold) {
-            m_buf.resize(at + width);
-            for (size_t i = 0; i < width; ++i)
-                m_buf[at + i] = static_cast<unsigned char>(v >> (8 * i));
+        if (m_mode == modeWrite && !m_failed && m_bufLen + width < kFlushThreshold) {
+            unsigned char* p = m_buf.get() + m_bufLen;
+            m_bufLen += width;
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(p, &v, width);
+            } else {
+                for (size_t i = 0; i < width; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+            }
             return;
         }
         WriteIntSlow(v, width);
@@ -177,8 +183,8 @@ private:
 
     unsigned m_mode = 0;
     bool m_failed = false;
-    // Reading.
     using Bytes = std::vector<unsigned char, _zarv_uninit_alloc<unsigned char>>;
+    // Reading.
     Bytes m_data;
     size_t m_pos = 0;
     size_t m_limit = 0;
@@ -187,7 +193,9 @@ private:
     std::string m_target;
     std::string m_tmp;
     int m_fd = -1;
-    std::vector<unsigned char> m_buf;
+    // Pending bytes of a write: kFlushThreshold bytes, m_bufLen of them used.
+    std::unique_ptr<unsigned char[]> m_buf;
+    size_t m_bufLen = 0;
     uint32_t m_crc = 0;
     size_t m_crc_done = 0;  // bytes of m_buf already in m_crc
 };
