@@ -79,6 +79,21 @@ protected:
 
     // Inserts a new record and drops the test's reference.
     bool Insert(RecordPtr info) { return engine->InsertMPInfo(info.get()); }
+    bool Has(unsigned long gmpid) const { return engine->GetMPInfo(gmpid) != nullptr; }
+    // The counts the listings answer (-1 where there is nothing to list).
+    int Values(unsigned char rid, unsigned char group) const {
+        CZARVDataSet<CZARVMPValue> out;
+        return engine->ListValue(rid, group, out);
+    }
+    int Listed(unsigned char rid, unsigned char group) const {
+        CZARVDataSet<CZARVMPInfo> out;
+        return engine->ListMPInfo(rid, group, out);
+    }
+    int ByIO(unsigned char rid, const char* key) const {
+        CZARVDataSet<CZARVMPInfo> out;
+        return engine->ListMPInfoByIO(rid, key, out);
+    }
+    unsigned Ass(unsigned long gmpid) const { return engine->GetAssGMPID(gmpid, nullptr, 0); }
 
     CZARVPtr<TestEngine> engine = CZARVPtr<TestEngine>::Adopt(new TestEngine());
 };
