@@ -14,19 +14,6 @@ CZARVPtr<CZARVTypedObj> MakeObj(unsigned short id, const char* metas = "", const
     return CZARVPtr<CZARVTypedObj>::Adopt(new CZARVTypedObj(id, metas, "|", desc));
 }
 
-}  // namespace
-
-template <>
-struct IdCatalogue<CZARVTypedObjTbl> {
-    static constexpr const char* kRoot = "typeobj";
-    static CZARVPtr<CZARVTypedObj> New(unsigned short id) { return MakeObj(id, "1|2", "d"); }
-    static bool Insert(CZARVTypedObjTbl& t, CZARVTypedObj* o) { return t.InsertTypedObj(o); }
-    static CZARVTypedObj* Get(CZARVTypedObjTbl& t, unsigned short id) { return t.GetTypedObj(id); }
-    static bool Delete(CZARVTypedObjTbl& t, unsigned short id) { return t.DeleteTypedObj(id); }
-};
-
-namespace {
-
 TEST(TypedObjTest, MetaListTextSplitsAtAWholeSeparatorAndKeepsTheLowSixteenBits) {
     const struct {
         const char* text;
@@ -85,12 +72,6 @@ protected:
     TempDir m_dir;
     CZARVTypedObjTbl m_tbl;
 };
-
-TEST_F(TypedObjTblTest, IsAnIdOrderedSet) { ExpectIdOrderedSet<CZARVTypedObjTbl>(); }
-
-TEST_F(TypedObjTblTest, LoadsWholeOrNotAtAll) {
-    ExpectLoadsWholeOrNotAtAll<CZARVTypedObjTbl>(m_dir);
-}
 
 TEST_F(TypedObjTblTest, FreeIdsComeFromTwoSeparateRanges) {
     EXPECT_EQ(m_tbl.GetFreeTypedObjID(true), 0);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "meta/catalogue_test_util.h"
+#include "meta/id_catalogue_contract.h"
 
 template <>
 struct IdCatalogue<CZARVPseudos> {
@@ -19,6 +19,8 @@ struct IdCatalogue<CZARVPseudos> {
     static CZARVPseudo* Get(CZARVPseudos& s, unsigned short id) { return s.GetPseudo(id); }
     static bool Delete(CZARVPseudos& s, unsigned short id) { return s.DeletePseudo(id); }
 };
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Pseudo, IdCatalogueTest, ::testing::Types<CZARVPseudos>);
 
 namespace {
 
@@ -59,10 +61,6 @@ protected:
     TempDir m_dir;
     CZARVPseudos m_set;
 };
-
-TEST_F(PseudosTest, IsAnIdOrderedSet) { ExpectIdOrderedSet<CZARVPseudos>(); }
-
-TEST_F(PseudosTest, LoadsWholeOrNotAtAll) { ExpectLoadsWholeOrNotAtAll<CZARVPseudos>(m_dir); }
 
 TEST_F(PseudosTest, RoundTripKeepsEveryValueWithItsKindInTheFileLayout) {
     const std::string hostile = std::string(kHostileText) + "\t,| \n\r\n";
