@@ -8,14 +8,14 @@
 
 // How a test reaches one ID-ordered catalogue: New(id) makes an entry
 // holding the caller's reference; Insert, Get and Delete are the
-// catalogue's own operations. Specialised beside each catalogue's tests.
+// catalogue's own operations. Specialised where the suite is instantiated.
 template <class Catalogue>
 struct IdCatalogue;
 
 template <class Catalogue>
 class IdCatalogueTest : public ::testing::Test {
 protected:
-    TempDir dir;
+    TempDir m_dir;
 };
 TYPED_TEST_SUITE_P(IdCatalogueTest);
 
@@ -60,7 +60,7 @@ TYPED_TEST_P(IdCatalogueTest, IsAnIdOrderedSet) {
 TYPED_TEST_P(IdCatalogueTest, LoadsWholeOrNotAtAll) {
     using Catalogue = TypeParam;
     using Ops = IdCatalogue<Catalogue>;
-    const TempDir& dir = this->dir;
+    const TempDir& dir = this->m_dir;
     const std::string path = dir.File("saved.xml"), empty = dir.File("empty.xml"),
                       missing = dir.File("missing.xml"), scratch = dir.File("scratch.xml");
     Catalogue catalogue;

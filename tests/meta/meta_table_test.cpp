@@ -64,19 +64,6 @@ TEST(TableNodeTest, NamesAreUniqueAndMatchExactlyAndFieldsAreReleased) {
     EXPECT_EQ(other->GetRefCount(), 1);
 }
 
-TEST(TableFieldTest, AssignmentsSetTheValueType) {
-    CZARVPtr<CZARVTableField> f = MakeField("f");
-    EXPECT_EQ(f->GetValType(), -1);
-    EXPECT_EQ((*f = true).GetValType(), CZARVTableField::FVT_BOOL);
-    EXPECT_EQ((*f = static_cast<short>(1)).GetValType(), CZARVTableField::FVT_SHORT);
-    EXPECT_EQ((*f = static_cast<unsigned short>(1)).GetValType(), CZARVTableField::FVT_USHORT);
-    EXPECT_EQ((*f = 1L).GetValType(), CZARVTableField::FVT_LONG);
-    EXPECT_EQ((*f = 1UL).GetValType(), CZARVTableField::FVT_ULONG);
-    EXPECT_EQ((*f = 1.0f).GetValType(), CZARVTableField::FVT_FLOAT);
-    EXPECT_EQ((*f = 1.0).GetValType(), CZARVTableField::FVT_DOUBLE);
-    EXPECT_EQ((*f = "t").GetValType(), CZARVTableField::FVT_STRING);
-}
-
 class MetaTableTest : public ::testing::Test {
 protected:
     std::string Save(const char* encoding = "UTF-8") {
