@@ -5,19 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "support/make_var.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using Lib = CZARVDrvLib;
 using Names = std::vector<std::string>;
-
-template <class T>
-_zarvVAR Var(T v) {
-    _zarvVAR r;
-    r = v;
-    return r;
-}
 
 // Inserts a new property into `cat` of `node` (which then holds the only reference).
 template <class Node, class Cat>

@@ -16,6 +16,7 @@
 #include "host/zarvlib/zarv_dataset.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_var.h"
+#include "tests/support/make_var.h"
 
 using RecordPtr = CZARVPtr<CZARVMPInfo>;
 using Props = std::initializer_list<std::pair<unsigned short, _zarvVAR>>;
@@ -23,14 +24,6 @@ using Props = std::initializer_list<std::pair<unsigned short, _zarvVAR>>;
 inline unsigned long Gmpid(unsigned rid, unsigned group, unsigned block, unsigned index) {
     return zarvgmpid::Make(static_cast<unsigned char>(rid), static_cast<unsigned char>(group),
                            block, index);
-}
-
-// A variant of any kind the variant can be assigned from.
-template <class T>
-_zarvVAR Var(T v) {
-    _zarvVAR r;
-    r = v;
-    return r;
 }
 
 // A new record holding the caller's one reference, with properties of valid type 0.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "meta/id_catalogue_contract.h"
+#include "support/make_var.h"
 
 template <>
 struct IdCatalogue<CZARVPseudos> {
@@ -25,12 +26,6 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Pseudo, IdCatalogueTest, ::testing::Types<CZARVPs
 namespace {
 
 using Numbers = std::vector<unsigned short>;
-
-_zarvVAR Zero() {
-    _zarvVAR v;
-    v = 0.0;
-    return v;
-}
 
 TEST(PseudoTest, FirstValueOfAMetaNumberStaysUntilCleared) {
     auto p = CZARVPtr<CZARVPseudo>::Adopt(new CZARVPseudo(1));
@@ -105,7 +100,7 @@ TEST_F(PseudosTest, ValueKindsAreReadByVt) {
         {"mtno=\"1\" vt=\"1\" val=\"70000\"", 1, _zarvVAR::VT_I2, "4464"},
         {"mtno=\"1\" val=\"TRUE\"", 1, _zarvVAR::VT_BOOL, "true"},  // no vt: code 0
         {"mtno=\"1\" vt=\"0\" val=\"True\"", 1, _zarvVAR::VT_BOOL, "false"},
-        {"vt=\"6\"", 0, _zarvVAR::VT_R8, Zero().ToString()},  // no mtno, no val
+        {"vt=\"6\"", 0, _zarvVAR::VT_R8, Var(0.0).ToString()},  // no mtno, no val
     };
     for (const auto& c : cases) {
         CZARVPseudo* p = Load(std::string("<dat ") + c.dat + "/>");

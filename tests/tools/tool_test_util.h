@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/make_var.h"
 #include "support/temp_dir.h"
 #include "zarvqencore.h"
 
@@ -63,14 +64,6 @@ inline void ExpectParts(const std::string& text, const std::vector<std::string>&
         EXPECT_TRUE(Contains(text, part)) << "missing: " << part << "\n" << text;
     for (const std::string& part : absent)
         EXPECT_FALSE(Contains(text, part)) << "unwanted: " << part << "\n" << text;
-}
-
-// A value of any kind, built in one expression.
-template <class T>
-_zarvVAR Var(T v) {
-    _zarvVAR out;
-    out = v;
-    return out;
 }
 
 // One property of a test point: number, value, valid type.
