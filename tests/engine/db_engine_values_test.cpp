@@ -15,8 +15,7 @@ protected:
         EngineTest::SetUp();
         for (unsigned char rid : {5, 130, 200, 20}) ASSERT_TRUE(engine->CreateConfigDB(rid, 0));
         ASSERT_TRUE(Insert(NamedRecord(kP, "P")));
-        ASSERT_EQ(engine->WriteValue(kP, Var(42L), CMPQuality(), CZARVTime(1000)),
-                  CZARVSubRtdb::WRITE_CHANGED);
+        ASSERT_EQ(Write(kP, 42, 1000), CZARVSubRtdb::WRITE_CHANGED);
     }
 
     // Reads a value; returns its number, or -1 when the read fails.
@@ -24,74 +23,59 @@ protected:
         _zarvVAR value;
         CMPQuality quality;
         CZARVTime time;
-        if (!engine->ReadValue(gmpid, value, quality, time)) return -1;
-        return static_cast<long>(value);
+        return engine->ReadValue(gmpid, value, quality, time) ? static_cast<long>(value) : -1;
     }
-    // Inserts a point that gets its own live value 7.
+    unsigned Write(unsigned long gmpid, long value, long ms = 1) {
+        return engine->WriteValue(gmpid, Var(value), CMPQuality(), CZARVTime(ms));
+    }
+    // Inserts a point (and gives it the live value 7 when it has one).
     void Own(unsigned long gmpid, Props props = {}) {
         ASSERT_TRUE(Insert(Record(gmpid, props)));
-        engine->WriteValue(gmpid, Var(7L), CMPQuality(), CZARVTime(1));
+        Write(gmpid, 7);
     }
 
     const unsigned long kP = Gmpid(5, 0, 0, 1);
 };
 
-TEST_F(ValuesTest, ReferenceOnlyRIDReadsThroughTheNamedPoint) {
-    ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 1, 1), {{499, "P"}})));
-    EXPECT_EQ(Read(Gmpid(130, 0, 1, 1)), 42);
+// Which GMPIDs read through their reference (property 499) and which read
+// their own value depends on the RID and the block.
+TEST_F(ValuesTest, ReadsGoThroughTheReferenceOnlyWhereTheRIDAndBlockSaySo) {
+    Own(Gmpid(130, 0, 1, 1), {{499, "P"}});  // reference-only RID: through the name
+    Own(Gmpid(130, 0, 1, 2));                // ... without 499 it fails
+    Own(Gmpid(130, 0, 1, 3), {{499, "nobody"}});
+    Own(Gmpid(130, 0, 1, 4), {{499, ""}});
+    Own(Gmpid(130, 0, 0, 1), {{499, "P"}});  // block 0: direct, and a reference has none
+    Own(Gmpid(130, 0, 0, 2));
+    Own(Gmpid(200, 0, 2, 1));  // indexed RID: direct or through the name
+    Own(Gmpid(200, 0, 2, 2), {{499, "P"}});
+    Own(Gmpid(200, 0, 2, 3), {{499, "nobody"}});
+    Own(Gmpid(20, 0, 3, 1), {{499, "P"}});  // other RIDs: always direct
+    Own(Gmpid(20, 0, 3, 2));
+    const std::pair<unsigned long, long> reads[] = {
+        {Gmpid(130, 0, 1, 1), 42}, {Gmpid(130, 0, 1, 2), -1}, {Gmpid(130, 0, 1, 3), -1},
+        {Gmpid(130, 0, 1, 4), -1}, {Gmpid(130, 0, 0, 1), -1}, {Gmpid(130, 0, 0, 2), 7},
+        {Gmpid(200, 0, 2, 1), 7},  {Gmpid(200, 0, 2, 2), 42}, {Gmpid(200, 0, 2, 3), -1},
+        {Gmpid(20, 0, 3, 1), -1},  {Gmpid(20, 0, 3, 2), 7}};
+    for (auto [gmpid, value] : reads) EXPECT_EQ(Read(gmpid), value) << std::hex << gmpid;
+
     CMPQuality quality(CMPQuality::QUALITY_BLOCKED);
     EXPECT_TRUE(engine->ReadValueQos(Gmpid(130, 0, 1, 1), quality));
     EXPECT_TRUE(quality.IsGood());
+    EXPECT_FALSE(engine->ReadValueQos(Gmpid(130, 0, 1, 2), quality));
     CZARVTime time;
     EXPECT_TRUE(engine->ReadValueTime(Gmpid(130, 0, 1, 1), time));
     EXPECT_EQ(time.GetMilliseconds(), 1000);
-}
-
-TEST_F(ValuesTest, ReferenceOnlyRIDFailsWithoutOrWithUnknownReference) {
-    Own(Gmpid(130, 0, 1, 2));  // has a value of its own, but no property 499
-    ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 1, 3), {{499, "nobody"}})));
-    ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 1, 4), {{499, ""}})));
-    EXPECT_EQ(Read(Gmpid(130, 0, 1, 2)), -1);
-    EXPECT_EQ(Read(Gmpid(130, 0, 1, 3)), -1);
-    EXPECT_EQ(Read(Gmpid(130, 0, 1, 4)), -1);
-    CMPQuality quality;
-    EXPECT_FALSE(engine->ReadValueQos(Gmpid(130, 0, 1, 2), quality));
-    CZARVTime time;
     EXPECT_FALSE(engine->ReadValueTime(Gmpid(130, 0, 1, 3), time));
     _zarvVAR item;
     EXPECT_FALSE(engine->ReadSGValue(Gmpid(130, 0, 1, 2), 0, item));
-}
-
-TEST_F(ValuesTest, BlockZeroIsReadDirectly) {
-    ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 0, 1), {{499, "P"}})));
-    EXPECT_EQ(Read(Gmpid(130, 0, 0, 1)), -1);  // reference point: no value of its own
-    Own(Gmpid(130, 0, 0, 2));
-    EXPECT_EQ(Read(Gmpid(130, 0, 0, 2)), 7);
-}
-
-TEST_F(ValuesTest, IndexedRIDReadsDirectlyOrThroughItsReference) {
-    Own(Gmpid(200, 0, 2, 1));
-    EXPECT_EQ(Read(Gmpid(200, 0, 2, 1)), 7);
-    ASSERT_TRUE(Insert(Record(Gmpid(200, 0, 2, 2), {{499, "P"}})));
-    EXPECT_EQ(Read(Gmpid(200, 0, 2, 2)), 42);
-    ASSERT_TRUE(Insert(Record(Gmpid(200, 0, 2, 3), {{499, "nobody"}})));
-    EXPECT_EQ(Read(Gmpid(200, 0, 2, 3)), -1);
-}
-
-TEST_F(ValuesTest, OtherRIDsAreReadDirectly) {
-    Own(Gmpid(20, 0, 3, 1), {{499, "P"}});  // a reference point: no value, read fails
-    EXPECT_EQ(Read(Gmpid(20, 0, 3, 1)), -1);
-    Own(Gmpid(20, 0, 3, 2));
-    EXPECT_EQ(Read(Gmpid(20, 0, 3, 2)), 7);
 }
 
 TEST_F(ValuesTest, ResolutionIsOneStep) {
     ASSERT_TRUE(engine->CreateConfigDB(131, 0));
     // R1 (RID 130) names R2, a reference point of RID 131 that itself names P.
     ASSERT_TRUE(Insert(Record(Gmpid(131, 0, 1, 1), {{1, "R2"}, {499, "P"}})));
-    ASSERT_TRUE(
-        engine->OnAddMPInfo(*NamedRecord(Gmpid(131, 0, 1, 1), "R2")));  // give R2 a value and name
-    engine->WriteValue(Gmpid(131, 0, 1, 1), Var(99L), CMPQuality(), CZARVTime());
+    ASSERT_TRUE(engine->OnAddMPInfo(*NamedRecord(Gmpid(131, 0, 1, 1), "R2")));  // a value and name
+    Write(Gmpid(131, 0, 1, 1), 99);
     ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 1, 5), {{499, "R2"}})));
     EXPECT_EQ(Read(Gmpid(130, 0, 1, 5)), 99);
 }
@@ -108,31 +92,32 @@ TEST_F(ValuesTest, FailedReadLeavesTheOutputsAlone) {
 }
 
 TEST_F(ValuesTest, WriteGoesToTheGivenGMPIDNeverToItsReference) {
-    EXPECT_EQ(engine->WriteValue(Gmpid(131, 0, 1, 1), Var(1L), CMPQuality(), CZARVTime()), 0u);
+    EXPECT_EQ(Write(Gmpid(131, 0, 1, 1), 1), 0u);
     ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 1, 1), {{499, "P"}})));
-    // RID 130 has no live-value database (only reference points).
-    EXPECT_EQ(engine->WriteValue(Gmpid(130, 0, 1, 1), Var(1L), CMPQuality(), CZARVTime()), 0u);
-    Own(Gmpid(130, 0, 0, 9));  // now it has one; still no value under the reference point
-    EXPECT_EQ(engine->WriteValue(Gmpid(130, 0, 1, 1), Var(1L), CMPQuality(), CZARVTime()),
-              CZARVSubRtdb::WRITE_UNKNOWN);
+    EXPECT_EQ(Write(Gmpid(130, 0, 1, 1), 1), 0u);  // RID 130 has no live-value database yet
+    Own(Gmpid(130, 0, 0, 9));
+    EXPECT_EQ(Write(Gmpid(130, 0, 1, 1), 1), CZARVSubRtdb::WRITE_UNKNOWN);
     EXPECT_EQ(Read(kP), 42);
     EXPECT_FALSE(engine->WriteSGValue(Gmpid(131, 0, 1, 1), 0, Var(1L)));
 }
 
-TEST_F(ValuesTest, WriteResultIsTheKernels) {
-    EXPECT_EQ(engine->WriteValue(kP, Var(42L), CMPQuality(), CZARVTime(5)),
-              CZARVSubRtdb::WRITE_UNCHANGED);
-    EXPECT_EQ(engine->WriteValue(kP, Var(43L), CMPQuality(), CZARVTime(6)),
-              CZARVSubRtdb::WRITE_CHANGED);
-    EXPECT_EQ(engine->WriteValue(0x1'0000'0000UL | kP, Var(44L), CMPQuality(), CZARVTime(7)),
-              CZARVSubRtdb::WRITE_CHANGED);
+TEST_F(ValuesTest, WriteResultIsTheKernelsAndOnlyTheLowThirtyTwoBitsCount) {
+    EXPECT_EQ(Write(kP, 42, 5), CZARVSubRtdb::WRITE_UNCHANGED);
+    EXPECT_EQ(Write(kP, 43, 6), CZARVSubRtdb::WRITE_CHANGED);
+    EXPECT_EQ(Write(0x1'0000'0000UL | kP, 44, 7), CZARVSubRtdb::WRITE_CHANGED);
     EXPECT_EQ(Read(kP), 44);
 }
 
-TEST_F(ValuesTest, GroupValuesTravelAsText) {
+TEST_F(ValuesTest, GroupValuesTravelAsTextAndAnUnparsedReadLeavesTheGroupAlone) {
     CZARVGRPData data;
     data.Add(Var(3L));
     data.Add(_zarvVAR("x"));
+    CMPQuality quality;
+    CZARVTime time;
+    CZARVGRPData untouched;
+    untouched.Add(Var(1L));
+    EXPECT_TRUE(engine->ReadSGValue(kP, untouched, quality, time));  // the value is 42: no group
+    EXPECT_EQ(untouched.GetCount(), 1);
     EXPECT_EQ(engine->WriteSGValue(kP, data, CMPQuality(), CZARVTime(9)),
               CZARVSubRtdb::WRITE_CHANGED);
     _zarvVAR item;
@@ -140,22 +125,11 @@ TEST_F(ValuesTest, GroupValuesTravelAsText) {
     EXPECT_EQ(_zarv_str(item), "x");
     EXPECT_TRUE(engine->WriteSGValue(kP, 0, Var(8L)));
     CZARVGRPData back;
-    CMPQuality quality;
-    CZARVTime time;
     ASSERT_TRUE(engine->ReadSGValue(kP, back, quality, time));
-    ASSERT_EQ(back.GetCount(), 2);
+    EXPECT_EQ(back.GetCount(), 2);
     EXPECT_EQ(time.GetMilliseconds(), 9);
     EXPECT_EQ(engine->WriteSGValue(Gmpid(9, 0, 0, 1), data, CMPQuality(), CZARVTime()), 0u);
-}
-
-TEST_F(ValuesTest, GroupReadSucceedsEvenWhenTheTextIsNoGroup) {
-    CZARVGRPData data;
-    data.Add(Var(1L));
-    CMPQuality quality;
-    CZARVTime time;
-    EXPECT_TRUE(engine->ReadSGValue(kP, data, quality, time));  // the value is 42
-    EXPECT_EQ(data.GetCount(), 1);                              // unparsed: data left alone
-    EXPECT_FALSE(engine->ReadSGValue(Gmpid(5, 0, 0, 77), data, quality, time));
+    EXPECT_FALSE(engine->ReadSGValue(Gmpid(5, 0, 0, 77), back, quality, time));
 }
 
 TEST_F(ValuesTest, ListValueIsTheKernelsOrMinusOne) {
@@ -166,8 +140,6 @@ TEST_F(ValuesTest, ListValueIsTheKernelsOrMinusOne) {
     EXPECT_EQ(engine->ListValue(9, 0, out), -1);
     EXPECT_EQ(engine->ListValue(9, 0, 0, out), -1);
 }
-
-// --- hardware description ------------------------------------------------------
 
 TEST_F(EngineTest, HwInfoComesFromProperty106OfTheHardwarePoint) {
     CZARVSysConfig config;

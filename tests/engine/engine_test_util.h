@@ -16,6 +16,7 @@
 #include "host/zarvlib/zarv_dataset.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_var.h"
+#include "tests/support/make_var.h"
 
 using RecordPtr = CZARVPtr<CZARVMPInfo>;
 using Props = std::initializer_list<std::pair<unsigned short, _zarvVAR>>;
@@ -23,14 +24,6 @@ using Props = std::initializer_list<std::pair<unsigned short, _zarvVAR>>;
 inline unsigned long Gmpid(unsigned rid, unsigned group, unsigned block, unsigned index) {
     return zarvgmpid::Make(static_cast<unsigned char>(rid), static_cast<unsigned char>(group),
                            block, index);
-}
-
-// A variant of any kind the variant can be assigned from.
-template <class T>
-_zarvVAR Var(T v) {
-    _zarvVAR r;
-    r = v;
-    return r;
 }
 
 // A new record holding the caller's one reference, with properties of valid type 0.
@@ -79,6 +72,21 @@ protected:
 
     // Inserts a new record and drops the test's reference.
     bool Insert(RecordPtr info) { return engine->InsertMPInfo(info.get()); }
+    bool Has(unsigned long gmpid) const { return engine->GetMPInfo(gmpid) != nullptr; }
+    // The counts the listings answer (-1 where there is nothing to list).
+    int Values(unsigned char rid, unsigned char group) const {
+        CZARVDataSet<CZARVMPValue> out;
+        return engine->ListValue(rid, group, out);
+    }
+    int Listed(unsigned char rid, unsigned char group) const {
+        CZARVDataSet<CZARVMPInfo> out;
+        return engine->ListMPInfo(rid, group, out);
+    }
+    int ByIO(unsigned char rid, const char* key) const {
+        CZARVDataSet<CZARVMPInfo> out;
+        return engine->ListMPInfoByIO(rid, key, out);
+    }
+    unsigned Ass(unsigned long gmpid) const { return engine->GetAssGMPID(gmpid, nullptr, 0); }
 
     CZARVPtr<TestEngine> engine = CZARVPtr<TestEngine>::Adopt(new TestEngine());
 };

@@ -1,24 +1,29 @@
-// Helpers shared by the catalogue tests (meta and pseudo folders).
+// Helpers shared by the catalogue tests (meta and pseudo folders), and the
+// behaviour every ID-ordered catalogue shares, checked once per catalogue.
 #ifndef TESTS_META_CATALOGUE_TEST_UTIL_H_
 #define TESTS_META_CATALOGUE_TEST_UTIL_H_
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_var.h"
 #include "support/temp_dir.h"
 
+using IdList = std::vector<unsigned long>;
+
 // The IDs of an ID-ordered catalogue in the order its walk gives them.
 template <class Catalogue>
-std::vector<unsigned long> WalkIds(Catalogue& catalogue) {
-    std::vector<unsigned long> ids;
+IdList WalkIds(Catalogue& catalogue) {
+    IdList ids;
     auto it = catalogue.GetFirst();
     while (auto* item = catalogue.GetNext(it)) ids.push_back(item->GetID());
     return ids;
 }
 
-// Writes `body` behind an XML declaration into a file of `dir`; returns
-// its path.
+// Writes `body` behind an XML declaration into a file of `dir`; returns its path.
 inline std::string WriteXml(const TempDir& dir, const std::string& body,
                             const std::string& name = "in.xml") {
     std::string path = dir.File(name);

@@ -14,14 +14,14 @@ namespace {
 class PropElementTest : public ::testing::Test {
 protected:
     static CZARVPtr<CZARVMetaProp> MakeProp(unsigned short id, const char* name,
-                                            const _zarvVAR& init) {
+                                            const _zarvVAR& init, const char* text = nullptr) {
         return CZARVPtr<CZARVMetaProp>::Adopt(
-            new CZARVMetaProp(id, name, init, static_cast<CZARVMetaProp::METAINPUTTYPE>(3), "p",
-                              "d", static_cast<CZARVMetaProp::METAVALIDTYPE>(2)));
+            new CZARVMetaProp(id, name, init, METAINPUTTYPE(text ? 0 : 3), text ? text : "p",
+                              text ? text : "d", METAVALIDTYPE(text ? 3 : 2)));
     }
 
     // The document text of one property element written under a root.
-    static std::string Written(const CZARVMetaProp& prop, ValidAttr valid) {
+    static std::string Written(const CZARVMetaProp& prop, ValidAttr valid = ValidAttr::kInclude) {
         CMarkup doc;
         EXPECT_TRUE(doc.AddElem("root"));
         EXPECT_TRUE(WritePropElem(doc, XmlLevel::kChild, prop, valid));
@@ -29,7 +29,8 @@ protected:
     }
 
     // Reads the first "prop" element under the root of `xml`.
-    static CZARVPtr<CZARVMetaProp> Read(const std::string& xml, ValidAttr valid) {
+    static CZARVPtr<CZARVMetaProp> Read(const std::string& xml,
+                                        ValidAttr valid = ValidAttr::kInclude) {
         CMarkup doc;
         EXPECT_TRUE(doc.SetDoc(xml.c_str())) << xml;
         EXPECT_TRUE(doc.FindChildElem("prop"));
@@ -38,53 +39,31 @@ protected:
 
     static CZARVPtr<CZARVMetaProp> ReadText(const std::string& text,
                                             const std::string& attribs = "") {
-        return Read("<root><prop" + attribs + ">" + text + "</prop></root>", ValidAttr::kInclude);
-    }
-
-    static CZARVPtr<CZARVMetaProp> RoundTrip(const CZARVMetaProp& prop, ValidAttr valid) {
-        return Read(Written(prop, valid), valid);
+        return Read("<root><prop" + attribs + ">" + text + "</prop></root>");
     }
 };
 
-TEST_F(PropElementTest, WritesFiveFieldsAndAttributesInOrder) {
-    std::string xml = Written(*MakeProp(7, "Speed", _zarvVAR("fast")), ValidAttr::kInclude);
-    EXPECT_NE(xml.find("<prop par=\"p\" desc=\"d\" valid=\"2\">7,Speed,7,fast,3</prop>"),
-              std::string::npos)
-        << xml;
+TEST_F(PropElementTest, WritesFiveFieldsAndTheAttributesInOrder) {
+    CZARVPtr<CZARVMetaProp> prop = MakeProp(7, "Speed", _zarvVAR("fast"));
+    EXPECT_NE(Written(*prop).find("<prop par=\"p\" desc=\"d\" valid=\"2\">7,Speed,7,fast,3</prop>"),
+              std::string::npos);
+    EXPECT_NE(
+        Written(*prop, ValidAttr::kOmit).find("<prop par=\"p\" desc=\"d\">7,Speed,7,fast,3</prop>"),
+        std::string::npos);
 }
 
-TEST_F(PropElementTest, WithoutValidNoValidAttributeIsWritten) {
-    std::string xml = Written(*MakeProp(7, "Speed", _zarvVAR("fast")), ValidAttr::kOmit);
-    EXPECT_NE(xml.find("<prop par=\"p\" desc=\"d\">7,Speed,7,fast,3</prop>"), std::string::npos)
-        << xml;
-}
-
-TEST_F(PropElementTest, EmptyValueIsWrittenWithItsUnsignedKindAndReadsBackEmpty) {
-    CZARVPtr<CZARVMetaProp> prop = MakeProp(9, "none", _zarvVAR());
-    std::string xml = Written(*prop, ValidAttr::kInclude);
-    EXPECT_NE(xml.find(">9,none,4294967295,,3<"), std::string::npos) << xml;
-    CZARVPtr<CZARVMetaProp> back = Read(xml, ValidAttr::kInclude);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(static_cast<int>(back->GetValType()), _zarvVAR::VT_EMPTY);
-}
-
-TEST_F(PropElementTest, EveryValueKindRoundTrips) {
+TEST_F(PropElementTest, EveryValueKindAndHostileTextsRoundTrip) {
     const std::string text = std::string(kHostileText) + " \xFF";
     for (const _zarvVAR& v : EveryValueKind(text.c_str())) {
-        CZARVPtr<CZARVMetaProp> back = RoundTrip(*MakeProp(1, "n", v), ValidAttr::kInclude);
+        CZARVPtr<CZARVMetaProp> back = Read(Written(*MakeProp(1, "n", v)));
         ASSERT_TRUE(back);
         _zarvVAR got;
         back->GetInitValue(got);
         EXPECT_TRUE(got == v) << v.ToString() << " came back as " << got.ToString();
     }
-}
-
-TEST_F(PropElementTest, HostileNamesAndAttributesRoundTrip) {
     const char* hostile = "<a href=\"x\">&amp;'\xC3\xA9\t";
-    CZARVPtr<CZARVMetaProp> prop = CZARVPtr<CZARVMetaProp>::Adopt(new CZARVMetaProp(
-        65535, hostile, _zarvVAR(hostile), static_cast<CZARVMetaProp::METAINPUTTYPE>(0), hostile,
-        hostile, static_cast<CZARVMetaProp::METAVALIDTYPE>(3)));
-    CZARVPtr<CZARVMetaProp> back = RoundTrip(*prop, ValidAttr::kInclude);
+    CZARVPtr<CZARVMetaProp> back =
+        Read(Written(*MakeProp(65535, hostile, _zarvVAR(hostile), hostile)));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->GetID(), 65535);
     EXPECT_STREQ(back->GetMetaName(), hostile);
@@ -96,43 +75,45 @@ TEST_F(PropElementTest, HostileNamesAndAttributesRoundTrip) {
     EXPECT_STREQ(got.GetText(), hostile);
 }
 
-TEST_F(PropElementTest, SixtyFourBitValueIsWrittenWithItsKindAndReadsBackEmpty) {
-    CZARVPtr<CZARVMetaProp> prop = MakeProp(4, "big", _zarvVAR());
-    *prop = 5000000000LL;
-    std::string xml = Written(*prop, ValidAttr::kInclude);
-    EXPECT_NE(xml.find(">4,big,20,5000000000,3<"), std::string::npos) << xml;
-    CZARVPtr<CZARVMetaProp> back = Read(xml, ValidAttr::kInclude);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(static_cast<int>(back->GetValType()), _zarvVAR::VT_EMPTY);
-    EXPECT_STREQ(back->GetMetaName(), "big");
+TEST_F(PropElementTest, EmptyAndSixtyFourBitValuesAreWrittenWithTheirKindAndReadBackEmpty) {
+    CZARVPtr<CZARVMetaProp> big = MakeProp(4, "big", _zarvVAR());
+    std::string empty_xml = Written(*big);
+    *big = 5000000000LL;
+    std::string big_xml = Written(*big);
+    EXPECT_NE(empty_xml.find(">4,big,4294967295,,3<"), std::string::npos) << empty_xml;
+    EXPECT_NE(big_xml.find(">4,big,20,5000000000,3<"), std::string::npos) << big_xml;
+    for (const std::string& xml : {empty_xml, big_xml}) {
+        CZARVPtr<CZARVMetaProp> back = Read(xml);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(static_cast<int>(back->GetValType()), _zarvVAR::VT_EMPTY);
+        EXPECT_STREQ(back->GetMetaName(), "big");
+    }
 }
 
 TEST_F(PropElementTest, OnlyExactlyFivePiecesMakeARecord) {
-    EXPECT_FALSE(ReadText(""));
-    EXPECT_FALSE(ReadText("1,a,3,5"));
-    EXPECT_FALSE(ReadText("1,a,b,3,5,0"));  // a comma inside the name
-    EXPECT_FALSE(ReadText("1,a,7,x,y,0"));  // a comma inside a text value
-    EXPECT_FALSE(ReadText("1,a,5,1,5,0"));  // a decimal comma
+    for (const char* text : {"", "1,a,3,5", "1,a,b,3,5,0", "1,a,7,x,y,0", "1,a,5,1,5,0"})
+        EXPECT_FALSE(ReadText(text)) << text;  // commas in a name, a text, a decimal
     EXPECT_TRUE(ReadText("1,a,3,5,0"));
     EXPECT_TRUE(ReadText(",,,,"));
 }
 
-TEST_F(PropElementTest, IdKeepsTheLowSixteenBits) {
-    CZARVPtr<CZARVMetaProp> p = ReadText("70000,a,3,5,0");
+TEST_F(PropElementTest, NumbersFollowTheDecimalRule) {
+    CZARVPtr<CZARVMetaProp> p = ReadText("70000,a,3,5,4294967295");
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->GetID(), 4464);
+    EXPECT_EQ(p->GetID(), 4464);               // the low sixteen bits
+    EXPECT_EQ(p->GetInputType(), 2147483647);  // clamped
+    p = ReadText("5,nm,x,12,4");               // no digits reads as code 0, a boolean
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->GetValType(), CZARVMetaProp::MVT_BOOL);
 }
 
 TEST_F(PropElementTest, UnknownKindCodesGiveAnEmptyValueAndKeepTheOtherFields) {
-    for (const char* kind : {"9", "-1", "4294967295", "x"}) {
+    for (const char* kind : {"9", "-1", "4294967295"}) {
+        SCOPED_TRACE(kind);
         CZARVPtr<CZARVMetaProp> p =
             ReadText(std::string("5,nm,") + kind + ",12,4", " par=\"pp\" desc=\"dd\" valid=\"1\"");
-        ASSERT_TRUE(p) << kind;
-        if (std::string(kind) == "x") {  // no digits reads as code 0, a boolean
-            EXPECT_EQ(p->GetValType(), CZARVMetaProp::MVT_BOOL);
-            continue;
-        }
-        EXPECT_EQ(static_cast<int>(p->GetValType()), _zarvVAR::VT_EMPTY) << kind;
+        ASSERT_TRUE(p);
+        EXPECT_EQ(static_cast<int>(p->GetValType()), _zarvVAR::VT_EMPTY);
         EXPECT_EQ(p->GetID(), 5);
         EXPECT_STREQ(p->GetMetaName(), "nm");
         EXPECT_EQ(p->GetInputType(), 4);
@@ -143,14 +124,13 @@ TEST_F(PropElementTest, UnknownKindCodesGiveAnEmptyValueAndKeepTheOtherFields) {
 }
 
 TEST_F(PropElementTest, MissingAttributesReadAsEmptyAndZero) {
-    CZARVPtr<CZARVMetaProp> p = ReadText("5,nm,3,12,4");
-    ASSERT_TRUE(p);
-    EXPECT_STREQ(p->GetParameter(), "");
-    EXPECT_STREQ(p->GetDesc(), "");
-    EXPECT_EQ(p->GetValidType(), 0);
-    p = ReadText("5,nm,3,12,4", " valid=\"\"");
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->GetValidType(), 0);
+    for (const char* attribs : {"", " valid=\"\""}) {
+        CZARVPtr<CZARVMetaProp> p = ReadText("5,nm,3,12,4", attribs);
+        ASSERT_TRUE(p);
+        EXPECT_STREQ(p->GetParameter(), "");
+        EXPECT_STREQ(p->GetDesc(), "");
+        EXPECT_EQ(p->GetValidType(), 0);
+    }
 }
 
 TEST_F(PropElementTest, ReaderWithoutValidIgnoresTheAttribute) {
@@ -163,12 +143,6 @@ TEST_F(PropElementTest, ReaderWithoutValidIgnoresTheAttribute) {
     EXPECT_EQ(v.GetDouble(), 1.5);
 }
 
-TEST_F(PropElementTest, InputTypeAboveSignedRangeIsClampedOnReading) {
-    CZARVPtr<CZARVMetaProp> p = ReadText("1,n,3,0,4294967295");
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->GetInputType(), 2147483647);
-}
-
 TEST_F(PropElementTest, MainLevelReadsAndWritesTheSameElement) {
     CMarkup doc;
     ASSERT_TRUE(doc.AddElem("root"));
@@ -177,9 +151,7 @@ TEST_F(PropElementTest, MainLevelReadsAndWritesTheSameElement) {
         WritePropElem(doc, XmlLevel::kMain, *MakeProp(3, "m", _zarvVAR("v")), ValidAttr::kInclude));
     CMarkup back;
     ASSERT_TRUE(back.SetDoc(doc.GetDoc().c_str()));
-    ASSERT_TRUE(back.FindElem());
-    ASSERT_TRUE(back.IntoElem());
-    ASSERT_TRUE(back.FindElem("prop"));
+    ASSERT_TRUE(back.FindElem() && back.IntoElem() && back.FindElem("prop"));
     CZARVPtr<CZARVMetaProp> p = ReadPropElem(back, XmlLevel::kMain, ValidAttr::kInclude);
     ASSERT_TRUE(p);
     EXPECT_EQ(p->GetID(), 3);

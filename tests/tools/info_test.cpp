@@ -13,23 +13,15 @@ TEST_F(ToolInfoTest, DatabaseShowsRidGroupsPointsPropertiesAndChecksum) {
                               {0xC8070000, {{5, Var(1.5)}}}}));
     ToolRun run = Run({"info", db});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "configuration database"));
-    EXPECT_TRUE(Contains(run.out, "rid         200"));
-    EXPECT_TRUE(Contains(run.out, "groups      2: 1 (2 points), 7 (1 point)"));
-    EXPECT_TRUE(Contains(run.out, "points      3"));
-    EXPECT_TRUE(Contains(run.out, "properties  4 (3 numbers: 1 5 401)"));
-    EXPECT_TRUE(Contains(run.out, "checksum    ok"));
-}
-
-TEST_F(ToolInfoTest, DatabaseWithABrokenChecksumSaysSo) {
-    std::string db = dir.File("rs3.dat");
-    ASSERT_TRUE(SaveDatabase(db, 3, {{0x03000001, {{1, Var("A")}}}}));
+    ExpectParts(run.out, {"configuration database", "rid         200",
+                          "groups      2: 1 (2 points), 7 (1 point)", "points      3",
+                          "properties  4 (3 numbers: 1 5 401)", "checksum    ok"});
     std::string bytes = ReadAll(db);
-    bytes[bytes.size() - 1] ^= 0x5A;
+    bytes.back() ^= 0x5A;
     WriteAll(db, bytes);
-    ToolRun run = Run({"info", db});
+    run = Run({"info", db});
     EXPECT_EQ(run.status, 0);
-    EXPECT_TRUE(Contains(run.out, "checksum    MISMATCH"));
+    ExpectParts(run.out, {"checksum    MISMATCH"});
 }
 
 TEST_F(ToolInfoTest, CataloguesAreRecognisedByTheirRootAndCounted) {
@@ -45,17 +37,10 @@ TEST_F(ToolInfoTest, CataloguesAreRecognisedByTheirRootAndCounted) {
                           "</pseudo></pseudos>");
     ToolRun run = Run({"info", meta, lib, tbl, obj, psd});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "m.xml: meta property table"));
-    EXPECT_TRUE(Contains(run.out, "ids         1 to 401"));
-    EXPECT_TRUE(Contains(run.out, "d.xml: driver library"));
-    EXPECT_TRUE(Contains(run.out, "drivers     1"));
-    EXPECT_TRUE(Contains(run.out, "services    1"));
-    EXPECT_TRUE(Contains(run.out, "t.xml: meta tables"));
-    EXPECT_TRUE(Contains(run.out, "tables      2"));
-    EXPECT_TRUE(Contains(run.out, "o.xml: typed object table"));
-    EXPECT_TRUE(Contains(run.out, "meta numbers 3"));
-    EXPECT_TRUE(Contains(run.out, "p.xml: pseudo definitions"));
-    EXPECT_TRUE(Contains(run.out, "values      1"));
+    ExpectParts(run.out, {"m.xml: meta property table", "ids         1 to 401",
+                          "d.xml: driver library", "drivers     1", "services    1",
+                          "t.xml: meta tables", "tables      2", "o.xml: typed object table",
+                          "meta numbers 3", "p.xml: pseudo definitions", "values      1"});
 }
 
 TEST_F(ToolInfoTest, KindOptionReadsAFileWhoseRootIsUnusual) {
@@ -63,7 +48,7 @@ TEST_F(ToolInfoTest, KindOptionReadsAFileWhoseRootIsUnusual) {
     EXPECT_EQ(Run({"info", odd}).status, 2);
     ToolRun run = Run({"info", "--kind", "meta", odd});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "properties  1"));
+    ExpectParts(run.out, {"properties  1"});
 }
 
 TEST_F(ToolInfoTest, AnEmptyCatalogueIsRecognisedAsSuch) {
@@ -71,7 +56,7 @@ TEST_F(ToolInfoTest, AnEmptyCatalogueIsRecognisedAsSuch) {
     ASSERT_TRUE(empty.SaveToFile(dir.File("e.xml").c_str(), "1.0", "UTF-8"));
     ToolRun run = Run({"info", dir.File("e.xml")});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "empty catalogue"));
+    ExpectParts(run.out, {"empty catalogue"});
 }
 
 }  // namespace

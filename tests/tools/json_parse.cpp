@@ -11,134 +11,85 @@ class Parser {
 public:
     explicit Parser(const std::string& text) : m_s(text) {}
 
-    bool Document(Json& out) {
-        if (!Value(out, 0)) return false;
-        Blank();
-        return m_pos == m_s.size();
-    }
+    bool Document(Json& out) { return Value(out, 0) && (Blank(), m_pos == m_s.size()); }
 
 private:
+    bool More() const { return m_pos < m_s.size(); }
+    bool Is(int (*cls)(int)) const { return More() && cls(static_cast<unsigned char>(m_s[m_pos])); }
     void Blank() {
-        while (m_pos < m_s.size() && std::isspace(static_cast<unsigned char>(m_s[m_pos]))) ++m_pos;
+        while (Is(std::isspace)) ++m_pos;
     }
     bool Take(char c) {
         Blank();
-        if (m_pos < m_s.size() && m_s[m_pos] == c) {
-            ++m_pos;
-            return true;
-        }
-        return false;
+        return More() && m_s[m_pos] == c && ++m_pos;
     }
-    bool Word(const char* w) {
-        std::string word(w);
-        if (m_s.compare(m_pos, word.size(), word) != 0) return false;
-        m_pos += word.size();
-        return true;
+    bool Word(const std::string& word) {
+        return m_s.compare(m_pos, word.size(), word) == 0 && (m_pos += word.size());
     }
     bool String(std::string& out) {
         if (!Take('"')) return false;
-        while (m_pos < m_s.size()) {
+        while (More()) {
             char c = m_s[m_pos++];
             if (c == '"') return true;
-            if (static_cast<unsigned char>(c) < 0x20) return false;
+            if (static_cast<unsigned char>(c) < 0x20 || (c == '\\' && !More())) return false;
             if (c != '\\') {
                 out += c;
                 continue;
             }
-            if (m_pos >= m_s.size()) return false;
-            char e = m_s[m_pos++];
-            switch (e) {
-                case '"':
-                case '\\':
-                case '/':
-                    out += e;
-                    break;
-                case 'n':
-                    out += '\n';
-                    break;
-                case 't':
-                    out += '\t';
-                    break;
-                case 'r':
-                    out += '\r';
-                    break;
-                case 'b':
-                    out += '\b';
-                    break;
-                case 'f':
-                    out += '\f';
-                    break;
-                case 'u': {
-                    if (m_pos + 4 > m_s.size()) return false;
-                    for (int i = 0; i < 4; ++i)
-                        if (!std::isxdigit(static_cast<unsigned char>(m_s[m_pos + i])))
-                            return false;
-                    out +=
-                        static_cast<char>(std::strtol(m_s.substr(m_pos, 4).c_str(), nullptr, 16));
-                    m_pos += 4;
-                    break;
-                }
-                default:
+            const char* escapes = "\"\"\\\\//n\nt\tr\rb\bf\f";
+            const char* at = std::strchr(escapes, m_s[m_pos]);
+            if (m_s[m_pos] == 'u') {
+                std::string hex = m_s.substr(m_pos + 1, 4);
+                if (hex.size() != 4 ||
+                    hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
                     return false;
+                out += static_cast<char>(std::strtol(hex.c_str(), nullptr, 16));
+                m_pos += 5;
+            } else if (at && *at && (at - escapes) % 2 == 0) {
+                out += at[1];
+                ++m_pos;
+            } else {
+                return false;
             }
         }
         return false;
     }
     bool Number(double& out) {
         size_t start = m_pos;
-        if (m_pos < m_s.size() && m_s[m_pos] == '-') ++m_pos;
-        if (m_pos >= m_s.size() || !std::isdigit(static_cast<unsigned char>(m_s[m_pos])))
-            return false;
-        while (m_pos < m_s.size() && (std::isdigit(static_cast<unsigned char>(m_s[m_pos])) ||
-                                      std::strchr(".eE+-", m_s[m_pos])))
-            ++m_pos;
-        char* end = nullptr;
+        if (More() && m_s[m_pos] == '-') ++m_pos;
+        if (!Is(std::isdigit)) return false;
+        while (Is(std::isdigit) || (More() && std::strchr(".eE+-", m_s[m_pos]))) ++m_pos;
         std::string text = m_s.substr(start, m_pos - start);
+        char* end = nullptr;
         out = std::strtod(text.c_str(), &end);
         return *end == '\0';
     }
     bool Value(Json& out, int depth) {
-        if (depth > 64) return false;
         Blank();
-        if (m_pos >= m_s.size()) return false;
-        char c = m_s[m_pos];
-        if (c == '{') {
+        if (depth > 64 || !More()) return false;
+        if (Take('{')) {
             out.type = Json::kObject;
-            ++m_pos;
             if (Take('}')) return true;
             do {
                 std::string key;
                 Json value;
-                Blank();
                 if (!String(key) || !Take(':') || !Value(value, depth + 1)) return false;
                 out.members.emplace_back(std::move(key), std::move(value));
             } while (Take(','));
             return Take('}');
         }
-        if (c == '[') {
+        if (Take('[')) {
             out.type = Json::kArray;
-            ++m_pos;
             if (Take(']')) return true;
             do {
-                Json value;
-                if (!Value(value, depth + 1)) return false;
-                out.items.push_back(std::move(value));
+                out.items.emplace_back();
+                if (!Value(out.items.back(), depth + 1)) return false;
             } while (Take(','));
             return Take(']');
         }
-        if (c == '"') {
-            out.type = Json::kString;
-            return String(out.text);
-        }
-        if (Word("true")) {
-            out.type = Json::kBool;
-            out.b = true;
-            return true;
-        }
-        if (Word("false")) {
-            out.type = Json::kBool;
-            return true;
-        }
+        if (m_s[m_pos] == '"') return (out.type = Json::kString, String(out.text));
+        if (Word("true")) return (out.type = Json::kBool, out.b = true);
+        if (Word("false")) return (out.type = Json::kBool, true);
         if (Word("null")) return true;
         out.type = Json::kNumber;
         return Number(out.number);

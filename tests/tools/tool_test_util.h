@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/make_var.h"
 #include "support/temp_dir.h"
 #include "zarvqencore.h"
 
@@ -56,12 +57,13 @@ inline bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// A value of any kind, built in one expression.
-template <class T>
-_zarvVAR Var(T v) {
-    _zarvVAR out;
-    out = v;
-    return out;
+// Expects every one of `parts` in `text`, and none of `absent`.
+inline void ExpectParts(const std::string& text, const std::vector<std::string>& parts,
+                        const std::vector<std::string>& absent = {}) {
+    for (const std::string& part : parts)
+        EXPECT_TRUE(Contains(text, part)) << "missing: " << part << "\n" << text;
+    for (const std::string& part : absent)
+        EXPECT_FALSE(Contains(text, part)) << "unwanted: " << part << "\n" << text;
 }
 
 // One property of a test point: number, value, valid type.
