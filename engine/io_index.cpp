@@ -84,11 +84,20 @@ CZARVIODB::~CZARVIODB() {
     CIndexNode holder(0, CIndexNode::NT_BRANCH, new CIndexNodeSet(std::move(m_setRoot)));
 }
 
-uint32_t CZARVIODB::HashPart(const char* part, size_t len) const {
-    // The default hash reads the part where it lies; another function gets
-    // the std::string it asks for.
-    if (m_pfnHash == &DefaultHash) return DJBHash(std::string_view(part, len));
-    return m_pfnHash(std::string(part, len));
+const char* CZARVIODB::HashNextPart(const char* part, uint32_t& hash) const {
+    // The default hash is computed during the scan for the separator, over
+    // the part where it lies; another function gets the std::string it asks
+    // for.
+    if (m_pfnHash == &DefaultHash) {
+        uint32_t h = kDJBSeed;
+        const char* end = part;
+        for (; *end && *end != '$'; ++end) h = DJBStep(h, static_cast<unsigned char>(*end));
+        hash = h;
+        return end;
+    }
+    const char* end = part + std::strcspn(part, "$");
+    hash = m_pfnHash(std::string(part, static_cast<size_t>(end - part)));
+    return end;
 }
 
 // The parts are the pieces between "$" separators, empty ones included, as
@@ -97,10 +106,10 @@ bool CZARVIODB::HashParts(const char* key, std::vector<uint32_t>& hashes) const 
     hashes.clear();
     if (!key || !*key) return false;
     for (const char* part = key;;) {
-        const char* end = std::strchr(part, '$');
-        size_t len = end ? static_cast<size_t>(end - part) : std::strlen(part);
-        hashes.push_back(HashPart(part, len));
-        if (!end) return true;
+        uint32_t hash;
+        const char* end = HashNextPart(part, hash);
+        hashes.push_back(hash);
+        if (!*end) return true;
         part = end + 1;
     }
 }
@@ -122,10 +131,10 @@ CIndexNode* CZARVIODB::GetIndexNode(const char* key) const {
     if (!key || !*key) return nullptr;
     const CIndexNodeSet* set = &m_setRoot;
     for (const char* part = key;;) {
-        const char* end = std::strchr(part, '$');
-        size_t len = end ? static_cast<size_t>(end - part) : std::strlen(part);
-        CIndexNode* node = set->Lookup(HashPart(part, len));
-        if (!node || !end) return node;
+        uint32_t hash;
+        const char* end = HashNextPart(part, hash);
+        CIndexNode* node = set->Lookup(hash);
+        if (!node || !*end) return node;
         set = node->GetChildren();
         if (!set) return nullptr;
         part = end + 1;

@@ -169,8 +169,9 @@ public:
     const CIndexNodeSet& GetRoot() const { return m_setRoot; }
 
 private:
-    // The hash of one part of a key.
-    uint32_t HashPart(const char* part, size_t len) const;
+    // Hashes the part of a key that starts at `part` and returns where it
+    // ends (at a "$" or at the end of the key).
+    const char* HashNextPart(const char* part, uint32_t& hash) const;
     // Splits the key and hashes every part; false when it has no parts.
     bool HashParts(const char* key, std::vector<uint32_t>& hashes) const;
     // The node of the hash path, or null.

@@ -116,8 +116,8 @@ int SplitStrByComma(const char* text, std::vector<_zarv_str>& out) {
 }
 
 uint32_t DJBHash(std::string_view text) {
-    uint32_t hash = 5381;
-    for (unsigned char c : text) hash = hash * 33 + c;
+    uint32_t hash = kDJBSeed;
+    for (unsigned char c : text) hash = DJBStep(hash, c);
     return hash;
 }
 

@@ -93,6 +93,10 @@ ZARVLIB_API int SplitStrByStr(const char* text, const char* sep, std::vector<_za
 // The DJB string hash: 5381, then hash * 33 + each byte (unsigned), 32-bit.
 // A null text hashes as an empty one.
 ZARVLIB_API uint32_t DJBHash(const char* text);
+// The hash's seed and its step per byte, for callers that hash while they
+// scan a text for something else.
+constexpr uint32_t kDJBSeed = 5381;
+constexpr uint32_t DJBStep(uint32_t hash, unsigned char c) { return hash * 33 + c; }
 ZARVLIB_API uint32_t DJBHash(std::string_view text);
 
 #endif  // ZARVLIB_ZARV_STR_H_
