@@ -1,6 +1,7 @@
 #include "engine/config_db.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "engine/db_engine.h"
 
@@ -29,8 +30,14 @@ void CZARVConfigDB::Clear() {
 bool CZARVConfigDB::InsertMPInfo(CZARVMPInfo* info) {
     if (!info) return false;
     CZARVPtr<CZARVMPInfo> held(info);
-    auto [it, inserted] = m_mapMPInfo.emplace(zarvgmpid::FromArg(info->GetGMPID()), info);
-    if (!inserted) return false;
+    const uint32_t gmpid = zarvgmpid::FromArg(info->GetGMPID());
+    // Loads store records in ascending order: after the last record the new
+    // one needs no search.
+    auto at = !m_mapMPInfo.empty() && std::prev(m_mapMPInfo.end())->first < gmpid
+                  ? m_mapMPInfo.end()
+                  : m_mapMPInfo.lower_bound(gmpid);
+    if (at != m_mapMPInfo.end() && at->first == gmpid) return false;
+    auto it = m_mapMPInfo.emplace_hint(at, gmpid, info);
     m_byGMPID.Insert(it->first, info);
     held.release();  // the map keeps the reference
     return true;

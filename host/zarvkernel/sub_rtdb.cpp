@@ -33,7 +33,10 @@ bool CZARVSubRtdb::InsertMPValue(CZARVMPValue* value) {
     if ((gmpid >> 24) != m_nRID) return false;
     if (m_slots.empty()) m_slots.resize(kSlots);
     Slot& slot = m_slots[SlotIndex(gmpid)];
-    auto it = std::lower_bound(slot.begin(), slot.end(), gmpid, LessByGMPID<Entry>);
+    // Loads store values in ascending order: most go at the end.
+    auto it = slot.empty() || slot.back().gmpid < gmpid
+                  ? slot.end()
+                  : std::lower_bound(slot.begin(), slot.end(), gmpid, LessByGMPID<Entry>);
     // A point that already has a value keeps it, live state included.
     if (it != slot.end() && it->gmpid == gmpid) return true;
     slot.insert(it, Entry{static_cast<uint32_t>(gmpid), value});
@@ -61,7 +64,10 @@ void CZARVSubRtdb::ReleaseSlot(Slot& slot) {
 void CZARVSubRtdb::RemoveMPValue(unsigned long gmpid) {
     if (m_slots.empty() || (gmpid >> 24) != m_nRID) return;
     Slot& slot = m_slots[SlotIndex(gmpid)];
-    auto it = std::lower_bound(slot.begin(), slot.end(), gmpid, LessByGMPID<Entry>);
+    // Loads store values in ascending order: most go at the end.
+    auto it = slot.empty() || slot.back().gmpid < gmpid
+                  ? slot.end()
+                  : std::lower_bound(slot.begin(), slot.end(), gmpid, LessByGMPID<Entry>);
     if (it == slot.end() || it->gmpid != gmpid) return;
     CZARVMPValue* value = it->value;
     slot.erase(it);
