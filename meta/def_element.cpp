@@ -1,5 +1,7 @@
 #include "meta/def_element.h"
 
+#include <algorithm>
+
 #include "meta/value_text.h"
 
 namespace zarvqen {
@@ -18,19 +20,19 @@ bool WriteDefElem(CZARVXmlElem elem, const char* tag, const std::string& lead, c
 }
 
 bool ReadDefElem(const CZARVXmlElem& elem, size_t lead_count, DefElemParts& out) {
-    // The pieces are read where they lie in one copy of the text: catalogues
-    // of many thousand elements pass here.
-    constexpr size_t kMaxPieces = 8;
+    // The pieces are read where they lie in one copy of the text, the
+    // attributes where they lie in the document: catalogues of many
+    // thousand elements pass here.
+    if (lead_count > DefElemParts::kMaxLead) return false;
     const size_t count = lead_count + 3;
-    if (count > kMaxPieces) return false;
-    _zarv_str data = elem.Data();
-    const char* pieces[kMaxPieces];
-    if (!CutCommaPieces(data.str(), count, pieces)) return false;
+    const char* pieces[DefElemParts::kMaxLead + 3];
+    out.text = elem.DataText();
+    if (!CutCommaPieces(out.text, count, pieces)) return false;
     out.init = ValueFromKindText(pieces[lead_count], pieces[lead_count + 1]);
     out.input = ReadDecimal(pieces[lead_count + 2]);
-    out.lead.assign(pieces, pieces + lead_count);
-    out.param = elem.Attrib("par");
-    out.desc = elem.Attrib("desc");
+    std::copy(pieces, pieces + lead_count, out.lead);
+    out.param = elem.AttribText("par");
+    out.desc = elem.AttribText("desc");
     return true;
 }
 

@@ -20,13 +20,22 @@
 
 namespace zarvqen {
 
-// What one definition element holds.
+// What one definition element holds. The texts are borrowed: the pieces lie
+// in `text`, the attributes in the document, which must stay unchanged while
+// they are used (readers build their object from them at once). Not
+// copyable, since the pieces point into the object itself.
 struct DefElemParts {
-    std::vector<_zarv_str> lead;  // the leading pieces, in order
-    _zarvVAR init;                // empty when the kind code is not 0 to 7
+    static constexpr size_t kMaxLead = 5;
+    DefElemParts() = default;
+    DefElemParts(const DefElemParts&) = delete;
+    DefElemParts& operator=(const DefElemParts&) = delete;
+
+    std::string text;                 // the element's text, cut at its commas
+    const char* lead[kMaxLead] = {};  // the leading pieces, in order
+    _zarvVAR init;                    // empty when the kind code is not 0 to 7
     int32_t input = 0;
-    _zarv_str param;
-    _zarv_str desc;
+    const char* param = "";
+    const char* desc = "";
 };
 
 // Adds element `tag` at `elem`'s level with the text
@@ -36,7 +45,8 @@ bool WriteDefElem(CZARVXmlElem elem, const char* tag, const std::string& lead, c
                   int32_t input, const char* param, const char* desc);
 
 // Reads the current element at `elem`'s level. False (and `out` unspecified)
-// unless its text has exactly `lead_count` + 3 pieces.
+// unless its text has exactly `lead_count` + 3 pieces; `lead_count` is at
+// most DefElemParts::kMaxLead.
 bool ReadDefElem(const CZARVXmlElem& elem, size_t lead_count, DefElemParts& out);
 
 }  // namespace zarvqen

@@ -30,7 +30,7 @@ CZARVPtr<CZARVMetaProp> ReadPropElem(CMarkup& doc, XmlLevel level, ValidAttr val
     CZARVXmlElem elem(doc, level);
     DefElemParts parts;
     if (!ReadDefElem(elem, 2, parts)) return {};
-    int32_t valid_type = valid == ValidAttr::kInclude ? ReadDecimal(elem.Attrib("valid")) : 0;
+    int32_t valid_type = valid == ValidAttr::kInclude ? ReadDecimal(elem.AttribText("valid")) : 0;
     return CZARVPtr<CZARVMetaProp>::Adopt(
         new CZARVMetaProp(ReadLow16(parts.lead[0]), parts.lead[1], parts.init,
                           static_cast<CZARVMetaProp::METAINPUTTYPE>(parts.input), parts.param,

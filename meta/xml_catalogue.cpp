@@ -16,13 +16,16 @@ bool CZARVXmlElem::SetAttrib(const char* name, int value) {
                                       : m_doc.AddChildAttrib(name, value);
 }
 
-_zarv_str CZARVXmlElem::Data() const {
-    return m_level == XmlLevel::kMain ? m_doc.GetData() : m_doc.GetChildData();
+const char* CZARVXmlElem::DataText() const {
+    return m_level == XmlLevel::kMain ? m_doc.DataText() : m_doc.ChildDataText();
 }
 
-_zarv_str CZARVXmlElem::Attrib(const char* name) const {
-    return m_level == XmlLevel::kMain ? m_doc.GetAttrib(name) : m_doc.GetChildAttrib(name);
+const char* CZARVXmlElem::AttribText(const char* name) const {
+    return m_level == XmlLevel::kMain ? m_doc.AttribText(name) : m_doc.ChildAttribText(name);
 }
+
+_zarv_str CZARVXmlElem::Data() const { return _zarv_str(DataText()); }
+_zarv_str CZARVXmlElem::Attrib(const char* name) const { return _zarv_str(AttribText(name)); }
 
 bool AddXmlDeclaration(CMarkup& doc, const char* version, const char* encoding) {
     if (!doc.AddNode(CMarkup::MNT_PROCESSING_INSTRUCTION, "xml")) return false;

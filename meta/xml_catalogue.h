@@ -35,6 +35,9 @@ public:
     // Text and attributes of the current element; empty when absent.
     _zarv_str Data() const;
     _zarv_str Attrib(const char* name) const;
+    // The same borrowed from the document, valid until it changes.
+    const char* DataText() const;
+    const char* AttribText(const char* name) const;
 
 private:
     CMarkup& m_doc;

@@ -139,18 +139,22 @@ bool ReadFile(const char* path, std::string& out) {
         ::close(fd);
         return false;
     }
-    out.clear();
-    char buf[1 << 16];
+    // Read straight into the text, sized from the file; a file that grows
+    // meanwhile is read on in chunks until the end.
+    out.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
     for (;;) {
-        ssize_t r = ::read(fd, buf, sizeof buf);
+        if (got == out.size()) out.resize(out.size() + (1 << 16));
+        ssize_t r = ::read(fd, out.data() + got, out.size() - got);
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) {
             ::close(fd);
             return false;
         }
         if (r == 0) break;
-        out.append(buf, static_cast<size_t>(r));
+        got += static_cast<size_t>(r);
     }
+    out.resize(got);
     ::close(fd);
     return true;
 }
@@ -367,17 +371,22 @@ void CMarkup::x_SetPos(Pos parent, Pos main, Pos child) {
 
 _zarv_str CMarkup::GetTagName() const { return _zarv_str(m_impl->main.name()); }
 _zarv_str CMarkup::GetChildTagName() const { return _zarv_str(m_impl->child.name()); }
-_zarv_str CMarkup::GetData() const { return _zarv_str(m_impl->main.text().get()); }
-_zarv_str CMarkup::GetChildData() const { return _zarv_str(m_impl->child.text().get()); }
+const char* CMarkup::DataText() const { return m_impl->main.text().get(); }
+const char* CMarkup::ChildDataText() const { return m_impl->child.text().get(); }
 
-_zarv_str CMarkup::GetAttrib(const char* name) const {
-    if (!name) return _zarv_str();
-    return _zarv_str(m_impl->main.attribute(name).value());
+const char* CMarkup::AttribText(const char* name) const {
+    return name ? m_impl->main.attribute(name).value() : "";
 }
 
+const char* CMarkup::ChildAttribText(const char* name) const {
+    return name ? m_impl->child.attribute(name).value() : "";
+}
+
+_zarv_str CMarkup::GetData() const { return _zarv_str(DataText()); }
+_zarv_str CMarkup::GetChildData() const { return _zarv_str(ChildDataText()); }
+_zarv_str CMarkup::GetAttrib(const char* name) const { return _zarv_str(AttribText(name)); }
 _zarv_str CMarkup::GetChildAttrib(const char* name) const {
-    if (!name) return _zarv_str();
-    return _zarv_str(m_impl->child.attribute(name).value());
+    return _zarv_str(ChildAttribText(name));
 }
 
 bool CMarkup::HasAttrib(const char* name) const {

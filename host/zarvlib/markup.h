@@ -89,6 +89,12 @@ public:
     _zarv_str GetChildAttrib(const char* name) const;
     bool HasAttrib(const char* name) const;
     bool HasChildAttrib(const char* name) const;
+    // The same texts borrowed ("" when absent), valid until the document
+    // changes: for readers that copy what they keep anyway.
+    const char* DataText() const;
+    const char* ChildDataText() const;
+    const char* AttribText(const char* name) const;
+    const char* ChildAttribText(const char* name) const;
     // 1-based line of the main element / current child in the loaded text,
     // 0 when unknown (for example for elements added after loading).
     int GetLine() const;
