@@ -83,9 +83,9 @@ private:
     int EraseRange(zarvgmpid::Range range);
     // Tells the engine, then drops the database's reference.
     void Evict(CZARVMPInfo* info);
-    // The format carries at most 127 groups, 32767 records per group and no
-    // property code equal to the end mark. Fills `counts` with the number of
-    // records of each group, in the order of `groups`.
+    // The format carries at most 127 groups and 32767 records per group.
+    // Fills `counts` with the number of records of each group, in the order
+    // of `groups`.
     bool CanBeWritten(const std::set<unsigned char>& groups, std::vector<int>& counts) const;
     bool Save(const char* path, const char* ver) const;
 

@@ -20,14 +20,18 @@ namespace {
 unsigned OpenFlag(const char* ver) { return VersionFlag(ZarvVersionMajor(ver)); }
 
 // The properties are walked in the record's own order, each value written
-// where it is stored (no list of numbers, no lookups, no copies).
-void WriteRecord(CZARVFile& file, const CZARVMPInfo& info) {
+// where it is stored (no list of numbers, no lookups, no copies). False, with
+// the file to be abandoned, for a code equal to the end mark: it would end
+// the record early on reading.
+bool WriteRecord(CZARVFile& file, const CZARVMPInfo& info) {
     file << _basictype<unsigned short>(LowGMPID(static_cast<uint32_t>(info.GetGMPID())));
     for (int i = 0, n = info.GetMPPropCount(); i < n; ++i) {
-        file << _basictype<unsigned short>(PropertyCode(info.GetMPPropIdAt(i), info.GetMPTypeAt(i)))
-             << info.GetMPPropAt(i);
+        uint16_t code = PropertyCode(info.GetMPPropIdAt(i), info.GetMPTypeAt(i));
+        if (code == kEndMark) return false;
+        file << _basictype<unsigned short>(code) << info.GetMPPropAt(i);
     }
     file << _basictype<unsigned short>(kEndMark);
+    return true;
 }
 
 }  // namespace
@@ -36,19 +40,12 @@ bool CZARVConfigDB::CanBeWritten(const std::set<unsigned char>& groups,
                                  std::vector<int>& counts) const {
     if (static_cast<int>(groups.size()) > kMaxGroups) return false;
     counts.clear();
-    // One walk per group counts its records and checks their codes.
     for (unsigned char group : groups) {
         zarvgmpid::Range range = zarvgmpid::GroupRange(m_nRID, group);
         int count = 0;
         for (auto it = m_mapMPInfo.lower_bound(range.lo);
-             it != m_mapMPInfo.end() && it->first <= range.hi; ++it) {
+             it != m_mapMPInfo.end() && it->first <= range.hi; ++it)
             if (++count > kMaxRecordsPerGroup) return false;
-            // A code equal to the end mark would end the record early on reading.
-            const CZARVMPInfo& info = *it->second;
-            for (int i = 0, n = info.GetMPPropCount(); i < n; ++i)
-                if (PropertyCode(info.GetMPPropIdAt(i), info.GetMPTypeAt(i)) == kEndMark)
-                    return false;
-        }
         counts.push_back(count);
     }
     return true;
@@ -58,7 +55,9 @@ bool CZARVConfigDB::Save(const char* path, const char* ver) const {
     if (!path) return false;
     std::set<unsigned char> groups;
     ListGroupNumbers(groups);
-    // Refuse before opening: the old file must stay as it is.
+    // Refuse what the format cannot carry before opening; a code equal to
+    // the end mark is found while writing, and abandoning the temporary
+    // file then leaves the old file as it is too.
     std::vector<int> counts;
     if (!CanBeWritten(groups, counts)) return false;
 
@@ -74,7 +73,8 @@ bool CZARVConfigDB::Save(const char* path, const char* ver) const {
         file << static_cast<char>(group)
              << _basictype<unsigned short>(static_cast<unsigned short>(count));
         auto it = m_mapMPInfo.lower_bound(zarvgmpid::GroupRange(m_nRID, group).lo);
-        for (int r = 0; r < count; ++r, ++it) WriteRecord(file, *it->second);
+        for (int r = 0; r < count; ++r, ++it)
+            if (!WriteRecord(file, *it->second)) return false;  // abandons the temporary file
     }
     // Until Close() renames the finished file over the old one, the old one
     // stays whole; an early return abandons the temporary file.
