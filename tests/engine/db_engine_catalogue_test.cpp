@@ -70,14 +70,6 @@ TEST_F(EngineTest, DeleteConfigDBDropsRecordsValuesAndIndex) {
     EXPECT_EQ(Values(9, 1), -1);
 }
 
-TEST_F(EngineTest, ResetDBChangesNothing) {
-    ASSERT_TRUE(engine->CreateConfigDB(5, 1));
-    ASSERT_TRUE(Insert(Record(Gmpid(5, 0, 0, 1))));
-    engine->ResetDB();
-    EXPECT_TRUE(Has(Gmpid(5, 0, 0, 1)));
-    EXPECT_EQ(Values(5, 0), 1);
-}
-
 // --- insert ---------------------------------------------------------------
 
 TEST_F(EngineTest, InsertWithoutDatabaseOrRecordChangesNothing) {

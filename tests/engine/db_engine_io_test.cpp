@@ -45,9 +45,13 @@ TEST_F(IOLookupTest, BlockFormAppendsOnlyItsBlock) {
     EXPECT_EQ(Ids(out), (std::vector<unsigned long>{ab->GetGMPID()}));
 }
 
-TEST_F(IOLookupTest, MissingIndexOrKeyGivesMinusOne) {
+TEST_F(IOLookupTest, MissingIndexOrKeyGivesMinusOneAndDeletesNothing) {
     for (const char* key : {"A$Z", "", static_cast<const char*>(nullptr)})
         EXPECT_EQ(Count(key), -1);
+    engine->DeleteMPInfoByIO(kRid, "Q");
+    engine->DeleteMPInfoByIO(kRid, nullptr);
+    engine->DeleteMPInfoByIO(193, "A");
+    EXPECT_EQ(Count("A"), 2);
     EXPECT_EQ(ByIO(193, "A"), -1);
     CZARVDataSet<CZARVMPValue> values;
     EXPECT_EQ(engine->ListValueByIO(193, "A", values), -1);
@@ -99,14 +103,6 @@ TEST_F(IOLookupTest, DeleteByIOPrunesAssociationsKeyedByTheDeletedPoints) {
     EXPECT_EQ(named->GetRefCount(), 1);
 }
 
-TEST_F(IOLookupTest, DeleteOfAMissingKeyOrIndexDoesNothing) {
-    engine->DeleteMPInfoByIO(kRid, "Q");
-    engine->DeleteMPInfoByIO(kRid, nullptr);
-    engine->DeleteMPInfoByIO(193, "A");
-    EXPECT_EQ(Count("A"), 2);
-    EXPECT_EQ(Count("X"), 1);
-}
-
 // --- which points are indexed --------------------------------------------------
 
 TEST_F(EngineTest, OnlyIndexedRIDsAndTypesWithBothTextsGetAnEntry) {
@@ -151,14 +147,6 @@ TEST_F(EngineTest, CreateIOIndexHookIndexesWithoutStoring) {
     EXPECT_EQ(ByIO(191, "a$b"), -1);
     engine->DeleteMPInfoByIO(200, "a");  // the record was never stored: only the key goes
     EXPECT_EQ(ByIO(200, "a"), -1);
-}
-
-TEST_F(EngineTest, PrefixAndLeafClashesAreRefused) {
-    ASSERT_TRUE(engine->CreateConfigDB(200, 2));
-    ASSERT_TRUE(Insert(IORecord(Gmpid(200, 0, 0, 1), "a", "b")));
-    EXPECT_FALSE(Insert(IORecord(Gmpid(200, 0, 0, 9), "a$b", "c")));  // "a$b" is a leaf
-    EXPECT_TRUE(Insert(IORecord(Gmpid(200, 0, 0, 9), "a", "c$d")));   // a third level under a
-    EXPECT_FALSE(Insert(IORecord(Gmpid(200, 0, 0, 10), "a", "c")));   // "a$c" is a branch now
 }
 
 // --- entries leave with their records -------------------------------------------

@@ -141,11 +141,6 @@ TEST(SysConfigTest, SharesItsDescriptionsAndKeepsTheFirstOfAnIdentifier) {
     EXPECT_EQ(hw.use_count(), 1);
 }
 
-TEST(SysConfigTest, NullTextsAreStoredEmpty) {
-    CZARVHwInfo hw(3, nullptr, nullptr, nullptr);
-    EXPECT_EQ(std::string(hw.GetName()) + hw.GetModel() + hw.GetSerial(), "");
-}
-
 TEST(TimeTest, FormatsUTCWithMillisecondsAndBigValuesAsNumbers) {
     _zarv_str text;
     EXPECT_STREQ(CZARVTime(0).Format(text), "1970-01-01 00:00:00.000");
@@ -153,17 +148,6 @@ TEST(TimeTest, FormatsUTCWithMillisecondsAndBigValuesAsNumbers) {
     EXPECT_STREQ(CZARVTime(-1).Format(text), "1969-12-31 23:59:59.999");
     EXPECT_STREQ(CZARVTime(INT64_MAX).Format(text), "9223372036854775807");
     EXPECT_GT(CZARVTime::Now(), CZARVTime(1600000000000LL));
-}
-
-TEST(QualityTest, BitsCombineAndClear) {
-    CMPQuality q;
-    EXPECT_TRUE(q.IsGood());
-    q.Set(CMPQuality::QUALITY_INVALID | CMPQuality::QUALITY_COMM_FAIL);
-    EXPECT_FALSE(q.IsValid());
-    EXPECT_TRUE(q.Has(CMPQuality::QUALITY_COMM_FAIL));
-    q.Reset(CMPQuality::QUALITY_INVALID);
-    EXPECT_TRUE(q.IsValid());
-    EXPECT_FALSE(q.IsGood());
 }
 
 }  // namespace

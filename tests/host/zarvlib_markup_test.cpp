@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "host/zarvlib/markup.h"
-#include "support/failing_file_ops.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -141,22 +140,6 @@ TEST_F(MarkupTest, DeepNestingIsRefusedNotOverflowed) {
     EXPECT_FALSE(doc.SetDoc(nested(200000).c_str()));
     EXPECT_FALSE(doc.FindElem());
     EXPECT_TRUE(doc.SetDoc(nested(100).c_str()));
-}
-
-TEST_F(MarkupTest, FailedSaveKeepsOldFile) {
-    const std::string path = dir.File("keep.xml");
-    WriteAll(path, "<old/>");
-    CMarkup doc;
-    doc.AddElem("new");
-    for (auto step : {FailingFileOps::kCreate, FailingFileOps::kWrite, FailingFileOps::kSync,
-                      FailingFileOps::kRename}) {
-        FailingFileOps faults(step);
-        EXPECT_FALSE(doc.Save(path.c_str()));
-        EXPECT_EQ(ReadAll(path), "<old/>");
-        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"keep.xml"});
-    }
-    EXPECT_TRUE(doc.Save(path.c_str()));
-    EXPECT_NE(ReadAll(path).find("<new"), std::string::npos);
 }
 
 TEST_F(MarkupTest, ReportsLinesOfLoadedElements) {
