@@ -92,17 +92,6 @@ TEST_F(IOLookupTest, DeleteByFirstPartDeletesEveryPointBehindIt) {
     EXPECT_EQ(Ass(Gmpid(kRid, 9, 0, 1)), 1u);
 }
 
-TEST_F(IOLookupTest, DeleteByIOPrunesAssociationsKeyedByTheDeletedPoints) {
-    ASSERT_TRUE(engine->CreateConfigDB(130, 0));
-    RecordPtr named = Record(Gmpid(kRid, 1, 0, 7), {{1, "T"}, {401, "T"}, {402, "1"}});
-    ASSERT_TRUE(engine->InsertMPInfo(named.get()));
-    ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 1, 1), {{499, "T"}})));
-    ASSERT_EQ(Ass(named->GetGMPID()), 1u);
-    engine->DeleteMPInfoByIO(kRid, "T$1");
-    EXPECT_EQ(Ass(named->GetGMPID()), 0u);
-    EXPECT_EQ(named->GetRefCount(), 1);
-}
-
 // --- which points are indexed --------------------------------------------------
 
 TEST_F(EngineTest, OnlyIndexedRIDsAndTypesWithBothTextsGetAnEntry) {

@@ -162,9 +162,7 @@ TEST_F(DbFileTest, LoadDiscardsWhatTheDatabaseHeldAndReindexesIt) {
     ASSERT_TRUE(Insert(IORecord(Gmpid(200, 0, 0, 1), "a", "b")));
     ASSERT_TRUE(engine->SaveToFile(200, dir.path().c_str(), "1.0"));
     ASSERT_TRUE(engine->LoadFromFile(200, dir.File("rs200.dat").c_str(), "1.0", 2));
-    CZARVDataSet<CZARVMPInfo> byIO;
-    ASSERT_EQ(engine->ListMPInfoByIO(200, "a$b", byIO), 1);
-    EXPECT_EQ(byIO[0], engine->GetMPInfo(Gmpid(200, 0, 0, 1)));
+    EXPECT_EQ(ByIO(200, "a$b"), 1);
 }
 
 TEST_F(DbFileTest, MetaTableValidTypeWinsForTheNumbersItKnows) {

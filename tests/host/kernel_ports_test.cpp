@@ -344,13 +344,4 @@ TEST_F(ComPortTest, OtherEndClosingBreaksThePort) {
     EXPECT_FALSE(Send("x"));
 }
 
-TEST_F(ComPortTest, RecreatingClosesThenReopensTheDevice) {
-    ASSERT_TRUE(port->OnCreate(info));
-    ASSERT_TRUE(port->OnCreate(info));
-    EXPECT_TRUE(port->IsOpen());
-    EXPECT_EQ(driver->events,
-              (std::vector<unsigned char>{CZARVDriver::NETEVT_CONNECTED, CZARVDriver::NETEVT_CLOSED,
-                                          CZARVDriver::NETEVT_CONNECTED}));
-}
-
 }  // namespace

@@ -92,19 +92,6 @@ TEST_F(MarkupTest, NavigatesLevelsAndAFailedFindKeepsThePosition) {
     EXPECT_FALSE(doc.OutOfElem());
 }
 
-TEST_F(MarkupTest, IntoElemAfterAddBuildsNestedDocuments) {
-    CMarkup doc;
-    doc.AddElem("root");
-    doc.AddChildElem("group");
-    doc.AddChildAttrib("id", 7);
-    ASSERT_TRUE(doc.IntoElem());
-    doc.AddChildElem("item", "x");
-    doc.OutOfElem();
-    doc.AddChildElem("group");
-    EXPECT_EQ(doc.GetDoc(),
-              "<root>\n  <group id=\"7\">\n    <item>x</item>\n  </group>\n  <group />\n</root>\n");
-}
-
 TEST_F(MarkupTest, BadDocumentsAreRefusedWholeWithNoPartialDocument) {
     CMarkup doc;
     EXPECT_FALSE(doc.Load(dir.File("missing.xml").c_str()));

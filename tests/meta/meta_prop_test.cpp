@@ -40,11 +40,4 @@ TEST(MetaPropTest, NullTextsLeaveFieldsEmpty) {
     EXPECT_STREQ(p->GetDesc(), "");
 }
 
-TEST(MetaPropTest, OrderComparesIdsUnsigned) {
-    CZARVPtr<CZARVMetaProp> low = MakeProp(1), high = MakeProp(65535);
-    EXPECT_TRUE(*low < *high);
-    EXPECT_FALSE(*high < *low);
-    EXPECT_FALSE(*low < *low);
-}
-
 }  // namespace

@@ -1,34 +1,10 @@
 // zarvqen check on catalogue files: every element a loader passes over,
-// drops or reads differently, with its line.
+// drops or reads differently, with its line. (Clean files: the demo's test.)
 #include "tools/tool_test_util.h"
 
 namespace {
 
 class ToolCheckCatalogueTest : public ToolTest {};
-
-TEST_F(ToolCheckCatalogueTest, FilesTheLibraryWritesAreClean) {
-    CZARVMetaPropTbl meta;
-    meta.InsertMetaProp(
-        CZARVPtr<CZARVMetaProp>::Adopt(new CZARVMetaProp(401, "IO", Var(7.5), METAINPUTTYPE{},
-                                                         "par", "desc", METAVALIDTYPE(1)))
-            .get());
-    auto empty = CZARVPtr<CZARVMetaProp>::Adopt(new CZARVMetaProp);  // written with the empty kind
-    empty->SetID(6);
-    meta.InsertMetaProp(empty.get());
-    ASSERT_TRUE(meta.SaveToFile(dir.File("meta.xml").c_str(), "1.0", "UTF-8"));
-    CZARVDrvLib lib;
-    auto drv = CZARVPtr<CZARVDrvNode>::Adopt(
-        new CZARVDrvNode("F", "N", "mod", DRVTYPE{}, "1.0", nullptr, nullptr, nullptr, 8));
-    drv->InsertMetaProp(CZARVPtr<CZARVMetaProp>::Adopt(
-                            new CZARVMetaProp(905, "X", Var(true), METAINPUTTYPE{}, "", "", {}))
-                            .get(),
-                        CZARVDrvNode::CFG_AI);
-    lib.InsertDrvNode(drv.get());
-    ASSERT_TRUE(lib.SaveToFile(dir.File("lib.xml").c_str(), "1.0", "UTF-8"));
-    ToolRun run = Run({"check", dir.File("meta.xml"), dir.File("lib.xml")});
-    EXPECT_EQ(run.status, 0) << run.out;
-    ExpectParts(run.out, {"meta.xml: ok (meta property table)", "lib.xml: ok (driver library)"});
-}
 
 // Each case: the exit status, a file, the lines its report must hold and
 // must not hold, and options before the file.
