@@ -266,15 +266,6 @@ TEST_F(UdpClientPortTest, OversizedDatagramFailsAlone) {
     EXPECT_TRUE(Send("small"));
 }
 
-TEST_F(UdpClientPortTest, StoppedPortDropsWhatWasQueued) {
-    ASSERT_TRUE(port->OnCreate(info));
-    peer.SendTo(Introduce(), "late");
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    port->StopService();
-    EXPECT_EQ(port->GetQueuedBytes(), 0u);
-    ExpectClosed();
-}
-
 // ---- serial ----
 
 class ComPortTest : public PortTest<CZARVComPort> {

@@ -90,13 +90,6 @@ TEST_F(PropElementTest, EmptyAndSixtyFourBitValuesAreWrittenWithTheirKindAndRead
     }
 }
 
-TEST_F(PropElementTest, OnlyExactlyFivePiecesMakeARecord) {
-    for (const char* text : {"", "1,a,3,5", "1,a,b,3,5,0", "1,a,7,x,y,0", "1,a,5,1,5,0"})
-        EXPECT_FALSE(ReadText(text)) << text;  // commas in a name, a text, a decimal
-    EXPECT_TRUE(ReadText("1,a,3,5,0"));
-    EXPECT_TRUE(ReadText(",,,,"));
-}
-
 TEST_F(PropElementTest, UnknownKindCodesGiveAnEmptyValueAndKeepTheOtherFields) {
     CZARVPtr<CZARVMetaProp> p =
         ReadText("70000,nm,9,12,4", " par=\"pp\" desc=\"dd\" valid=\"1\"");

@@ -89,15 +89,6 @@ TEST(ValueTextTest, KindsOutsideZeroToSevenGiveAnEmptyValue) {
     EXPECT_EQ(ValueFromKindText(" 3", "5").GetType(), _zarvVAR::VT_I4);
 }
 
-TEST(ValueTextTest, KindAndValueTextWritesTheKindUnsigned) {
-    _zarvVAR v;
-    EXPECT_EQ(KindAndValueText(v), "4294967295,");
-    v = static_cast<short>(-3);
-    EXPECT_EQ(KindAndValueText(v), "1,-3");
-    v = true;
-    EXPECT_EQ(KindAndValueText(v), "0,true");
-}
-
 TEST(ValueTextTest, CommaPiecesMustComeInTheExactNumber) {
     std::vector<_zarv_str> pieces;
     ASSERT_TRUE(SplitCommaPieces("a,b,,c", 4, pieces));
