@@ -109,20 +109,6 @@ inline bool WaitReadable(int fd, int ms = kWaitMs) {
     return poll(&p, 1, ms) > 0;
 }
 
-// Reads what `fd` has within the wait (blocking peer side).
-inline std::string ReadSome(int fd, size_t want) {
-    std::string got;
-    const auto end = Clock::now() + std::chrono::milliseconds(kWaitMs);
-    while (got.size() < want && Clock::now() < end) {
-        if (!WaitReadable(fd, 100)) continue;
-        char buf[4096];
-        const ssize_t n = read(fd, buf, sizeof buf);
-        if (n <= 0) break;
-        got.append(buf, static_cast<size_t>(n));
-    }
-    return got;
-}
-
 // A socket of `type` bound to an ephemeral port on 127.0.0.1.
 class LoopbackSocket {
 public:
@@ -222,6 +208,19 @@ std::string Drain(Read read, size_t want, int* last = nullptr) {
     if (last) *last = r;
     return got;
 }
+
+// Reads what the peer side `fd` has within the wait.
+inline std::string ReadSome(int fd, size_t want) {
+    char data[4096];
+    return Drain(
+        [&](char*& buf) {
+            if (!WaitReadable(fd, 100)) return 0;
+            const ssize_t n = read(fd, buf = data, sizeof data);
+            return n > 0 ? static_cast<int>(n) : -1;  // the end or an error
+        },
+        want);
+}
+
 inline std::string Collect(CZARVPortSrv& port, size_t want, int* last = nullptr) {
     return Drain([&](char*& buf) { return port.PacketList2Buffer(buf, nullptr); }, want, last);
 }

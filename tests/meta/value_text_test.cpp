@@ -101,7 +101,6 @@ TEST(ValueTextTest, CommaPiecesMustComeInTheExactNumber) {
     EXPECT_TRUE(SplitCommaPieces("", 0, pieces));
     EXPECT_FALSE(SplitCommaPieces("", 1, pieces));
     EXPECT_FALSE(SplitCommaPieces(nullptr, 1, pieces));
-    EXPECT_FALSE(SplitCommaPieces(std::string(1 << 20, ',').c_str(), 5, pieces));
 }
 
 }  // namespace
