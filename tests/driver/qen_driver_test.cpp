@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -115,12 +114,9 @@ TEST_F(QENDriverTest, CreatePortChoosesByPropertiesElevenAndTwelve) {
         {{{PORTPROP_COM, "2"}, {PORTPROP_NET, Var(1)}}, kSerial},  // serial wins
         {{{PORTPROP_COM, Var(0)}, {PORTPROP_NET, Var(3)}}, kUdp},  // serial 0 is none
         {{{PORTPROP_NET, Var(1)}}, kTcp},
-        {{{PORTPROP_NET, "3"}}, kUdp},
         {{{PORTPROP_NET, Var(0x10003)}}, kUdp},  // taken as 16 bits
         {{{PORTPROP_NET, Var(2)}}, kNone},       // no server kind
-        {{{PORTPROP_NET, Var(0)}}, kNone},
         {{{PORTPROP_NET, Var(4)}}, kNone},
-        {{{PORTPROP_COM, Var(0)}}, kNone},
         {{}, kNone},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -158,16 +154,12 @@ TEST_F(QENDriverTest, SecondCreateStopsAndReleasesTheOldPortFirst) {
     EXPECT_EQ(driver->events,
               (std::vector<unsigned char>{CZARVDriver::NETEVT_CONNECTED, CZARVDriver::NETEVT_CLOSED,
                                           CZARVDriver::NETEVT_CONNECTED}));
+    CZARVPtr<CZARVPortSrv> second(driver->GetPort());
+    ASSERT_TRUE(driver->OnCreate(*record));  // the hook alone replaces it too
+    EXPECT_EQ(RefsAndOpen(second.get()), Held(1, false));
     driver->askForPort = false;
     ASSERT_TRUE(driver->Create(*record));
     EXPECT_EQ(driver->GetPort(), nullptr);
-}
-
-TEST_F(QENDriverTest, OnCreateCalledAgainReplacesThePortWithoutLeakingIt) {
-    CZARVPtr<CZARVPortSrv> old = CreateHeldPort();
-    ASSERT_TRUE(driver->OnCreate(*record));
-    EXPECT_NE(driver->GetPort(), old.get());
-    EXPECT_EQ(RefsAndOpen(old.get()), Held(1, false));
 }
 
 TEST_F(QENDriverTest, DestructionReleasesThePortWithoutStoppingItAndLeavesTheEngine) {
@@ -190,40 +182,10 @@ TEST_F(QENDriverTest, StubsGiveTheirFixedAnswers) {
 
 TEST_F(QENDriverTest, RunPauseAndExitFollowTheStateRules) { ExpectRunStateRules(*driver); }
 
-// A host's receiver: keeps the messages it is handed and logs its end.
-class HostReceiver : public CZARVQENMsgReciever {
-public:
-    explicit HostReceiver(std::vector<std::string>* log) : m_log(log) {}
-    ~HostReceiver() override { m_log->push_back("destroyed"); }
-    int OnReceiveMsg(CZARVMsg* msg) override {
-        if (!msg) return -1;
-        kept.emplace_back(msg);
-        m_log->push_back("msg " + std::to_string(msg->GetType()));
-        return 0;
-    }
-    void OnReceiveEvent(unsigned short type, const char* text) override {
-        m_log->push_back("event " + std::to_string(type) + " " + (text ? text : ""));
-    }
-    std::vector<CZARVPtr<CZARVMsg>> kept;
-
-private:
-    std::vector<std::string>* m_log;
-};
-
-TEST(QENMsgRecieverTest, HostReceivesThroughTheInterfaceAndEndsThroughIt) {
-    using R = CZARVQENMsgReciever;
-    static_assert(std::is_abstract_v<R> && std::has_virtual_destructor_v<R> &&
-                  std::is_base_of_v<CZARVBaseObj, R> && !std::is_base_of_v<CZARVObj, R>);
-    std::vector<std::string> log;
-    std::unique_ptr<CZARVQENMsgReciever> receiver(new HostReceiver(&log));
-    CZARVPtr<CZARVMsg> msg = CZARVPtr<CZARVMsg>::Adopt(new CZARVMsg(9, 1, 2));
-    EXPECT_EQ(receiver->OnReceiveMsg(msg.get()), 0);
-    EXPECT_EQ(receiver->OnReceiveMsg(nullptr), -1);
-    receiver->OnReceiveEvent(3, "overheat");
-    EXPECT_EQ(msg->GetRefCount(), 2);  // the receiver's own reference
-    receiver.reset();
-    EXPECT_EQ(msg->GetRefCount(), 1);
-    EXPECT_EQ(log, (std::vector<std::string>{"msg 9", "event 3 overheat", "destroyed"}));
-}
+// The host implements the receiver; the library only names the interface.
+static_assert(std::is_abstract_v<CZARVQENMsgReciever> &&
+              std::has_virtual_destructor_v<CZARVQENMsgReciever> &&
+              std::is_base_of_v<CZARVBaseObj, CZARVQENMsgReciever> &&
+              !std::is_base_of_v<CZARVObj, CZARVQENMsgReciever>);
 
 }  // namespace

@@ -1,12 +1,12 @@
 // Values served through the driver: each value operation is the engine's,
-// with the engine's results, for every kind of point.
+// with the engine's results, for every kind of point. How the engine
+// resolves references is tested with the engine.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "driver_test_util.h"
 #include "host/zarvkernel/grp_data.h"
-#include "host/zarvkernel/sub_rtdb.h"
 
 namespace {
 
@@ -56,30 +56,6 @@ protected:
     const CMPQuality good;
     const CZARVTime stamp{1700000000123};
 };
-
-TEST_F(QENDriverValuesTest, WrittenValuesAreReadBackThroughReferences) {
-    const CMPQuality substituted(CMPQuality::QUALITY_SUBSTITUTED);
-    EXPECT_EQ(driver->WriteValue(kSource, Var(42L), substituted, stamp),
-              CZARVSubRtdb::WRITE_CHANGED);
-    EXPECT_EQ(driver->WriteValue(kSource, Var(42L), substituted, stamp),
-              CZARVSubRtdb::WRITE_UNCHANGED);
-    _zarvVAR value;
-    CMPQuality quality;
-    CZARVTime time;
-    ASSERT_TRUE(driver->ReadValue(kRef130, value, quality, time));
-    EXPECT_EQ(value, Var(42L));
-    EXPECT_EQ(quality, substituted);
-    EXPECT_EQ(time, stamp);
-
-    CZARVGRPData group, back;
-    for (const _zarvVAR& v : {Var(10L), _zarvVAR("b|c;"), Var(30L)}) group.Add(v);
-    EXPECT_EQ(driver->WriteSGValue(kSource, group, good, stamp), CZARVSubRtdb::WRITE_CHANGED);
-    ASSERT_TRUE(driver->ReadSGValue(kRef200, back, quality, time));
-    EXPECT_EQ(back, group);
-    ASSERT_TRUE(driver->WriteSGValue(kSource, 2, Var(33L)));
-    ASSERT_TRUE(driver->ReadSGValue(kRef130, 2, value));
-    EXPECT_EQ(value, Var(33L));
-}
 
 TEST_F(QENDriverValuesTest, AnswersAreTheEnginesForEveryPoint) {
     ASSERT_NE(engine->WriteValue(kSource, Var(8L), good, stamp), 0u);

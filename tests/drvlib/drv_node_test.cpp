@@ -69,6 +69,9 @@ TEST_F(DrvNodeTest, FreeMetaNumberIsTheFirstGapOfTheCategoryRange) {
     EXPECT_EQ(node->GetFreeMetaNo(Drv::CFG_IED), 960);
     EXPECT_EQ(node->GetFreeMetaNo(Drv::CFG_ALL), 65535);
     EXPECT_EQ(node->GetFreeMetaNo(Drv::CFG_BIT0), 65535);
+    CZARVTskNode tsk;
+    EXPECT_EQ(tsk.GetFreeMetaNo(CZARVTskNode::CFG_ITEM), 960);
+    EXPECT_EQ(tsk.GetFreeMetaNo(CZARVTskNode::CFG_TASKPAR), 930);
     Fill(Drv::CFG_AI, {900, 901});
     EXPECT_EQ(node->GetFreeMetaNo(Drv::CFG_AI), 902);
     for (unsigned short id = 902; id <= 929; ++id) Fill(Drv::CFG_AI, {id});
@@ -134,18 +137,6 @@ TEST(SrvNodeTest, ParametersLiveIn930To959AndGoWithTheService) {
     EXPECT_EQ(srv->GetPar(930), in.get());
     srv.reset();
     EXPECT_EQ(in->GetRefCount(), 1);
-}
-
-TEST(CfgNodeConstructionTest, FullConstructorsCopyTextsWithoutDefaults) {
-    Drv drv("fam", "n", "mod", DRVTYPE(-7), "", nullptr, "ied", nullptr, 9);
-    EXPECT_EQ(drv.ver, "");  // only the default constructors say "1.0.0"
-    EXPECT_EQ(drv.pseudodrv, "");
-    EXPECT_EQ(Drv().ver, "1.0.0");
-    EXPECT_EQ(CZARVTskNode().ver, "1.0.0");
-    EXPECT_EQ(CZARVSrvNode().ver, "1.0.0");
-    CZARVTskNode tsk("n", "m", TSKTYPE(3), "2.0", "pt", nullptr, "d", 4);
-    EXPECT_EQ(tsk.GetFreeMetaNo(CZARVTskNode::CFG_ITEM), 960);
-    EXPECT_EQ(tsk.GetFreeMetaNo(CZARVTskNode::CFG_TASKPAR), 930);
 }
 
 }  // namespace

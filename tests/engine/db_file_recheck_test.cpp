@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 
 #include "engine/config_db.h"
@@ -16,15 +14,6 @@
 namespace {
 
 constexpr unsigned char kRid = 7;
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const std::string& path, const std::string& data) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << data;
-}
 
 // Runs `between` after the base check has passed, before the load opens
 // the file again; or stands in for the check altogether.

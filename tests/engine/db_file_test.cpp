@@ -95,24 +95,16 @@ TEST_F(DbFileTest, SavesWithoutDatabaseOrPathFail) {
 
 // --- round trips ---------------------------------------------------------------
 
-TEST_F(DbFileTest, EveryVariantKindAndValidTypeRoundTrips) {
+// Each kind's bytes are the file layer's; here: a record's properties with
+// every valid type and the highest storable code come back as saved.
+TEST_F(DbFileTest, PropertiesRoundTripWithTheirValidTypes) {
     ASSERT_TRUE(engine->CreateConfigDB(5, 1));
-    std::vector<_zarvVAR> values = {_zarvVAR(),
-                                    Var(true),
-                                    Var(static_cast<short>(-2)),
-                                    Var(static_cast<unsigned short>(65000)),
-                                    Var(-100000L),
-                                    Var(4000000000UL),
-                                    Var(0.1f),
-                                    Var(-1.0 / 3.0),
-                                    _zarvVAR("text with \"quotes\", \xC3\xA9 and\nbreaks"),
-                                    _zarvVAR(""),
-                                    Var(-5LL),
-                                    Var(18000000000000000000ULL)};
+    const std::vector<_zarvVAR> values = {_zarvVAR(), Var(-5LL), _zarvVAR("t\xC3\xA9\n"),
+                                          Var(0.1f)};
     RecordPtr info = Record(Gmpid(5, 1, 2, 3));
     for (size_t i = 0; i < values.size(); ++i)
         ASSERT_TRUE(info->InsertMPProp(static_cast<unsigned short>(100 + i), values[i], i % 4));
-    ASSERT_TRUE(info->InsertMPProp(0x3FFE, Var(1L), 3));  // the highest storable code
+    ASSERT_TRUE(info->InsertMPProp(0x3FFE, Var(1L), 3));
     ASSERT_TRUE(engine->InsertMPInfo(info.get()));
     ASSERT_TRUE(engine->SaveToFile(5, dir.path().c_str(), "1.0"));
 
@@ -123,10 +115,9 @@ TEST_F(DbFileTest, EveryVariantKindAndValidTypeRoundTrips) {
     EXPECT_EQ(back->GetRefCount(), 1);  // held by the database only
     EXPECT_EQ(back->GetMPPropCount(), static_cast<int>(values.size()) + 1);
     for (size_t i = 0; i < values.size(); ++i) {
-        SCOPED_TRACE(i);
         auto id = static_cast<unsigned short>(100 + i);
-        EXPECT_EQ(back->MPProp(id), values[i]);
-        EXPECT_EQ(back->MPType(id), static_cast<int>(i % 4));
+        EXPECT_EQ(back->MPProp(id), values[i]) << i;
+        EXPECT_EQ(back->MPType(id), static_cast<int>(i % 4)) << i;
     }
     EXPECT_EQ(back->MPType(0x3FFE), 3);
 }
@@ -171,9 +162,7 @@ TEST_F(DbFileTest, LoadDiscardsWhatTheDatabaseHeldAndReindexesIt) {
     ASSERT_TRUE(Insert(IORecord(Gmpid(200, 0, 0, 1), "a", "b")));
     ASSERT_TRUE(engine->SaveToFile(200, dir.path().c_str(), "1.0"));
     ASSERT_TRUE(engine->LoadFromFile(200, dir.File("rs200.dat").c_str(), "1.0", 2));
-    CZARVDataSet<CZARVMPInfo> byIO;
-    ASSERT_EQ(engine->ListMPInfoByIO(200, "a$b", byIO), 1);
-    EXPECT_EQ(byIO[0], engine->GetMPInfo(Gmpid(200, 0, 0, 1)));
+    EXPECT_EQ(ByIO(200, "a$b"), 1);
 }
 
 TEST_F(DbFileTest, MetaTableValidTypeWinsForTheNumbersItKnows) {
@@ -254,21 +243,13 @@ TEST_F(DbFileTest, CraftedBodiesLoadOnlyWhenWellFormed) {
         {"two records of one GMPID: the first stays",
          one + U16(2) + rec + U16(1) + U16(11) + I32(3) + I32(8) + kEnd, loaded},
         {"a group missing", head + '\x02' + '\x04' + U16(1) + rec, old},
-        {"a record missing", one + U16(2) + rec, old},
         {"127 groups", head + '\x7F' + '\x04' + U16(1) + rec, old},
-        {"32767 records", one + U16(0x7FFF) + rec, old},
         {"no end mark", one + U16(1) + prop + I32(3) + I32(7), old},
-        {"unknown kind 8", one + U16(1) + prop + I32(8) + kEnd, old},
-        {"text beyond the end", one + U16(1) + prop + I32(7) + I32(100) + kEnd, old},
-        {"bool of 2", one + U16(1) + prop + I32(0) + '\x02' + kEnd, old},
+        {"unknown kind 8", one + U16(1) + prop + I32(8) + kEnd, old},  // a value the file layer refuses
         {"byte after the last group", one + U16(1) + rec + '\x00', old},
-        {"zero groups and a body", head + '\x00' + '\x04' + U16(1) + rec, old},
-        {"empty", "", old},
-        {"two bytes", "RS", old},
         {"header only", head, old},
         {"foreign header", std::string("SR\x05\x00", 4), old},
         {"negative group count", head + '\x80', none},
-        {"negative record count", one + U16(0x8000), none},
     };
     std::string path = dir.File("crafted.dat");
     for (const Case& c : cases) {

@@ -51,6 +51,15 @@ TEST_F(IODBTest, NodesKeyByTheDJBHashOfTheirPartAndLeavesAreCollectedThroughEver
     EXPECT_EQ(db.GetIndexNode("A$C"), nullptr);
 }
 
+TEST_F(IODBTest, APrefixOfALeafOrALeafUnderABranchIsRefused) {
+    ASSERT_TRUE(db.CreateIndex("a$b", A));
+    EXPECT_FALSE(db.CreateIndex("a$b$c", B));  // "a$b" is a leaf
+    EXPECT_TRUE(db.CreateIndex("a$c$d", B));
+    EXPECT_FALSE(db.CreateIndex("a$c", C));  // "a$c" is a branch now
+    EXPECT_FALSE(db.CreateIndex("a$b", C));
+    EXPECT_EQ(At("a$b"), A);
+}
+
 TEST_F(IODBTest, EmptyPartsAreKeysOfTheirOwn) {
     ASSERT_TRUE(db.CreateIndex("A$", A));
     ASSERT_TRUE(db.CreateIndex("$B", B));
@@ -95,28 +104,17 @@ TEST(IODBHashTest, GivenHashIsTheOnlyOneUsed) {
     EXPECT_FALSE(db.CreateIndex("zz$abc", B));
 }
 
+// Only a branch with children or a leaf with data yields; a branch owns
+// the child set it is given.
 TEST(IndexNodeTest, OnlyBranchesAndLeavesWithDataYieldLeafData) {
     Data out;
     EXPECT_EQ(CIndexNode(1, CIndexNode::NT_LEAF, nullptr).GetLeafData(out), 0);
     EXPECT_EQ(CIndexNode(1, CIndexNode::NT_LOOKUP, A).GetLeafData(out), 0);
     EXPECT_EQ(CIndexNode(1, CIndexNode::NT_BRANCH, nullptr).GetLeafData(out), 0);
     EXPECT_EQ(CIndexNode(1, 7, A).GetLeafData(out), 0);
-    EXPECT_TRUE(out.empty());
-}
-
-TEST(IndexNodeTest, OrdersByKeyAndKeepsThirtyTwoBits) {
-    CIndexNode low(5, CIndexNode::NT_LEAF, A), high(0x1'0000'0003UL, CIndexNode::NT_LEAF, B);
-    EXPECT_EQ(high.GetKey(), 3u);
-    EXPECT_TRUE(high.LessThan(low));
-    EXPECT_FALSE(low.LessThan(high));
-    EXPECT_FALSE(low.LessThan(low));
-}
-
-TEST(IndexNodeTest, BranchOwnsTheChildSetItIsGiven) {
     auto* children = new CIndexNodeSet;
     children->insert(std::make_shared<CIndexNode>(1, CIndexNode::NT_LEAF, A));
     CIndexNode branch(9, CIndexNode::NT_BRANCH, children);
-    Data out;
     EXPECT_EQ(branch.GetLeafData(out), 1);
     branch.SetData(nullptr);  // frees the set (checked by the leak sanitizer)
     EXPECT_EQ(branch.GetLeafData(out), 0);

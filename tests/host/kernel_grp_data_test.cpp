@@ -75,31 +75,13 @@ TEST_F(GRPDataTest, EveryTruncationIsRefusedAndLeavesTheDataAlone) {
 TEST_F(GRPDataTest, MalformedTextsAreRefusedAndLeaveTheDataAlone) {
     CZARVGRPData d;
     d.Add(_zarvVAR("kept"));
-    const char* bad[] = {
-        nullptr,
-        "",
-        "G",
-        "X1|3:1;",
-        "G1|3:1",
-        "G1|3:1;junk",
-        "G2|3:1;",
-        "G1|3:1;3:2;",  // fewer or more items than counted
-        "G-1|",
-        "G99999999999|",
-        "G70000|",      // counts out of range
-        "G65536|3:1;",  // a count the text cannot hold
-        "G1|9:1;",
-        "G1|-1:x;",
-        "G1|0:2;",  // unknown kind, empty with payload, bool
-        "G1|1:40000;",
-        "G1|2:-1;",
-        "G1|4:4294967296;",  // out of range for the kind
-        "G1|3: 1;",
-        "G1|3:+1;",
-        "G1|6:abc;",  // no spaces, signs or words
-        "G1|7:99:short;",
-        "G1|7:-1:x;",  // text lengths past the end or negative
-    };
+    // One of each kind of fault: no text, a broken frame, a count that
+    // disagrees or cannot be, an unknown kind, a value out of the kind's
+    // range or not plainly written, a text length past the end.
+    const char* bad[] = {nullptr,        "",           "X1|3:1;",     "G1|3:1",
+                         "G1|3:1;junk",  "G2|3:1;",    "G1|3:1;3:2;", "G-1|",
+                         "G65536|3:1;",  "G1|9:1;",    "G1|-1:x;",    "G1|0:2;",
+                         "G1|1:40000;",  "G1|3:+1;",   "G1|6:abc;",   "G1|7:99:short;"};
     for (const char* text : bad) {
         EXPECT_FALSE(d.FromStream(text)) << (text ? text : "(null)");
         ASSERT_EQ(d.GetCount(), 1);

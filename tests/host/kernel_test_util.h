@@ -75,21 +75,14 @@ using RecordingDriver = Recording<CZARVDriver>;
 template <class Driver>
 void ExpectRunStateRules(Driver& d) {
     enum Op { kRun, kPauseOn, kPauseOff, kExit };
-    const struct {
-        int from;
-        Op op;
-        int to;
-        const char* hook;
-    } steps[] = {
-        {0, kRun, 1, "OnRun"},           {1, kRun, 1, "OnRun"},
-        {2, kRun, 1, "OnRun"},           {4, kRun, 1, "OnRun"},
-        {0, kPauseOn, 0, "OnPause(1)"},  {1, kPauseOn, 2, "OnPause(1)"},
-        {2, kPauseOn, 2, "OnPause(1)"},  {4, kPauseOn, 4, "OnPause(1)"},
+    const struct { int from; Op op; int to; const char* hook; } steps[] = {  // clang-format off
+        {0, kRun, 1, "OnRun"}, {1, kRun, 1, "OnRun"}, {2, kRun, 1, "OnRun"}, {4, kRun, 1, "OnRun"},
+        {0, kPauseOn, 0, "OnPause(1)"}, {1, kPauseOn, 2, "OnPause(1)"},
+        {2, kPauseOn, 2, "OnPause(1)"}, {4, kPauseOn, 4, "OnPause(1)"},
         {0, kPauseOff, 0, "OnPause(0)"}, {1, kPauseOff, 1, "OnPause(0)"},
         {2, kPauseOff, 1, "OnPause(0)"}, {4, kPauseOff, 4, "OnPause(0)"},
-        {0, kExit, 0, nullptr},          {1, kExit, 0, "OnExit"},
-        {2, kExit, 0, "OnExit"},         {4, kExit, 4, "OnExit"},
-    };
+        {0, kExit, 0, nullptr}, {1, kExit, 0, "OnExit"}, {2, kExit, 0, "OnExit"}, {4, kExit, 4, "OnExit"},
+    };  // clang-format on
     for (const auto& s : steps) {
         SCOPED_TRACE(::testing::Message() << "from " << s.from << " op " << s.op);
         d.SetRunState(s.from);
@@ -116,20 +109,6 @@ inline bool WaitReadable(int fd, int ms = kWaitMs) {
     return poll(&p, 1, ms) > 0;
 }
 
-// Reads what `fd` has within the wait (blocking peer side).
-inline std::string ReadSome(int fd, size_t want) {
-    std::string got;
-    const auto end = Clock::now() + std::chrono::milliseconds(kWaitMs);
-    while (got.size() < want && Clock::now() < end) {
-        if (!WaitReadable(fd, 100)) continue;
-        char buf[4096];
-        const ssize_t n = read(fd, buf, sizeof buf);
-        if (n <= 0) break;
-        got.append(buf, static_cast<size_t>(n));
-    }
-    return got;
-}
-
 // A socket of `type` bound to an ephemeral port on 127.0.0.1.
 class LoopbackSocket {
 public:
@@ -141,10 +120,7 @@ public:
         m_port = ntohs(a.sin_port);
     }
     ~LoopbackSocket() { Close(); }
-    void Close() {
-        if (m_fd >= 0) close(m_fd);
-        m_fd = -1;
-    }
+    void Close() { m_fd = m_fd >= 0 ? (close(m_fd), -1) : -1; }
     int port() const { return m_port; }
     std::string address() const { return "127.0.0.1:" + std::to_string(m_port); }
 
@@ -203,10 +179,7 @@ public:
             m_slave = name;
     }
     ~PtyPeer() { Close(); }
-    void Close() {
-        if (m_fd >= 0) close(m_fd);
-        m_fd = -1;
-    }
+    void Close() { m_fd = m_fd >= 0 ? (close(m_fd), -1) : -1; }
     int fd() const { return m_fd; }
     const std::string& slave() const { return m_slave; }
 
@@ -234,6 +207,18 @@ std::string Drain(Read read, size_t want, int* last = nullptr) {
     }
     if (last) *last = r;
     return got;
+}
+
+// Reads what the peer side `fd` has within the wait.
+inline std::string ReadSome(int fd, size_t want) {
+    char data[4096];
+    return Drain(
+        [&](char*& buf) {
+            if (!WaitReadable(fd, 100)) return 0;
+            const ssize_t n = read(fd, buf = data, sizeof data);
+            return n > 0 ? static_cast<int>(n) : -1;  // the end or an error
+        },
+        want);
 }
 
 inline std::string Collect(CZARVPortSrv& port, size_t want, int* last = nullptr) {

@@ -154,9 +154,8 @@ TEST(ZarvVarTest, KindAndTextFollowTheAssignedType) {
         EXPECT_EQ(c.value.GetType(), c.kind) << c.text;
         EXPECT_EQ(c.value.ToString(), c.text);
     }
-    _zarvVAR v = Var(5);
-    v.Clear();
-    EXPECT_TRUE(v.IsEmpty());
+    EXPECT_FALSE(Var(1L) == Var(1UL));  // equal only in kind and value
+    EXPECT_TRUE(_zarvVAR() == _zarvVAR());
 }
 
 TEST(ZarvVarTest, FloatTextReadsBackExactly) {
@@ -183,36 +182,6 @@ TEST(ZarvVarTest, ConversionsFollowCRulesAndSaturate) {
         EXPECT_EQ(static_cast<long>(c.value), c.asLong) << c.value.ToString();
     EXPECT_EQ(static_cast<short>(Var(70000L)), static_cast<short>(70000));
     EXPECT_EQ(static_cast<short>(Var(static_cast<unsigned short>(65535))), -1);
-}
-
-TEST(ZarvVarTest, CopyMoveAndSelfAssignKeepTexts) {
-    _zarvVAR a("hello");
-    _zarvVAR b(a);
-    EXPECT_EQ(b, a);
-    _zarvVAR c(std::move(b));
-    EXPECT_EQ(c.ToString(), "hello");
-    EXPECT_TRUE(b.IsEmpty());  // NOLINT(bugprone-use-after-move)
-    c = c;
-    EXPECT_EQ(c.ToString(), "hello");
-    c = c.GetText();  // assigning the variant's own text
-    EXPECT_EQ(c.ToString(), "hello");
-}
-
-TEST(ZarvVarTest, EqualityNeedsSameKindAndValue) {
-    EXPECT_FALSE(Var(1L) == Var(1UL));
-    EXPECT_TRUE(Var(1L) == Var(1L));
-    EXPECT_TRUE(_zarvVAR() == _zarvVAR());
-}
-
-TEST(ZarvIdMapTest, FindsWhatWasInsertedAndRefusesADuplicateKey) {
-    CZARVIdMap<int> map;
-    int a = 1, b = 2;
-    EXPECT_EQ(map.Find(7), nullptr);
-    EXPECT_TRUE(map.Insert(7, &a));
-    EXPECT_FALSE(map.Insert(7, &b));
-    EXPECT_EQ(map.Find(7), &a);
-    EXPECT_EQ(map.Find(8), nullptr);
-    EXPECT_EQ(map.size(), 1u);
 }
 
 // Keys that share their upper bits land in one run of neighbouring slots;

@@ -5,7 +5,6 @@
 
 #include "host/zarvlib/zarv_file.h"
 #include "kernel_test_util.h"
-#include "support/failing_file_ops.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -123,41 +122,18 @@ TEST_F(ZarvFileTest, OpenRefusesBadArguments) {
     EXPECT_FALSE(f.OpenBinary(dir.File("no/such/folder/x").c_str(), CZARVFile::modeWrite));
 }
 
-TEST_F(ZarvFileTest, FailedOrAbandonedWriteLeavesOldFileAndNoTemporary) {
-    const auto expectOld = [&](const char* what) {
-        EXPECT_EQ(ReadAll(path), "old content") << what;
-        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.bin"}) << what;
-    };
+// Failing steps of a save are swept with the database saves; here: a
+// writer dropped without Close commits nothing.
+TEST_F(ZarvFileTest, AbandonedWriteLeavesOldFileAndNoTemporary) {
     WriteAll(path, "old content");
     {
         CZARVFile f;
         ASSERT_TRUE(f.OpenBinary(path.c_str(), CZARVFile::modeWrite));
         f << 'x';
         f.Flush();
-    }  // destroyed without Close
-    expectOld("abandoned");
-    const char* names[] = {"", "create", "write", "sync", "close", "rename"};
-    for (auto step : {FailingFileOps::kCreate, FailingFileOps::kWrite, FailingFileOps::kSync,
-                      FailingFileOps::kClose, FailingFileOps::kRename}) {
-        FailingFileOps faults(step);
-        EXPECT_FALSE(WriteSample()) << names[step];
-        expectOld(names[step]);
     }
-    ASSERT_TRUE(WriteSample());
-    EXPECT_NE(ReadAll(path), "old content");
-}
-
-TEST_F(ZarvFileTest, LargeWritesStreamAndCheck) {
-    CZARVFile w;
-    ASSERT_TRUE(w.OpenBinary(path.c_str(), CZARVFile::modeWrite));
-    for (int i = 0; i < 600000; ++i)
-        w << _basictype<unsigned short>(static_cast<unsigned short>(i));
-    w.AppendCRC();
-    ASSERT_TRUE(w.Close());
-    CZARVFile r;
-    ASSERT_TRUE(r.OpenBinary(path.c_str(), CZARVFile::modeRead));
-    EXPECT_TRUE(r.CheckCRC());
-    EXPECT_EQ(r.Remaining(), 1200000u);
+    EXPECT_EQ(ReadAll(path), "old content");
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.bin"});
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "host/zarvlib/markup.h"
-#include "support/failing_file_ops.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -93,19 +92,6 @@ TEST_F(MarkupTest, NavigatesLevelsAndAFailedFindKeepsThePosition) {
     EXPECT_FALSE(doc.OutOfElem());
 }
 
-TEST_F(MarkupTest, IntoElemAfterAddBuildsNestedDocuments) {
-    CMarkup doc;
-    doc.AddElem("root");
-    doc.AddChildElem("group");
-    doc.AddChildAttrib("id", 7);
-    ASSERT_TRUE(doc.IntoElem());
-    doc.AddChildElem("item", "x");
-    doc.OutOfElem();
-    doc.AddChildElem("group");
-    EXPECT_EQ(doc.GetDoc(),
-              "<root>\n  <group id=\"7\">\n    <item>x</item>\n  </group>\n  <group />\n</root>\n");
-}
-
 TEST_F(MarkupTest, BadDocumentsAreRefusedWholeWithNoPartialDocument) {
     CMarkup doc;
     EXPECT_FALSE(doc.Load(dir.File("missing.xml").c_str()));
@@ -141,22 +127,6 @@ TEST_F(MarkupTest, DeepNestingIsRefusedNotOverflowed) {
     EXPECT_FALSE(doc.SetDoc(nested(200000).c_str()));
     EXPECT_FALSE(doc.FindElem());
     EXPECT_TRUE(doc.SetDoc(nested(100).c_str()));
-}
-
-TEST_F(MarkupTest, FailedSaveKeepsOldFile) {
-    const std::string path = dir.File("keep.xml");
-    WriteAll(path, "<old/>");
-    CMarkup doc;
-    doc.AddElem("new");
-    for (auto step : {FailingFileOps::kCreate, FailingFileOps::kWrite, FailingFileOps::kSync,
-                      FailingFileOps::kRename}) {
-        FailingFileOps faults(step);
-        EXPECT_FALSE(doc.Save(path.c_str()));
-        EXPECT_EQ(ReadAll(path), "<old/>");
-        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"keep.xml"});
-    }
-    EXPECT_TRUE(doc.Save(path.c_str()));
-    EXPECT_NE(ReadAll(path).find("<new"), std::string::npos);
 }
 
 TEST_F(MarkupTest, ReportsLinesOfLoadedElements) {

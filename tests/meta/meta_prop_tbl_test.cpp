@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "meta/catalogue_test_util.h"
@@ -15,10 +13,6 @@ CZARVPtr<CZARVMetaProp> MakeProp(unsigned short id) {
     return CZARVPtr<CZARVMetaProp>::Adopt(
         new CZARVMetaProp(id, "n", _zarvVAR(), METAINPUTTYPE(0), "", "", METAVALIDTYPE(0)));
 }
-
-// Callers walk with the set's own iterator type.
-static_assert(std::is_same_v<CZARVMetaPropTbl::iterator,
-                             std::set<CZARVMetaProp*, ptrless<CZARVMetaProp*>>::iterator>);
 
 class MetaPropTblTest : public ::testing::Test {
 protected:

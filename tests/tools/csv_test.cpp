@@ -10,15 +10,13 @@ protected:
     std::string out = dir.File("out.dat");
 };
 
-// Every kind a database stores, each valid type, and awkward texts.
+// Kinds at the edges of their text form, each valid type, and awkward texts.
 std::vector<TestPoint> EveryKindPoints() {
     _zarvVAR empty;
     return {
         {0x07000000,
          {{10, Var(true)},
           {11, Var(static_cast<short>(-32768)), 1},
-          {12, Var(static_cast<unsigned short>(65535)), 2},
-          {13, Var(static_cast<int>(-2147483647 - 1)), 3},
           {14, Var(4294967295u)},
           {15, Var(0.1f), 1},
           {16, Var(1.0 / 3.0), 2},
@@ -26,13 +24,7 @@ std::vector<TestPoint> EveryKindPoints() {
           {18, empty},
           {19, Var(static_cast<long long>(INT64_MIN)), 1},
           {20, Var(static_cast<unsigned long long>(UINT64_MAX)), 2}}},
-        {0x07001FFF,
-         {{10, Var(false)},
-          {15, Var(-0.0f), 1},
-          {16, Var(5e-324), 2},
-          {17, Var(""), 3},
-          {21, Var("  padded  ")},
-          {22, Var(",")}}},
+        {0x07001FFF, {{15, Var(-0.0f), 1}, {16, Var(5e-324), 2}, {17, Var(""), 3}, {21, Var(" p ")}}},
         {0x07FF0001, {{17, Var(static_cast<short>(4)), 3}}},
     };
 }
@@ -60,8 +52,7 @@ TEST_F(ToolCsvTest, HeaderStatesNumberKindAndValidTypeOrTheMetaNameAndTheRoundTr
     ASSERT_EQ(Run({"export-csv", "--meta", meta, db, "-o", csv}).status, 0);
     EXPECT_EQ(ReadAll(csv),
               "gmpid,Scale,IOAddress:3:1,IOAddress\n7.0.0.1,2.5,,COM1\n7.0.0.2,,3,\n");
-    ToolRun imp = Run({"import-csv", "--meta", meta, csv, "--rid", "7", "-o", out});
-    ASSERT_EQ(imp.status, 0) << imp.err;
+    EXPECT_EQ(Run({"import-csv", "--meta", meta, csv, "--rid", "7", "-o", out}).status, 0);
     EXPECT_EQ(ReadAll(out), ReadAll(db));
     EXPECT_EQ(Run({"import-csv", csv, "--rid", "7", "-o", out}).status, 1)
         << "meta names need --meta";
@@ -106,6 +97,14 @@ TEST_F(ToolCsvTest, BadHeadersAreReported) {
                           "field 3: column \"p3:long:7\": the valid type must be 0 to 3",
                           "field 4: column \"p16383:long:3\": property 16383 with valid type 3",
                           "field 5: column \"p4\" states no kind"});
+}
+
+TEST_F(ToolCsvTest, AnUnclosedQuoteIsReportedWithItsLine) {
+    WriteAll(csv, "gmpid,p1:text:0\n1.0.0,\"open\n1.0.1,x\n");
+    ToolRun run = Run({"import-csv", csv, "--rid", "1", "-o", out});
+    EXPECT_EQ(run.status, 1);
+    ExpectParts(run.err, {"points.csv:2: quoted field not closed"});
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 class ToolCsvMergeTest : public ToolCsvTest {

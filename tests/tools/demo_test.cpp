@@ -19,6 +19,8 @@ TEST_F(ToolDemoTest, WritesEveryFileServesValuesChecksCleanAndRepeatsItself) {
     ToolRun check = Run({"check", "--meta", folder + "/meta.xml", folder + "/meta.xml",
                          folder + "/driverlib.xml", folder + "/rs200.dat"});
     EXPECT_EQ(check.status, 0) << check.out;
+    ExpectParts(check.out, {"meta.xml: ok (meta property table)", "driverlib.xml: ok (driver library)",
+                            "ok (configuration database of RID 200, 12 of 12 points load)"});
 
     ToolRun again = Run({"demo", dir.File("demz")});  // a folder name of the same length
     std::string a = run.out, b = again.out;

@@ -29,22 +29,11 @@ TEST_F(ToolDumpTest, TextShowsGmpidsBothWaysKindsValidTypesAndMetaNames) {
 TEST_F(ToolDumpTest, JsonParsesAndCarriesGmpidKindsAndValues) {
     ToolRun run = Run({"dump", "--format", "json", db});
     ASSERT_EQ(run.status, 0) << run.err;
-    Json doc;
-    ASSERT_TRUE(ParseJson(run.out, doc)) << run.out;
-    ASSERT_TRUE(doc.Get("kind") && doc.Get("summary") && doc.Get("entries"));
-    EXPECT_EQ(doc.Get("kind")->text, "database");
-    EXPECT_EQ(doc.Get("summary")->Get("rid")->number, 200);
-    ASSERT_EQ(doc.Get("entries")->items.size(), 1u);
-    const Json& point = doc.Get("entries")->items[0];
-    EXPECT_EQ(point.Get("key")->text, "200.1.0.5");
-    EXPECT_EQ(point.Get("gmpid")->number, 0xC8010005u);
-    EXPECT_EQ(point.Get("gmpid_hex")->text, "0xC8010005");
-    const Json& fields = *point.Get("fields");
-    ASSERT_EQ(fields.items.size(), 4u);
-    EXPECT_EQ(fields.items[1].Get("kind_name")->text, "double");
-    EXPECT_EQ(fields.items[1].Get("value")->number, 0.001);
-    EXPECT_EQ(fields.items[2].Get("valid")->number, 1);
-    EXPECT_EQ(fields.items[2].Get("value")->text, "10.0.0.21:502");
+    EXPECT_TRUE(IsJson(run.out)) << run.out;
+    ExpectParts(run.out, {"\"kind\": \"database\"", "\"rid\": 200", "\"key\": \"200.1.0.5\"",
+                          "\"gmpid\": 3355508741", "\"gmpid_hex\": \"0xC8010005\"",
+                          "\"kind_name\": \"double\",\n          \"valid\": 0,\n          \"value\": 0.001",
+                          "\"valid\": 1,\n          \"value\": \"10.0.0.21:502\""});
 }
 
 TEST_F(ToolDumpTest, JsonOfEveryCatalogueParses) {
@@ -58,11 +47,11 @@ TEST_F(ToolDumpTest, JsonOfEveryCatalogueParses) {
         Xml("p.xml",
             "<pseudos><pseudo id=\"2\"><dat mtno=\"4\" vt=\"6\" val=\"1e300\"/></pseudo>"
             "</pseudos>")};
+    ASSERT_FALSE(IsJson("{\"a\": [1,]}") || IsJson("\"tab\there\"") || IsJson("{} x"));
     for (const std::string& f : files) {
         ToolRun run = Run({"dump", "--format", "json", f});
         EXPECT_EQ(run.status, 0) << f << run.err;
-        Json doc;
-        EXPECT_TRUE(ParseJson(run.out, doc)) << f << "\n" << run.out;
+        EXPECT_TRUE(IsJson(run.out)) << f << "\n" << run.out;
     }
 }
 

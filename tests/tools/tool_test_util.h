@@ -122,24 +122,8 @@ private:
     bool m_ok = false;
 };
 
-// A parsed JSON value; parsing fails on anything that is not JSON.
-struct Json {
-    enum Type { kNull, kBool, kNumber, kString, kArray, kObject } type = kNull;
-    bool b = false;
-    double number = 0;
-    std::string text;
-    std::vector<Json> items;
-    std::vector<std::pair<std::string, Json>> members;
-
-    const Json* Get(const std::string& key) const {
-        for (const auto& [k, v] : members)
-            if (k == key) return &v;
-        return nullptr;
-    }
-};
-
-// Parses the whole text (white space around it allowed).
-bool ParseJson(const std::string& text, Json& out);
+// True when `text` is one JSON value and nothing else.
+bool IsJson(const std::string& text);
 
 // Fixture: a folder for the files of one test.
 class ToolTest : public ::testing::Test {
