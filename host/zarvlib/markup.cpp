@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <pugixml.hpp>
+#include <type_traits>
 #include <vector>
 
 #include "host/zarvlib/file_ops.h"
@@ -258,11 +259,17 @@ struct CMarkup::Impl {
         return n.text().set(data);
     }
 
-    static bool SetAttrib(pugi::xml_node n, const char* name, const char* value) {
+    // `value` is a C text (null writes an empty one) or an int, which the
+    // parser's own formatting writes in plain decimal without a string.
+    template <class V>
+    static bool SetAttrib(pugi::xml_node n, const char* name, V value) {
         if (!n || !CMarkup::IsValidName(name)) return false;
         pugi::xml_attribute a = n.attribute(name);
         if (!a) a = n.append_attribute(name);
-        return a && a.set_value(value ? value : "");
+        if constexpr (std::is_same_v<V, int>)
+            return a && a.set_value(value);
+        else
+            return a && a.set_value(value ? value : "");
     }
 };
 
@@ -465,7 +472,8 @@ bool CMarkup::AddAttrib(const char* name, const char* value) {
 }
 
 bool CMarkup::AddAttrib(const char* name, int value) {
-    return AddAttrib(name, std::to_string(value).c_str());
+    Impl& m = *m_impl;
+    return Impl::SetAttrib(m.decl ? m.decl : m.main, name, value);
 }
 
 bool CMarkup::AddChildAttrib(const char* name, const char* value) {
@@ -473,7 +481,7 @@ bool CMarkup::AddChildAttrib(const char* name, const char* value) {
 }
 
 bool CMarkup::AddChildAttrib(const char* name, int value) {
-    return AddChildAttrib(name, std::to_string(value).c_str());
+    return Impl::SetAttrib(m_impl->child, name, value);
 }
 
 bool CMarkup::SetData(const char* data) { return Impl::SetText(m_impl->main, data); }

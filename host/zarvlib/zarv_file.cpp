@@ -115,6 +115,40 @@ bool CZARVFile::Fail() {
 
 // --- writing ---
 
+size_t CZARVFile::EncodeFixedVariant(const _zarvVAR& v, unsigned char* out) {
+    const int kind = v.GetType();
+    uint64_t bits = v.GetBits();
+    size_t width = 0;
+    switch (kind) {
+        case _zarvVAR::VT_BOOL: bits = v.GetBool() ? 1 : 0; width = 1; break;
+        case _zarvVAR::VT_I2:
+        case _zarvVAR::VT_UI2: width = 2; break;
+        case _zarvVAR::VT_I4:
+        case _zarvVAR::VT_UI4: width = 4; break;
+        case _zarvVAR::VT_I8:
+        case _zarvVAR::VT_UI8: width = 8; break;
+        case _zarvVAR::VT_R4: {
+            float f = v.GetFloat();
+            uint32_t b;
+            std::memcpy(&b, &f, sizeof b);
+            bits = b;
+            width = 4;
+            break;
+        }
+        case _zarvVAR::VT_R8: {
+            double d = v.GetDouble();
+            std::memcpy(&bits, &d, sizeof bits);
+            width = 8;
+            break;
+        }
+        default: break;  // empty: the kind alone
+    }
+    for (size_t i = 0; i < 4; ++i)
+        out[i] = static_cast<unsigned char>(static_cast<uint32_t>(kind) >> (8 * i));
+    for (size_t i = 0; i < width; ++i) out[4 + i] = static_cast<unsigned char>(bits >> (8 * i));
+    return 4 + width;
+}
+
 void CZARVFile::WriteBytes(const void* data, size_t n) {
     if (!IsWriting() || m_failed) {
         Fail();
@@ -144,6 +178,13 @@ CZARVFile& CZARVFile::operator<<(char c) {
 
 CZARVFile& CZARVFile::operator<<(const _zarvVAR& v) {
     int kind = v.GetType();
+    // A number of a healthy write with room goes in as one encoding: its
+    // kind, then its bits in the kind's width.
+    if (kind != _zarvVAR::VT_STR && m_mode == modeWrite && !m_failed &&
+        m_bufLen + kMaxFixedVariant < kFlushThreshold) {
+        m_bufLen += EncodeFixedVariant(v, m_buf.get() + m_bufLen);
+        return *this;
+    }
     WriteInt(static_cast<uint32_t>(kind), 4);
     switch (kind) {
         case _zarvVAR::VT_BOOL: WriteInt(v.GetBool() ? 1 : 0, 1); break;

@@ -164,6 +164,10 @@ private:
         WriteIntSlow(v, width);
     }
     void WriteIntSlow(uint64_t v, size_t width);
+    // The encoding of a variant that is not a text (at most
+    // kMaxFixedVariant bytes) written to `out`; returns its length.
+    static constexpr size_t kMaxFixedVariant = 12;
+    static size_t EncodeFixedVariant(const _zarvVAR& v, unsigned char* out);
     // A healthy in-bounds read is decoded in place; anything else fails in
     // ReadBytes (loaders call this a few times per property).
     uint64_t ReadInt(size_t width) {
