@@ -1,17 +1,13 @@
 #include "host/zarvlib/markup.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <pugixml.hpp>
 #include <type_traits>
 #include <vector>
 
 #include "host/zarvlib/file_ops.h"
+#include "host/zarvlib/read_file.h"
 
 namespace {
 
@@ -131,34 +127,6 @@ struct StringWriter : pugi::xml_writer {
         out.append(static_cast<const char*>(data), size);
     }
 };
-
-bool ReadFile(const char* path, std::string& out) {
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    // Read straight into the text, sized from the file; a file that grows
-    // meanwhile is read on in chunks until the end.
-    out.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    for (;;) {
-        if (got == out.size()) out.resize(out.size() + (1 << 16));
-        ssize_t r = ::read(fd, out.data() + got, out.size() - got);
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) {
-            ::close(fd);
-            return false;
-        }
-        if (r == 0) break;
-        got += static_cast<size_t>(r);
-    }
-    out.resize(got);
-    ::close(fd);
-    return true;
-}
 
 }  // namespace
 
@@ -290,7 +258,7 @@ bool CMarkup::IsValidName(const char* name) {
 
 bool CMarkup::Load(const char* path) {
     std::string text;
-    if (!path || !ReadFile(path, text)) {
+    if (!path || !ZarvReadWholeFile(path, text)) {
         m_impl->Parse("", 0);
         return false;
     }

@@ -1,16 +1,14 @@
 #include "host/zarvlib/zarv_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 
 #include "host/zarvlib/file_ops.h"
+#include "host/zarvlib/read_file.h"
 
 namespace {
 
@@ -25,49 +23,15 @@ uint32_t Crc32(uint32_t crc, const unsigned char* data, size_t n) {
     return crc;
 }
 
-// The stamp of an open file as it stands now.
-bool TakeStamp(int fd, CZARVFile::Stamp& stamp) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0) return false;
+CZARVFile::Stamp StampOf(const struct stat& st) {
+    CZARVFile::Stamp stamp;
     stamp.dev = static_cast<uint64_t>(st.st_dev);
     stamp.ino = static_cast<uint64_t>(st.st_ino);
     stamp.size = static_cast<uint64_t>(st.st_size);
     stamp.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     stamp.ctimeNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     stamp.valid = true;
-    return true;
-}
-
-template <class Buffer>
-bool ReadWholeFile(const char* path, Buffer& out, CZARVFile::Stamp& stamp) {
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    // Read straight into the buffer, sized from the file; a file that grows
-    // meanwhile is read on in chunks until the end.
-    out.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    for (;;) {
-        if (got == out.size()) out.resize(out.size() + (1 << 16));
-        ssize_t r = ::read(fd, out.data() + got, out.size() - got);
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) {
-            ::close(fd);
-            return false;
-        }
-        if (r == 0) break;
-        got += static_cast<size_t>(r);
-    }
-    out.resize(got);
-    // Taken after the last read: any change made to the file up to here
-    // shows in its times.
-    if (!TakeStamp(fd, stamp)) stamp = CZARVFile::Stamp{};
-    ::close(fd);
-    return true;
+    return stamp;
 }
 
 }  // namespace
@@ -86,10 +50,12 @@ bool CZARVFile::OpenBinary(const char* path, unsigned mode, unsigned /*flag*/) {
     if (!path || !*path) return false;
 
     if (mode == modeRead) {
-        if (!ReadWholeFile(path, m_data, m_stamp)) {
+        struct stat after;
+        if (!ZarvReadWholeFile(path, m_data, &after)) {
             m_data.clear();
             return false;
         }
+        m_stamp = StampOf(after);
         m_limit = m_data.size();
         m_mode = modeRead;
         return true;
@@ -177,43 +143,20 @@ CZARVFile& CZARVFile::operator<<(char c) {
 }
 
 CZARVFile& CZARVFile::operator<<(const _zarvVAR& v) {
-    int kind = v.GetType();
-    // A number of a healthy write with room goes in as one encoding: its
-    // kind, then its bits in the kind's width.
-    if (kind != _zarvVAR::VT_STR && m_mode == modeWrite && !m_failed &&
-        m_bufLen + kMaxFixedVariant < kFlushThreshold) {
+    if (v.GetType() == _zarvVAR::VT_STR) {
+        WriteInt(static_cast<uint32_t>(_zarvVAR::VT_STR), 4);
+        WriteInt(v.GetTextLength(), 4);
+        WriteBytes(v.GetText(), v.GetTextLength());
+        return *this;
+    }
+    // A number of a healthy write with room is encoded in place; otherwise
+    // its encoding takes WriteBytes, which flushes or fails.
+    if (m_mode == modeWrite && !m_failed && m_bufLen + kMaxFixedVariant < kFlushThreshold) {
         m_bufLen += EncodeFixedVariant(v, m_buf.get() + m_bufLen);
         return *this;
     }
-    WriteInt(static_cast<uint32_t>(kind), 4);
-    switch (kind) {
-        case _zarvVAR::VT_BOOL: WriteInt(v.GetBool() ? 1 : 0, 1); break;
-        case _zarvVAR::VT_I2:
-        case _zarvVAR::VT_UI2: WriteInt(v.GetBits(), 2); break;
-        case _zarvVAR::VT_I4:
-        case _zarvVAR::VT_UI4: WriteInt(v.GetBits(), 4); break;
-        case _zarvVAR::VT_I8:
-        case _zarvVAR::VT_UI8: WriteInt(v.GetBits(), 8); break;
-        case _zarvVAR::VT_R4: {
-            float f = v.GetFloat();
-            uint32_t bits;
-            std::memcpy(&bits, &f, sizeof bits);
-            WriteInt(bits, 4);
-            break;
-        }
-        case _zarvVAR::VT_R8: {
-            double d = v.GetDouble();
-            uint64_t bits;
-            std::memcpy(&bits, &d, sizeof bits);
-            WriteInt(bits, 8);
-            break;
-        }
-        case _zarvVAR::VT_STR:
-            WriteInt(v.GetTextLength(), 4);
-            WriteBytes(v.GetText(), v.GetTextLength());
-            break;
-        default: break;  // empty: the kind alone
-    }
+    unsigned char bytes[kMaxFixedVariant];
+    WriteBytes(bytes, EncodeFixedVariant(v, bytes));
     return *this;
 }
 

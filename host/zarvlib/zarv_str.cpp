@@ -1,6 +1,5 @@
 #include "host/zarvlib/zarv_str.h"
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -75,40 +74,30 @@ int SplitStrByStr(const char* text, const char* sep, std::vector<_zarv_str>& out
     out.clear();
     if (!text || !*text) return 0;
     std::string_view rest(text);
-    if (!sep || !*sep) {
+    std::string_view separator(sep ? sep : "");
+    if (separator.empty()) {
         out.emplace_back(rest);
-        return 1;
-    }
-    std::string_view separator(sep);
-    for (;;) {
-        size_t at = rest.find(separator);
-        if (at == std::string_view::npos) {
-            out.emplace_back(rest);
-            break;
-        }
-        out.emplace_back(rest.substr(0, at));
-        rest.remove_prefix(at + separator.size());
-    }
-    return static_cast<int>(out.size());
-}
-
-int SplitStrByChar(const char* text, char sep, std::vector<_zarv_str>& out) {
-    out.clear();
-    if (!text || !*text) return 0;
-    if (sep == '\0') {
-        // A NUL separator cannot occur inside a C text: the whole text is one piece.
-        out.emplace_back(text);
         return 1;
     }
     // Catalogue loaders split every line: count first so that the list is
     // allocated once.
-    std::string_view rest(text);
-    out.reserve(static_cast<size_t>(std::count(rest.begin(), rest.end(), sep)) + 1);
-    for (size_t at; (at = rest.find(sep)) != std::string_view::npos;
-         rest.remove_prefix(at + 1))
+    size_t pieces = 1;
+    for (size_t at = rest.find(separator); at != std::string_view::npos;
+         at = rest.find(separator, at + separator.size()))
+        ++pieces;
+    out.reserve(pieces);
+    for (size_t at; (at = rest.find(separator)) != std::string_view::npos;
+         rest.remove_prefix(at + separator.size()))
         out.emplace_back(rest.substr(0, at));
     out.emplace_back(rest);
     return static_cast<int>(out.size());
+}
+
+int SplitStrByChar(const char* text, char sep, std::vector<_zarv_str>& out) {
+    // A NUL separator is the empty text: it cannot occur inside a C text, so
+    // the whole text is one piece.
+    const char separator[2] = {sep, '\0'};
+    return SplitStrByStr(text, separator, out);
 }
 
 int SplitStrByComma(const char* text, std::vector<_zarv_str>& out) {
