@@ -1,7 +1,6 @@
 // What the engine driver's tests share: a derived driver that asks for the
-// port its test configures and logs its hooks, and a bounded collector of
-// the bytes the driver's port received. Peers and value helpers come from
-// the kernel's tests.
+// port its test configures and logs its hooks. Peers and value helpers come
+// from the kernel's tests.
 #ifndef TESTS_DRIVER_DRIVER_TEST_UTIL_H_
 #define TESTS_DRIVER_DRIVER_TEST_UTIL_H_
 
@@ -27,17 +26,13 @@ public:
     using Recording::Recording;
     Props portProps;
     bool askForPort = true;
-    unsigned long portInfoGMPID = 0;
     int portInfoPropsOnEntry = -1;
 
     using CZARVQENDriver::CreatePort;
     using CZARVQENDriver::GetPortNo;
-    using CZARVQENDriver::OnCreate;
 
 protected:
     bool OnCreatePortInfo(CZARVMPInfo& info) override {
-        hooks.push_back("OnCreatePortInfo");
-        portInfoGMPID = info.GetGMPID();
         portInfoPropsOnEntry = info.GetMPPropCount();
         for (const auto& [id, value] : portProps) info.SetMPProp(id, value, 0);
         return askForPort;
@@ -51,10 +46,6 @@ protected:
         : record(CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(gmpid))) {}
     bool Send(const std::string& bytes, const char* target = "") {
         return driver->SendPacket(bytes.data(), static_cast<unsigned int>(bytes.size()), target);
-    }
-    // What RcvFrom delivers until `want` bytes came, it answers -1, or the wait ends.
-    std::string Receive(size_t want, int* last = nullptr) {
-        return Drain([&](char*& buf) { return driver->RcvFrom(buf); }, want, last);
     }
 
     CZARVPtr<CZARVQENDbEngine> engine = CZARVPtr<CZARVQENDbEngine>::Adopt(new CZARVQENDbEngine());
