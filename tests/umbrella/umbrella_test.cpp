@@ -6,8 +6,6 @@
 
 #include "support/temp_dir.h"
 
-namespace {
-
 TEST(UmbrellaTest, EveryExportedClassLinks) {
     TempDir dir;
     CZARVMetaPropTbl* metas = new CZARVMetaPropTbl;
@@ -19,37 +17,22 @@ TEST(UmbrellaTest, EveryExportedClassLinks) {
     EXPECT_FALSE(*prop < *prop);
     prop->Release();
     EXPECT_TRUE(metas->SaveToFile(dir.File("meta.xml").c_str(), "1.0", "UTF-8"));
-
     CZARVQENDbEngine* engine = new CZARVQENDbEngine("3.0");
     engine->SetMetaProps(metas);
     EXPECT_EQ(engine->GetMetaProps(), metas);
-    CZARVQENDriver* driver = new CZARVQENDriver(engine);
-    driver->Release();
+    (new CZARVQENDriver(engine))->Release();
     engine->Release();
     metas->Release();
 
     CZARVDrvLib* lib = new CZARVDrvLib;
-    CZARVDrvNode* drv = new CZARVDrvNode;
-    CZARVSrvNode* srv = new CZARVSrvNode;
-    CZARVTskNode* tsk = new CZARVTskNode;
-    lib->InsertDrvNode(drv);
-    lib->InsertSrvNode(srv);
-    lib->InsertTskNode(tsk);
-    drv->Release();
-    srv->Release();
-    tsk->Release();
+    lib->InsertDrvNode(CZARVPtr<CZARVDrvNode>::Adopt(new CZARVDrvNode).get());
+    lib->InsertSrvNode(CZARVPtr<CZARVSrvNode>::Adopt(new CZARVSrvNode).get());
+    lib->InsertTskNode(CZARVPtr<CZARVTskNode>::Adopt(new CZARVTskNode).get());
     EXPECT_TRUE(lib->SaveToFile(dir.File("drv.xml").c_str(), "1.0", "UTF-8"));
     lib->Release();
-
-    CZARVMetaTable* tables = new CZARVMetaTable;
-    tables->Release();
-    CZARVTypedObjTbl* objs = new CZARVTypedObjTbl;
-    objs->Release();
-    CZARVPseudos* pseudos = new CZARVPseudos;
-    pseudos->Release();
-
+    (new CZARVMetaTable)->Release();
+    (new CZARVTypedObjTbl)->Release();
+    (new CZARVPseudos)->Release();
     CZARVIODB iodb;
     (void)iodb;
 }
-
-}  // namespace
