@@ -1,35 +1,80 @@
+// The engine driver: its record and port, the packets through the port
+// (a TCP listener and a UDP socket on 127.0.0.1 as peers; the ports' own
+// behaviour is tested with the kernel), and values served as the engine's.
 #include "driver/qen_driver.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "driver_test_util.h"
+#include "engine/db_engine.h"
+#include "host/kernel_test_util.h"
 #include "host/zarvkernel/com_port.h"
+#include "host/zarvkernel/grp_data.h"
+#include "host/zarvkernel/mp_info.h"
 #include "host/zarvkernel/tcp_client_port.h"
 #include "host/zarvkernel/udp_client_port.h"
+#include "host/zarvlib/zarv_obj.h"
 
 namespace {
 
-using namespace driver_test;
+using namespace kernel_test;
+using Props = std::vector<std::pair<unsigned short, _zarvVAR>>;
+
+// Hands its port-information hook the properties its test set; with
+// `askForPort` false it declines like the base class.
+class PortDriver : public Recording<CZARVQENDriver> {
+public:
+    using Recording::Recording;
+    Props portProps;
+    bool askForPort = true;
+    int portInfoPropsOnEntry = -1;  // the hook gets an empty record
+
+    using CZARVQENDriver::CreatePort;
+    using CZARVQENDriver::GetPortNo;
+
+protected:
+    bool OnCreatePortInfo(CZARVMPInfo& info) override {
+        portInfoPropsOnEntry = info.GetMPPropCount();
+        for (const auto& [id, value] : portProps) info.SetMPProp(id, value, 0);
+        return askForPort;
+    }
+};
 
 // A GMPID whose bits 16 to 23 hold 5: the driver's port number.
 constexpr unsigned long kDriverGMPID = 0x12050000;
 
-class QENDriverTest : public DriverFixture {
+class QENDriverTest : public ::testing::Test {
 protected:
-    QENDriverTest() : DriverFixture(kDriverGMPID) {
+    QENDriverTest() {
         record->InsertMPProp(1, _zarvVAR("drv-name"), 0);
         record->InsertMPProp(3, _zarvVAR("drv-desc"), 0);
-        driver->portProps = {{PORTPROP_COM, Var(1)}, {PORTPROP_DEVICE, pty.slave().c_str()}};
+        driver->portProps = {{PORTPROP_COM, Var(1)}, {PORTPROP_DEVICE, pty.slave.c_str()}};
     }
     // Creates the driver with a serial port on the pseudo-terminal; holds the port.
     CZARVPtr<CZARVPortSrv> CreateHeldPort() {
         EXPECT_TRUE(driver->Create(*record));
         return CZARVPtr<CZARVPortSrv>(driver->GetPort());
     }
+    bool CreateNet(short kind, int remotePort) {
+        driver->portProps = {{PORTPROP_NET, Var(kind)},
+                             {PORTPROP_HOST, "127.0.0.1"},
+                             {PORTPROP_REMOTEPORT, Var(remotePort)}};
+        return driver->Create(*record);
+    }
+    bool Send(const std::string& bytes, const char* target = "") {
+        return driver->SendPacket(bytes.data(), static_cast<unsigned int>(bytes.size()), target);
+    }
+    std::string Receive(size_t want, int* last = nullptr) {
+        return Drain([&](char*& buf) { return driver->RcvFrom(buf); }, want, last);
+    }
 
+    CZARVPtr<CZARVQENDbEngine> engine = CZARVPtr<CZARVQENDbEngine>::Adopt(new CZARVQENDbEngine());
+    CZARVPtr<CZARVMPInfo> record = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(kDriverGMPID));
+    CZARVPtr<PortDriver> driver = CZARVPtr<PortDriver>::Adopt(new PortDriver(engine.get()));
     PtyPeer pty;
 };
 
@@ -37,7 +82,7 @@ TEST_F(QENDriverTest, CreateCopiesTheTextsOpensThePortAndNumbersItFromTheGMPID) 
     CZARVPtr<CZARVPortSrv> port = CreateHeldPort();
     EXPECT_STREQ(driver->GetName(), "drv-name");
     EXPECT_STREQ(driver->GetDesc(), "drv-desc");
-    EXPECT_EQ(driver->portInfoPropsOnEntry, 0);  // the hook gets an empty record
+    EXPECT_EQ(driver->portInfoPropsOnEntry, 0);
     ASSERT_NE(dynamic_cast<CZARVComPort*>(port.get()), nullptr);
     EXPECT_EQ(port->GetPortNo(), 5);
     EXPECT_EQ(port->GetDriver(), driver.get());
@@ -63,13 +108,15 @@ TEST_F(QENDriverTest, NullEngineNoPortKindOrAPortThatCannotOpenFailCreate) {
 
 TEST_F(QENDriverTest, CreatePortChoosesTheKindFromSerialThenNetworkProperties) {
     enum Kind { kNone, kSerial, kTcp, kUdp };
-    const struct { Props props; Kind kind; } cases[] = {
+    const struct {
+        Props props;
+        Kind kind;
+    } cases[] = {
         {{{PORTPROP_COM, "2"}, {PORTPROP_NET, Var(1)}}, kSerial},  // serial wins
         {{{PORTPROP_COM, Var(0)}, {PORTPROP_NET, Var(3)}}, kUdp},  // serial 0 is none
         {{{PORTPROP_NET, Var(1)}}, kTcp},
         {{{PORTPROP_NET, Var(0x10003)}}, kUdp},  // taken as 16 bits
         {{{PORTPROP_NET, Var(2)}}, kNone},       // no server kind
-        {{}, kNone},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         CZARVMPInfo info(kDriverGMPID);
@@ -108,5 +155,73 @@ TEST_F(QENDriverTest, DestructionReleasesThePortWithoutStoppingItAndLeavesTheEng
 }
 
 TEST_F(QENDriverTest, RunPauseAndExitFollowTheStateRules) { ExpectRunStateRules(*driver); }
+
+TEST_F(QENDriverTest, TcpPortTalksToAListenerUntilItHangsUp) {
+    TcpListener listener;
+    ASSERT_TRUE(CreateNet(PORTNET_TCP_CLIENT, listener.port()));
+    const int peer = listener.Accept();
+    ASSERT_GE(peer, 0);
+    const std::string request("\x01\x03\x00\x00\x00\x0a", 6);
+    ASSERT_TRUE(Send(request));
+    EXPECT_EQ(ReadSome(peer, request.size()), request);
+    ASSERT_EQ(write(peer, "bye", 3), 3);
+    shutdown(peer, SHUT_RDWR);
+    int last = 0;
+    EXPECT_EQ(Receive(3), "bye");  // bytes before the hang-up come first, then -1
+    EXPECT_EQ(Receive(1, &last), "");
+    EXPECT_EQ(last, -1);
+    EXPECT_FALSE(Send("x"));
+}
+
+TEST_F(QENDriverTest, UdpPortSendsToTheTargetAndRefusesABadOne) {
+    UdpPeer peer, other;
+    ASSERT_TRUE(CreateNet(PORTNET_UDP_CLIENT, peer.port()));
+    ASSERT_TRUE(Send("to-other", other.address().c_str()));
+    EXPECT_EQ(other.Receive(), "to-other");
+    EXPECT_FALSE(Send("nowhere", "no-port-here"));
+}
+
+TEST_F(QENDriverTest, ValueOperationsAnswerAsTheEngineForEveryKindOfPoint) {
+    for (unsigned char rid : {5, 200}) ASSERT_TRUE(engine->CreateConfigDB(rid, 0));
+    // A named source, a point reading through it, a point naming nobody, a
+    // RID with no live values and the no-point GMPID.
+    const unsigned long source = 0x05010001, ref = 0xC8022002, lost = 0xC8022003;
+    const struct {
+        unsigned long gmpid;
+        const char* prop;
+        unsigned short id;
+    } points[] = {{source, "qen-driver-values.P", 1},
+                  {ref, "qen-driver-values.P", CZARVQENDbEngine::kRefProp},
+                  {lost, "qen-driver-values.nobody", CZARVQENDbEngine::kRefProp}};
+    for (const auto& p : points) {
+        auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(p.gmpid));
+        info->InsertMPProp(p.id, _zarvVAR(p.prop), 0);
+        ASSERT_TRUE(engine->InsertMPInfo(info.get()));
+    }
+    driver->askForPort = false;
+    ASSERT_TRUE(driver->Create(*record));
+    const CMPQuality good;
+    const CZARVTime stamp{1700000000123};
+    ASSERT_NE(engine->WriteValue(source, _zarvVAR("G1|3:9;"), good, stamp), 0u);
+    for (unsigned long g : {source, ref, lost, 0x09000001UL, 0xFFFFFFFFUL}) {
+        SCOPED_TRACE(::testing::Message() << std::hex << g);
+        _zarvVAR v1("untouched"), v2("untouched");
+        CMPQuality q1(CMPQuality::QUALITY_BLOCKED), q2(CMPQuality::QUALITY_BLOCKED);
+        CZARVTime t1(5), t2(5);
+        EXPECT_EQ(driver->ReadValue(g, v1, q1, t1), engine->ReadValue(g, v2, q2, t2));
+        EXPECT_EQ(std::make_tuple(v1, q1, t1), std::make_tuple(v2, q2, t2));
+        EXPECT_EQ(driver->ReadSGValue(g, 0, v1), engine->ReadSGValue(g, 0, v2));
+        EXPECT_EQ(v1, v2);
+        CZARVGRPData d1;
+        // The second write of a value, which both see in the same state.
+        driver->WriteValue(g, Var(4L), good, stamp);
+        EXPECT_EQ(driver->WriteValue(g, Var(4L), good, stamp),
+                  engine->WriteValue(g, Var(4L), good, stamp));
+        EXPECT_EQ(driver->WriteSGValue(g, 1, Var(5L)), engine->WriteSGValue(g, 1, Var(6L)));
+        driver->WriteSGValue(g, d1, good, stamp);
+        EXPECT_EQ(driver->WriteSGValue(g, d1, good, stamp),
+                  engine->WriteSGValue(g, d1, good, stamp));
+    }
+}
 
 }  // namespace

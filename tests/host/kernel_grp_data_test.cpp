@@ -23,9 +23,10 @@ TEST(GRPDataTest, KindsRoundTripThroughTheDocumentedText) {
     d.Add(_zarvVAR("a;b|c"));
     d.Add(_zarvVAR());
     EXPECT_EQ(Text(d), "G3|3:12;7:5:a;b|c;-1:;");
-    for (const _zarvVAR& v : {Var(true), Var(short{-32768}), Var(std::numeric_limits<unsigned>::max()),
-                              Var(0.1f), Var(1.0 / 3.0), Var(std::numeric_limits<long long>::min()),
-                              Var(std::numeric_limits<unsigned long long>::max()), _zarvVAR("")})
+    for (const _zarvVAR& v :
+         {Var(true), Var(short{-32768}), Var(std::numeric_limits<unsigned>::max()), Var(0.1f),
+          Var(1.0 / 3.0), Var(std::numeric_limits<long long>::min()),
+          Var(std::numeric_limits<unsigned long long>::max()), _zarvVAR("")})
         d.Add(v);
     d.Add(Var(std::nan("")));
     CZARVGRPData back;
@@ -47,9 +48,9 @@ TEST(GRPDataTest, TruncatedOrMalformedTextsAreRefusedAndLeaveTheDataAlone) {
     // value out of range or not plainly written, a length past the end.
     for (size_t len : {0, 2, 3, 5, 8, 15, 23})
         EXPECT_FALSE(d.FromStream(good.substr(0, len).c_str())) << len;
-    for (const char* text : {static_cast<const char*>(nullptr), "X1|3:1;", "G1|3:1;junk",
-                             "G2|3:1;", "G-1|", "G65536|3:1;", "G1|9:1;", "G1|1:40000;",
-                             "G1|3:+1;", "G1|7:99:short;"})
+    for (const char* text :
+         {static_cast<const char*>(nullptr), "X1|3:1;", "G1|3:1;junk", "G2|3:1;", "G-1|",
+          "G65536|3:1;", "G1|9:1;", "G1|1:40000;", "G1|3:+1;", "G1|7:99:short;"})
         EXPECT_FALSE(d.FromStream(text)) << (text ? text : "(null)");
     ASSERT_EQ(d.GetCount(), 1);
     EXPECT_EQ(d.At(0)->ToString(), "kept");

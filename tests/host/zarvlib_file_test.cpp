@@ -14,10 +14,12 @@ using kernel_test::Var;
 class ZarvFileTest : public ::testing::Test {
 protected:
     // One value of every kind.
-    const std::vector<_zarvVAR> samples{_zarvVAR(), Var(true), Var(short{-2}),
-        Var(static_cast<unsigned short>(65000)), Var(-100000L), Var(4000000000UL), Var(0.1f),
-        Var(-1.0 / 3.0), _zarvVAR("text with \"quotes\", é and\nbreaks"), Var(-5LL),
-        Var(18000000000000000000ULL)};
+    // clang-format off
+    const std::vector<_zarvVAR> samples{
+        _zarvVAR(), Var(true), Var(short{-2}), Var(static_cast<unsigned short>(65000)),
+        Var(-100000L), Var(4000000000UL), Var(0.1f), Var(-1.0 / 3.0),
+        _zarvVAR("text with \"quotes\", é and\ttab"), Var(-5LL), Var(18000000000000000000ULL)};
+    // clang-format on
     // Opens `bytes` as a file for reading.
     void OpenBytes(CZARVFile& f, const std::string& bytes) {
         WriteAll(path, bytes);
@@ -74,7 +76,9 @@ TEST_F(ZarvFileTest, RoundTripsEveryKindLittleEndianAndRefusesDamage) {
 }
 
 TEST_F(ZarvFileTest, LyingLengthsAndUnknownKindsFail) {
-    for (const std::string& lie : {std::string("\x07\x00\x00\x00\xFF\xFF\xFF\xFF" "abc", 11),
+    for (const std::string& lie : {std::string("\x07\x00\x00\x00\xFF\xFF\xFF\xFF"
+                                               "abc",
+                                               11),
                                    std::string("\x09\x00\x00\x00\x01\x02\x03\x04", 8)}) {
         CZARVFile f;
         OpenBytes(f, lie);

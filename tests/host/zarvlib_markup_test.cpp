@@ -17,7 +17,8 @@ TEST(MarkupTest, SavesTheExactDeclarationOneElementPerLineAndHostileTextsRoundTr
     doc.AddAttrib("encoding", "GB2312");
     ASSERT_TRUE(doc.AddElem("root"));
     doc.AddChildElem("b");
-    EXPECT_EQ(doc.GetDoc(), "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<root>\n  <b />\n</root>\n");
+    EXPECT_EQ(doc.GetDoc(),
+              "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<root>\n  <b />\n</root>\n");
     ASSERT_TRUE(doc.AddAttrib("a", hostile.c_str()));
     ASSERT_TRUE(doc.AddChildElem("child", hostile.c_str()));
     ASSERT_TRUE(doc.AddChildAttrib("c", hostile.c_str()));

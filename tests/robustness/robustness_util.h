@@ -27,8 +27,8 @@ template <class Catalogue>
 struct CatalogueKind;
 
 inline std::string XmlFile(const char* root, const std::string& body) {
-    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<") + root + ">" + body +
-           "</" + root + ">\n";
+    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<") + root + ">" + body + "</" +
+           root + ">\n";
 }
 
 template <>

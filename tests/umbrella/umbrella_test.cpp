@@ -1,8 +1,7 @@
 // Uses every exported class through the umbrella header while linking only
 // the shared library: what a program outside this tree sees.
-#include <zarvqencore.h>
-
 #include <gtest/gtest.h>
+#include <zarvqencore.h>
 
 #include "support/temp_dir.h"
 
