@@ -56,16 +56,4 @@ TEST(GRPDataTest, TruncatedOrMalformedTextsAreRefusedAndLeaveTheDataAlone) {
     EXPECT_EQ(d.At(0)->ToString(), "kept");
 }
 
-TEST(GRPDataTest, SetAtGrowsWithEmptyValuesWithinTheLimit) {
-    CZARVGRPData d;
-    EXPECT_TRUE(d.SetAt(3, Var(1)));
-    EXPECT_EQ(d.GetCount(), 4);
-    EXPECT_TRUE(d.At(1)->IsEmpty());
-    EXPECT_FALSE(d.SetAt(-1, Var(1)));
-    EXPECT_FALSE(d.SetAt(CZARVGRPData::kMaxValues, Var(1)));
-    _zarvVAR out("untouched");
-    EXPECT_FALSE(d.GetAt(4, out));
-    EXPECT_EQ(out.ToString(), "untouched");
-}
-
 }  // namespace
