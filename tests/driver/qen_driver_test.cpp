@@ -1,6 +1,5 @@
-// The engine driver: its record and port, the packets through the port
-// (a TCP listener and a UDP socket on 127.0.0.1 as peers; the ports' own
-// behaviour is tested with the kernel), and values served as the engine's.
+// The engine driver: its record and port, packets through the port (the
+// ports' own behaviour is tested with the kernel), values as the engine's.
 #include "driver/qen_driver.h"
 
 #include <gtest/gtest.h>
@@ -163,14 +162,6 @@ TEST_F(QENDriverTest, TcpPortTalksToAListenerUntilItHangsUp) {
     EXPECT_EQ(Receive(1, &last), "");
     EXPECT_EQ(last, -1);
     EXPECT_FALSE(Send("x"));
-}
-
-TEST_F(QENDriverTest, UdpPortSendsToTheTargetAndRefusesABadOne) {
-    UdpPeer peer, other;
-    ASSERT_TRUE(CreateNet(PORTNET_UDP_CLIENT, peer.port()));
-    ASSERT_TRUE(Send("to-other", other.address().c_str()));
-    EXPECT_EQ(other.Receive(), "to-other");
-    EXPECT_FALSE(Send("nowhere", "no-port-here"));
 }
 
 TEST_F(QENDriverTest, ValueOperationsAnswerAsTheEngineForEveryKindOfPoint) {

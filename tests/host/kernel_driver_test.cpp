@@ -38,17 +38,4 @@ TEST_F(DriverTest, BrokenLinkFailsOnlyARunningOrPausedDriver) {
     EXPECT_EQ(drv->GetNetPortEvent(4), CZARVDriver::NETEVT_NONE);
 }
 
-TEST_F(DriverTest, BaseServesNoValuesAndLeavesOutputsAlone) {
-    _zarvVAR v("keep");
-    CMPQuality q(0x10);
-    CZARVTime t(9);
-    EXPECT_FALSE(drv->ReadValue(1, v, q, t));
-    EXPECT_EQ(drv->WriteValue(1, v, q, t), 0u);
-    EXPECT_EQ(v.ToString(), "keep");
-    EXPECT_EQ(q.GetValue(), 0x10u);
-    CZARVPtr<CZARVMsg> msg = CZARVPtr<CZARVMsg>::Adopt(new CZARVMsg(5, 1, 2));
-    EXPECT_EQ(drv->OnMessage(msg.get()), 0);
-    EXPECT_EQ(msg->GetRefCount(), 1);
-}
-
 }  // namespace

@@ -1,4 +1,4 @@
-// Point records, reference names, hardware descriptions, times and qualities.
+// Point records, reference names and hardware descriptions.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,7 +10,6 @@
 #include "host/zarvkernel/mp_value.h"
 #include "host/zarvkernel/ref_names.h"
 #include "host/zarvkernel/sys_config.h"
-#include "host/zarvkernel/zarv_time.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "kernel_test_util.h"
 
@@ -83,13 +82,6 @@ TEST(SysConfigTest, SharesItsDescriptionsAndKeepsTheFirstOfAnIdentifier) {
     EXPECT_EQ(hw.use_count(), 2);  // the configuration keeps its own
     EXPECT_TRUE(config.RemoveHwInfo(42) && !config.RemoveHwInfo(42));
     EXPECT_EQ(hw.use_count(), 1);
-}
-
-TEST(TimeTest, FormatsUTCWithMillisecondsAndBigValuesAsNumbers) {
-    _zarv_str text;
-    EXPECT_STREQ(CZARVTime(1700000000123LL).Format(text), "2023-11-14 22:13:20.123");
-    EXPECT_STREQ(CZARVTime(-1).Format(text), "1969-12-31 23:59:59.999");
-    EXPECT_STREQ(CZARVTime(INT64_MAX).Format(text), "9223372036854775807");
 }
 
 }  // namespace
