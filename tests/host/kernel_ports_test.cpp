@@ -30,8 +30,9 @@ protected:
             value.IsEmpty() ? info.RemoveMPProp(id) : info.SetMPProp(id, value, 0);
         return port->OnCreate(info);
     }
-    void ExpectEachCreateFails(const Settings& base, const std::vector<Settings>& cases) {
-        for (size_t i = 0; i < cases.size(); ++i) EXPECT_FALSE(CreateWith(base, cases[i])) << i;
+    // Each of `faults` alone makes OnCreate fail.
+    void ExpectEachCreateFails(const Settings& base, const Settings& faults) {
+        for (const auto& fault : faults) EXPECT_FALSE(CreateWith(base, {fault})) << fault.first;
         EXPECT_FALSE(port->IsOpen());
         EXPECT_FALSE(Send("x"));
         char* buf = reinterpret_cast<char*>(1);
@@ -83,12 +84,12 @@ TEST_F(TcpClientPortTest, ExchangesBytesUntilThePeerClosesThenBreaks) {
 
 TEST_F(TcpClientPortTest, RefusedConnectionOrBadSettingsFailAndLeaveThePortClosed) {
     LoopbackSocket unused(SOCK_STREAM);  // bound, never listening
-    ExpectEachCreateFails(Base(), {{{PORTPROP_REMOTEPORT, Var(unused.port())}},
-                                   {{PORTPROP_HOST, "no-such-host.invalid"}},
-                                   {{PORTPROP_HOST, {}}},
-                                   {{PORTPROP_REMOTEPORT, Var(70000)}},
-                                   {{PORTPROP_CONN_TIMEOUT, Var(0)}},
-                                   {{PORTPROP_IO_TIMEOUT, Var(60001)}}});
+    ExpectEachCreateFails(Base(), {{PORTPROP_REMOTEPORT, Var(unused.port())},
+                                   {PORTPROP_HOST, "no-such-host.invalid"},
+                                   {PORTPROP_HOST, {}},
+                                   {PORTPROP_REMOTEPORT, Var(70000)},
+                                   {PORTPROP_CONN_TIMEOUT, Var(0)},
+                                   {PORTPROP_IO_TIMEOUT, Var(60001)}});
 }
 
 class UdpClientPortTest : public PortTest<CZARVUDPClientPort> {
@@ -139,13 +140,14 @@ TEST_F(ComPortTest, AppliesTheLineSettingsAndPassesBytesRaw) {
 }
 
 TEST_F(ComPortTest, BadDevicesAndSettingsOutOfRangeFail) {
-    ExpectEachCreateFails(Base(), {{{PORTPROP_DEVICE, "/dev/no-such-serial-device"}},
-                                   {{PORTPROP_DEVICE, "/dev/null"}},  // no terminal
-                                   {{PORTPROP_DEVICE, {}}},
-                                   {{PORTPROP_BAUD, Var(12345)}},
-                                   {{PORTPROP_PARITY, Var(3)}},
-                                   {{PORTPROP_DATABITS, Var(9)}},
-                                   {{PORTPROP_STOPBITS, Var(3)}}});
+    // A missing device, one that is no terminal, a missing path, settings out of range.
+    ExpectEachCreateFails(Base(), {{PORTPROP_DEVICE, "/dev/no-such-serial-device"},
+                                   {PORTPROP_DEVICE, "/dev/null"},
+                                   {PORTPROP_DEVICE, {}},
+                                   {PORTPROP_BAUD, Var(12345)},
+                                   {PORTPROP_PARITY, Var(3)},
+                                   {PORTPROP_DATABITS, Var(9)},
+                                   {PORTPROP_STOPBITS, Var(3)}});
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ protected:
 TYPED_TEST_SUITE(HostileXmlTest, CatalogueClasses);
 
 TYPED_TEST(HostileXmlTest, EntitiesAreNeitherExpandedNorFetchedAndCutFilesKeepTheOldContent) {
-    const std::string good = CatalogueKind<TypeParam>::File("baseline-attrib", "baseline");
+    const std::string good = CatalogueFile<TypeParam>("baseline-attrib", "baseline");
     ASSERT_TRUE(this->Load(good));
     const std::string baseline = this->Saved();
     for (size_t cut : {good.size() / 2, good.size() - 3}) {
@@ -44,7 +44,7 @@ TYPED_TEST(HostileXmlTest, EntitiesAreNeitherExpandedNorFetchedAndCutFilesKeepTh
         doctype += "\">";
     }
     doctype += "<!ENTITY ext SYSTEM \"file:///etc/passwd\">]>";
-    std::string file = CatalogueKind<TypeParam>::File("&a9;", "&ext;");
+    std::string file = CatalogueFile<TypeParam>("&a9;", "&ext;");
     file.insert(file.find('\n') + 1, doctype + "\n");
     const auto start = std::chrono::steady_clock::now();
     const bool loaded = this->Load(file);

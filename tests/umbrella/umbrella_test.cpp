@@ -7,31 +7,23 @@
 
 TEST(UmbrellaTest, EveryExportedClassLinks) {
     TempDir dir;
-    CZARVMetaPropTbl* metas = new CZARVMetaPropTbl;
-    _zarvVAR v;
-    v = 5L;
-    CZARVMetaProp* prop = new CZARVMetaProp(10, "p", v, CZARVMetaProp::METAINPUTTYPE(0), "", "",
-                                            CZARVMetaProp::METAVALIDTYPE(1));
-    EXPECT_TRUE(metas->InsertMetaProp(prop));
-    EXPECT_FALSE(*prop < *prop);
-    prop->Release();
+    auto metas = CZARVPtr<CZARVMetaPropTbl>::Adopt(new CZARVMetaPropTbl);
+    auto prop = CZARVPtr<CZARVMetaProp>::Adopt(
+        new CZARVMetaProp(10, "p", _zarvVAR("5"), CZARVMetaProp::METAINPUTTYPE(0), "", "",
+                          CZARVMetaProp::METAVALIDTYPE(1)));
+    EXPECT_TRUE(metas->InsertMetaProp(prop.get()));
     EXPECT_TRUE(metas->SaveToFile(dir.File("meta.xml").c_str(), "1.0", "UTF-8"));
-    CZARVQENDbEngine* engine = new CZARVQENDbEngine("3.0");
-    engine->SetMetaProps(metas);
-    EXPECT_EQ(engine->GetMetaProps(), metas);
-    (new CZARVQENDriver(engine))->Release();
-    engine->Release();
-    metas->Release();
+    auto engine = CZARVPtr<CZARVQENDbEngine>::Adopt(new CZARVQENDbEngine("3.0"));
+    engine->SetMetaProps(metas.get());
+    CZARVPtr<CZARVQENDriver>::Adopt(new CZARVQENDriver(engine.get()));
 
-    CZARVDrvLib* lib = new CZARVDrvLib;
+    auto lib = CZARVPtr<CZARVDrvLib>::Adopt(new CZARVDrvLib);
     lib->InsertDrvNode(CZARVPtr<CZARVDrvNode>::Adopt(new CZARVDrvNode).get());
     lib->InsertSrvNode(CZARVPtr<CZARVSrvNode>::Adopt(new CZARVSrvNode).get());
     lib->InsertTskNode(CZARVPtr<CZARVTskNode>::Adopt(new CZARVTskNode).get());
     EXPECT_TRUE(lib->SaveToFile(dir.File("drv.xml").c_str(), "1.0", "UTF-8"));
-    lib->Release();
     (new CZARVMetaTable)->Release();
     (new CZARVTypedObjTbl)->Release();
     (new CZARVPseudos)->Release();
-    CZARVIODB iodb;
-    (void)iodb;
+    [[maybe_unused]] CZARVIODB iodb;
 }
