@@ -1,9 +1,7 @@
-// A save killed at any moment leaves the database file either as it was or
-// as the save meant it, whole. A child process saves a large database and
-// is killed with SIGKILL at moments spread over the length of a save; after
-// each kill the file must equal, byte for byte, one of the two versions. A
-// killed writer may leave its temporary file beside the target; loads never
-// look at it, and the test removes them.
+// A save killed at any moment (SIGKILL to a child process at moments spread
+// over a save) leaves the database file, byte for byte, as it was or as the
+// save meant it. A killed writer may leave its temporary file beside the
+// target; loads never look at it, and the test removes them.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
