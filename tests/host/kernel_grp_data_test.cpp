@@ -16,7 +16,7 @@ std::string Text(const CZARVGRPData& d) {
     return d.ToStream(s);
 }
 
-TEST(GRPDataTest, KindsRoundTripThroughTheDocumentedText) {
+TEST(GRPDataTest, KindsRoundTripThroughTheGroupText) {
     CZARVGRPData d;
     EXPECT_EQ(Text(d), "G0|");
     d.Add(Var(12));
@@ -43,6 +43,7 @@ TEST(GRPDataTest, TruncatedOrMalformedTextsAreRefusedAndLeaveTheDataAlone) {
     CZARVGRPData d;
     d.Add(_zarvVAR("kept"));
     const std::string good = "G3|3:12;7:5:a;b|c;5:0.5;";
+    ASSERT_TRUE(CZARVGRPData().FromStream(good.c_str()));
     // Cuts at frame, kind and text boundaries; then one of each fault: a
     // broken frame, a count that disagrees or cannot be, an unknown kind, a
     // value out of range or not plainly written, a length past the end.

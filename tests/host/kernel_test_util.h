@@ -97,7 +97,6 @@ public:
     }
     ~LoopbackSocket() { close(m_fd); }
     int port() const { return m_port; }
-    std::string address() const { return "127.0.0.1:" + std::to_string(m_port); }
 
 protected:
     int m_fd;
