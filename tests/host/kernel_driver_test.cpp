@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "host/zarvkernel/driver.h"
 #include "host/zarvkernel/mp_info.h"
 #include "host/zarvkernel/port_srv.h"
@@ -13,31 +10,19 @@ namespace {
 
 using kernel_test::RecordingDriver;
 
-class ProbeDriver : public RecordingDriver {
-public:
-    using CZARVDriver::CreatePort;
-    using CZARVDriver::OnCreatePortInfo;
-};
-
 class DriverTest : public ::testing::Test {
 protected:
-    CZARVPtr<ProbeDriver> drv = CZARVPtr<ProbeDriver>::Adopt(new ProbeDriver);
+    CZARVPtr<RecordingDriver> drv = CZARVPtr<RecordingDriver>::Adopt(new RecordingDriver);
 };
 
 TEST_F(DriverTest, CreateKeepsTheGMPIDButNotTheTextsAndRefusesTheNoPointGMPID) {
     CZARVMPInfo none(0xFFFFFFFF);
     EXPECT_FALSE(drv->Create(none));
-    EXPECT_EQ(drv->GetGMPID(), 0xFFFFFFFFUL);
     CZARVMPInfo info(0x00050000);
     info.InsertMPProp(1, _zarvVAR("name"), 0);
-    info.InsertMPProp(3, _zarvVAR("desc"), 0);
     EXPECT_TRUE(drv->Create(info));
     EXPECT_EQ(drv->GetGMPID(), 0x00050000UL);
     EXPECT_STREQ(drv->GetName(), "");
-    EXPECT_STREQ(drv->GetDesc(), "");
-    // The base driver neither asks for nor makes a port.
-    EXPECT_FALSE(drv->OnCreatePortInfo(info));
-    EXPECT_EQ(drv->CreatePort(info), nullptr);
 }
 
 TEST_F(DriverTest, RunPauseAndExitFollowTheStateRules) { kernel_test::ExpectRunStateRules(*drv); }
@@ -51,44 +36,6 @@ TEST_F(DriverTest, BrokenLinkFailsOnlyARunningOrPausedDriver) {
     }
     EXPECT_EQ(drv->GetNetPortEvent(3), CZARVDriver::NETEVT_BROKEN);
     EXPECT_EQ(drv->GetNetPortEvent(4), CZARVDriver::NETEVT_NONE);
-}
-
-TEST_F(DriverTest, BaseServesNoValuesAndLeavesOutputsAlone) {
-    _zarvVAR v("keep");
-    CMPQuality q(0x10);
-    CZARVTime t(9);
-    CZARVGRPData g;
-    EXPECT_FALSE(drv->ReadValue(1, v, q, t));
-    EXPECT_FALSE(drv->ReadSGValue(1, 0, v));
-    EXPECT_FALSE(drv->ReadSGValue(1, g, q, t));
-    EXPECT_EQ(drv->WriteValue(1, v, q, t), 0u);
-    EXPECT_FALSE(drv->WriteSGValue(1, 0, v));
-    EXPECT_EQ(drv->WriteSGValue(1, g, q, t), 0u);
-    EXPECT_EQ(v.ToString(), "keep");
-    EXPECT_EQ(q.GetValue(), 0x10u);
-    EXPECT_EQ(t, CZARVTime(9));
-    EXPECT_EQ(drv->WriteEvent(1, "x"), -1);
-    EXPECT_EQ(drv->RemoteControl(1, 2, v, 3), -1);
-    CZARVPtr<CZARVMsg> msg = CZARVPtr<CZARVMsg>::Adopt(new CZARVMsg(5, 1, 2));
-    EXPECT_EQ(drv->OnMessage(msg.get()), 0);
-    EXPECT_EQ(drv->OnMessage(nullptr), 0);
-    EXPECT_EQ(msg->GetRefCount(), 1);
-}
-
-TEST_F(DriverTest, MonitorSeesPacketsPushedToTheDriverUntilRemoved) {
-    std::vector<std::string> seen;
-    drv->SetPacketMonitor([&](const CPhyPacket& p, bool sent) {
-        seen.push_back(std::string(sent ? "tx:" : "rx:") + p.GetPortName() + ":" +
-                       std::string(p.GetData(), p.GetLength()));
-    });
-    char data[] = "abc";
-    EXPECT_EQ(drv->OnReceive(data, 3, "COM1"), 3);
-    EXPECT_EQ(drv->OnReceive(nullptr, 3, "COM1"), 0);
-    CPhyPacket out("xy", 2, "COM1", "");
-    drv->SendMonitorPacket(out, true);
-    drv->SetPacketMonitor(nullptr);
-    drv->SendMonitorPacket(out, true);
-    EXPECT_EQ(seen, (std::vector<std::string>{"rx:COM1:abc", "tx:COM1:xy"}));
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
-// What the kernel's tests and the engine driver's tests share: values of
-// any kind, a driver that logs its hooks, the run-state rules every driver
-// keeps, and real peers for the ports (a TCP listener and a UDP socket on
-// 127.0.0.1, the far end of a pseudo-terminal). Every wait is bounded.
+// Shared by the kernel's and the engine driver's tests: a driver that logs
+// its hooks, the run-state rules, and real peers for the ports. Waits are bounded.
 #ifndef TESTS_HOST_KERNEL_TEST_UTIL_H_
 #define TESTS_HOST_KERNEL_TEST_UTIL_H_
 
@@ -17,6 +15,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "host/zarvkernel/driver.h"
@@ -35,73 +34,50 @@ _zarvVAR Var(T value) {
     return v;
 }
 
-inline long long ElapsedMs(Clock::time_point since) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
-}
-
-// A driver of class `Base` that logs its hooks and link events in the order
-// they came and counts the packets its ports monitor.
+// A driver of class `Base` that logs its hooks ("r" run, "p" pause, "c"
+// continue, "x" exit) and link events.
 template <class Base>
 class Recording : public Base {
 public:
     using Base::Base;
-    std::vector<std::string> hooks;
+    std::string hooks;
     std::vector<unsigned char> events;
-    int sent = 0, received = 0;
 
     void SetRunState(int state) { this->m_nRunState = state; }
     void OnNetPortEvent(unsigned char port, unsigned char event, void* source) override {
         events.push_back(event);
         Base::OnNetPortEvent(port, event, source);
     }
-    void SendMonitorPacket(CPhyPacket& packet, bool out) override {
-        ++(out ? sent : received);
-        Base::SendMonitorPacket(packet, out);
-    }
 
 protected:
-    int OnRun() override {
-        hooks.push_back("OnRun");
-        return 7;
-    }
-    void OnExit() override { hooks.push_back("OnExit"); }
-    void OnPause(bool pause) override { hooks.push_back(pause ? "OnPause(1)" : "OnPause(0)"); }
+    int OnRun() override { return hooks += 'r', 7; }
+    void OnExit() override { hooks += 'x'; }
+    void OnPause(bool pause) override { hooks += pause ? 'p' : 'c'; }
 };
 using RecordingDriver = Recording<CZARVDriver>;
 
-// Every run operation from every state: the state it leaves and the hook
-// that runs after the state has moved (none for Exit of a stopped driver;
-// a failed driver stays failed until it runs again).
+// Each operation from a state, the state it leaves and its hook, which runs
+// after the state has moved (none for exit of a stopped driver; a failed
+// driver, 4, stays failed until it runs again).
 template <class Driver>
 void ExpectRunStateRules(Driver& d) {
-    enum Op { kRun, kPauseOn, kPauseOff, kExit };
-    const struct { int from; Op op; int to; const char* hook; } steps[] = {  // clang-format off
-        {0, kRun, 1, "OnRun"}, {1, kRun, 1, "OnRun"}, {2, kRun, 1, "OnRun"}, {4, kRun, 1, "OnRun"},
-        {0, kPauseOn, 0, "OnPause(1)"}, {1, kPauseOn, 2, "OnPause(1)"},
-        {2, kPauseOn, 2, "OnPause(1)"}, {4, kPauseOn, 4, "OnPause(1)"},
-        {0, kPauseOff, 0, "OnPause(0)"}, {1, kPauseOff, 1, "OnPause(0)"},
-        {2, kPauseOff, 1, "OnPause(0)"}, {4, kPauseOff, 4, "OnPause(0)"},
-        {0, kExit, 0, nullptr}, {1, kExit, 0, "OnExit"}, {2, kExit, 0, "OnExit"}, {4, kExit, 4, "OnExit"},
-    };  // clang-format on
-    for (const auto& s : steps) {
-        SCOPED_TRACE(::testing::Message() << "from " << s.from << " op " << s.op);
-        d.SetRunState(s.from);
+    const std::tuple<int, char, int> steps[] = {{0, 'r', 1}, {4, 'r', 1}, {1, 'p', 2},
+                                                {0, 'p', 0}, {2, 'c', 1}, {4, 'c', 4},
+                                                {0, 'x', 0}, {2, 'x', 0}, {4, 'x', 4}};
+    for (const auto& [from, op, to] : steps) {
+        SCOPED_TRACE(::testing::Message() << "from " << from << " op " << op);
+        d.SetRunState(from);
         d.hooks.clear();
-        const int ran = s.op == kRun ? d.Run() : 7;
-        if (s.op == kPauseOn || s.op == kPauseOff) d.Pause(s.op == kPauseOn);
-        if (s.op == kExit) d.Exit();
-        EXPECT_EQ(ran, 7);
-        EXPECT_EQ(d.GetRunState(), s.to);
-        EXPECT_EQ(d.hooks, s.hook ? std::vector<std::string>{s.hook} : std::vector<std::string>{});
+        EXPECT_EQ(op == 'r' ? d.Run() : 7, 7);
+        if (op == 'p' || op == 'c') d.Pause(op == 'p');
+        if (op == 'x') d.Exit();
+        EXPECT_EQ(d.GetRunState(), to);
+        EXPECT_EQ(d.hooks, from == 0 && op == 'x' ? "" : std::string(1, op));
     }
 }
 
 inline sockaddr_in Loopback(int port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    return a;
+    return sockaddr_in{AF_INET, htons(static_cast<uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
 }
 
 inline bool WaitReadable(int fd, int ms = kWaitMs) {
@@ -119,10 +95,8 @@ public:
         getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &len);
         m_port = ntohs(a.sin_port);
     }
-    ~LoopbackSocket() { Close(); }
-    void Close() { m_fd = m_fd >= 0 ? (close(m_fd), -1) : -1; }
+    ~LoopbackSocket() { close(m_fd); }
     int port() const { return m_port; }
-    std::string address() const { return "127.0.0.1:" + std::to_string(m_port); }
 
 protected:
     int m_fd;
@@ -132,19 +106,12 @@ protected:
 class TcpListener : public LoopbackSocket {
 public:
     TcpListener() : LoopbackSocket(SOCK_STREAM) { listen(m_fd, 4); }
-    ~TcpListener() {
-        for (int fd : m_accepted) close(fd);
-    }
-    // The next connection, or -1 when none came within the wait.
-    int Accept() {
-        if (!WaitReadable(m_fd)) return -1;
-        const int fd = accept(m_fd, nullptr, nullptr);
-        if (fd >= 0) m_accepted.push_back(fd);
-        return fd;
-    }
+    ~TcpListener() { close(m_accepted); }
+    // The next connection (closed with the listener), or -1 when none came in time.
+    int Accept() { return m_accepted = WaitReadable(m_fd) ? accept(m_fd, nullptr, nullptr) : -1; }
 
 private:
-    std::vector<int> m_accepted;
+    int m_accepted = -1;
 };
 
 class UdpPeer : public LoopbackSocket {
@@ -152,15 +119,14 @@ public:
     UdpPeer() : LoopbackSocket(SOCK_DGRAM) {}
     // One datagram and its sender's port; empty when none came.
     std::string Receive(int* fromPort = nullptr) {
-        if (!WaitReadable(m_fd)) return {};
         char buf[65536];
         sockaddr_in from{};
         socklen_t len = sizeof from;
-        const ssize_t n =
-            recvfrom(m_fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
-        if (n < 0) return {};
-        if (fromPort) *fromPort = ntohs(from.sin_port);
-        return std::string(buf, static_cast<size_t>(n));
+        const ssize_t n = WaitReadable(m_fd) ? recvfrom(m_fd, buf, sizeof buf, 0,
+                                                        reinterpret_cast<sockaddr*>(&from), &len)
+                                             : -1;
+        if (n >= 0 && fromPort) *fromPort = ntohs(from.sin_port);
+        return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
     }
     void SendTo(int port, const std::string& data) {
         sockaddr_in a = Loopback(port);
@@ -169,41 +135,31 @@ public:
 };
 
 // The serial line's far end: the master of a pseudo-terminal pair.
-class PtyPeer {
-public:
+struct PtyPeer {
     PtyPeer() {
-        m_fd = posix_openpt(O_RDWR | O_NOCTTY);
         char name[128];
-        if (m_fd >= 0 && grantpt(m_fd) == 0 && unlockpt(m_fd) == 0 &&
-            ptsname_r(m_fd, name, sizeof name) == 0)
-            m_slave = name;
+        if (fd >= 0 && grantpt(fd) == 0 && unlockpt(fd) == 0 &&
+            ptsname_r(fd, name, sizeof name) == 0)
+            slave = name;
     }
     ~PtyPeer() { Close(); }
-    void Close() { m_fd = m_fd >= 0 ? (close(m_fd), -1) : -1; }
-    int fd() const { return m_fd; }
-    const std::string& slave() const { return m_slave; }
-
-private:
-    int m_fd = -1;
-    std::string m_slave;
+    void Close() { fd = fd >= 0 ? (close(fd), -1) : -1; }
+    int fd = posix_openpt(O_RDWR | O_NOCTTY);
+    std::string slave;
 };
 
-// Calls `read(char*& buf)`, which answers like PacketList2Buffer, until
-// `want` bytes came, it answers -1, or the wait ends. *last gets the last
-// answer.
+// Calls `read(char*& buf)`, which answers like PacketList2Buffer, until `want`
+// bytes came, it answers -1 or the wait ends. *last gets the last answer.
 template <class Read>
 std::string Drain(Read read, size_t want, int* last = nullptr) {
     std::string got;
     int r = 0;
     const auto end = Clock::now() + std::chrono::milliseconds(kWaitMs);
-    while (got.size() < want && Clock::now() < end) {
+    while (got.size() < want && Clock::now() < end && r >= 0) {
         char* buf = nullptr;
         r = read(buf);
-        if (r < 0) break;
-        if (r > 0)
-            got.append(buf, static_cast<size_t>(r));
-        else
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (r > 0) got.append(buf, static_cast<size_t>(r));
+        if (r == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     if (last) *last = r;
     return got;
@@ -223,13 +179,6 @@ inline std::string ReadSome(int fd, size_t want) {
 
 inline std::string Collect(CZARVPortSrv& port, size_t want, int* last = nullptr) {
     return Drain([&](char*& buf) { return port.PacketList2Buffer(buf, nullptr); }, want, last);
-}
-
-// True when the port reports -1 within the wait.
-inline bool WaitForBreak(CZARVPortSrv& port) {
-    int last = 0;
-    Collect(port, static_cast<size_t>(-1), &last);
-    return last == -1;
 }
 
 }  // namespace kernel_test

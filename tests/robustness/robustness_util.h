@@ -1,12 +1,12 @@
-// Shared pieces of the robustness tests: one description per catalogue
-// class (a file of its kind with a chosen attribute value and text), and
-// configuration databases large enough to take several writes to save.
+// Shared by the robustness tests: a one-entry file of each catalogue class,
+// and databases large enough to take several writes to save.
 #ifndef TESTS_ROBUSTNESS_ROBUSTNESS_UTIL_H_
 #define TESTS_ROBUSTNESS_ROBUSTNESS_UTIL_H_
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 
 #include "drvlib/drv_lib.h"
 #include "engine/db_engine.h"
@@ -18,108 +18,42 @@
 #include "meta/meta_table.h"
 #include "meta/typed_obj_tbl.h"
 #include "pseudo/pseudos.h"
+#include "support/make_var.h"
 #include "support/temp_dir.h"
 
-// How each catalogue's file carries hostile texts: `Body` builds the one
-// entry of a file of the catalogue's kind, with `attrib` in an attribute the
-// loader keeps and `text` where the loader reads character data (split at
-// commas, or for typed objects at the meta list's bars). `kRoot` is the root
-// element.
-template <class Catalogue>
-struct CatalogueKind;
-
-template <>
-struct CatalogueKind<CZARVMetaPropTbl> {
-    static constexpr const char* kRoot = "meta";
-    static std::string Body(const std::string& attrib, const std::string& text) {
-        return "<prop par=\"" + attrib + "\" desc=\"d\" valid=\"2\">401," + text + ",7,v,1</prop>";
-    }
-};
-
-template <>
-struct CatalogueKind<CZARVMetaTable> {
-    static constexpr const char* kRoot = "metatbl";
-    static std::string Body(const std::string& attrib, const std::string& text) {
-        return "<points><prop par=\"" + attrib + "\" desc=\"\">" + text + ",3,7,0</prop></points>";
-    }
-};
-
-template <>
-struct CatalogueKind<CZARVTypedObjTbl> {
-    static constexpr const char* kRoot = "typeobj";
-    // The text ends the meta list, whose last number it follows.
-    static std::string Body(const std::string& attrib, const std::string& text) {
-        return "<prop desc=\"" + attrib + "\">7,1|2|401" + text + "</prop>";
-    }
-};
-
-template <>
-struct CatalogueKind<CZARVDrvLib> {
-    static constexpr const char* kRoot = "driverlib";
-    static std::string Body(const std::string& attrib, const std::string& text) {
-        return "<metasrv name=\"" + attrib +
-               "\" module=\"m\" io=\"1\" ver=\"1\" desc=\"d\" pseudosrv=\"p\"><par>"
-               "<prop par=\"\" desc=\"\">930," +
-               text + ",3,3,1</prop></par></metasrv>";
-    }
-};
-
-template <>
-struct CatalogueKind<CZARVPseudos> {
-    static constexpr const char* kRoot = "pseudos";
-    // Values are attributes; the text is a text value of a second one.
-    static std::string Body(const std::string& attrib, const std::string& text) {
-        return "<pseudo id=\"3\"><dat mtno=\"10\" vt=\"7\" val=\"" + attrib +
-               "\"/><dat mtno=\"11\" vt=\"7\" val=\"" + text + "\"/></pseudo>";
-    }
-};
-
-// A whole catalogue file: declaration, root, one entry.
+// A whole file of `Catalogue`'s kind whose one entry has `attrib` in an
+// attribute the loader keeps and `text` where the loader reads character data.
 template <class Catalogue>
 std::string CatalogueFile(const std::string& attrib, const std::string& text) {
-    using Kind = CatalogueKind<Catalogue>;
-    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<") + Kind::kRoot + ">" +
-           Kind::Body(attrib, text) + "</" + Kind::kRoot + ">\n";
-}
-
-// A new catalogue holding the creator's reference.
-template <class Catalogue>
-CZARVPtr<Catalogue> NewCatalogue() {
-    return CZARVPtr<Catalogue>::Adopt(new Catalogue);
-}
-
-// What `catalogue` saves to (through `scratch`, a path the caller owns).
-template <class Catalogue>
-std::string SavedBytes(Catalogue& catalogue, const std::string& scratch) {
-    EXPECT_TRUE(catalogue.SaveToFile(scratch.c_str(), "1.0", "UTF-8"));
-    return ReadAll(scratch);
-}
-
-// A catalogue loaded from the one-entry file of `attrib` and `text`.
-template <class Catalogue>
-CZARVPtr<Catalogue> LoadedCatalogue(const TempDir& dir, const std::string& attrib,
-                                    const std::string& text) {
-    std::string path = dir.File("baseline.xml");
-    WriteAll(path, CatalogueFile<Catalogue>(attrib, text));
-    auto catalogue = NewCatalogue<Catalogue>();
-    EXPECT_TRUE(catalogue->LoadFromFile(path.c_str()));
-    std::remove(path.c_str());
-    return catalogue;
+    const auto file = [](const char* root, const std::string& body) {
+        return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<") + root + ">" + body +
+               "</" + root + ">\n";
+    };
+    if constexpr (std::is_same_v<Catalogue, CZARVMetaPropTbl>)
+        return file("meta", "<prop par=\"" + attrib + "\" desc=\"d\" valid=\"2\">401," + text +
+                                ",7,v,1</prop>");
+    else if constexpr (std::is_same_v<Catalogue, CZARVMetaTable>)
+        return file("metatbl", "<points><prop par=\"" + attrib + "\" desc=\"\">" + text +
+                                   ",3,7,0</prop></points>");
+    else if constexpr (std::is_same_v<Catalogue, CZARVTypedObjTbl>)  // the meta list's end
+        return file("typeobj", "<prop desc=\"" + attrib + "\">7,1|2|401" + text + "</prop>");
+    else if constexpr (std::is_same_v<Catalogue, CZARVDrvLib>)
+        return file("driverlib",
+                    "<metasrv name=\"" + attrib +
+                        "\" module=\"m\" io=\"1\" ver=\"1\" desc=\"d\" pseudosrv=\"p\">"
+                        "<par><prop par=\"\" desc=\"\">930," +
+                        text + ",3,3,1</prop></par></metasrv>");
+    else  // values are attributes: the text is a second one
+        return file("pseudos", "<pseudo id=\"3\"><dat mtno=\"10\" vt=\"7\" val=\"" + attrib +
+                                   "\"/><dat mtno=\"11\" vt=\"7\" val=\"" + text + "\"/></pseudo>");
 }
 
 using CatalogueClasses =
     ::testing::Types<CZARVMetaPropTbl, CZARVMetaTable, CZARVTypedObjTbl, CZARVDrvLib, CZARVPseudos>;
 
-// Instrumented builds run the large cases smaller: they are many times
-// slower, and every check of those cases is relative to the input's size.
+// Instrumented builds run the large cases smaller: they are many times slower.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 #else
 constexpr bool kSanitized = false;
 #endif
@@ -130,17 +64,13 @@ constexpr bool kSanitized = false;
 inline void FillDatabase(CZARVQENDbEngine& engine, unsigned char rid, int points, size_t pad = 0) {
     ASSERT_TRUE(engine.CreateConfigDB(rid, 0));
     for (int i = 0; i < points; ++i) {
-        unsigned group = static_cast<unsigned>(i / 32000);
-        unsigned low = static_cast<unsigned>(i % 32000);
+        const unsigned group = static_cast<unsigned>(i / 32000), low = i % 32000;
         auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(
             zarvgmpid::Make(rid, static_cast<unsigned char>(group), low >> 12, low & 0xFFF)));
-        _zarvVAR v;
-        v = ("point-" + std::to_string(i) + std::string(pad, '.')).c_str();
-        info->InsertMPProp(2, v, 0);
-        v = static_cast<long>(i);
-        info->InsertMPProp(20, v, 1);
-        v = 0.5 * i;
-        info->InsertMPProp(21, v, 2);
+        info->InsertMPProp(
+            2, _zarvVAR(("point-" + std::to_string(i) + std::string(pad, '.')).c_str()), 0);
+        info->InsertMPProp(20, Var(static_cast<long>(i)), 1);
+        info->InsertMPProp(21, Var(0.5 * i), 2);
         ASSERT_TRUE(engine.InsertMPInfo(info.get())) << i;
     }
 }
