@@ -1,7 +1,9 @@
 // Uses every exported class through the umbrella header while linking only
 // the shared library: what a program outside this tree sees.
-#include <gtest/gtest.h>
+// The umbrella header comes first, so that it must compile on its own.
 #include <zarvqencore.h>
+
+#include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
 
