@@ -36,13 +36,11 @@ private:
 class DbFileRecheckTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto* engine = new CZARVQENDbEngine("3.0");
-        engine->CreateConfigDB(kRid, 0);
-        engine->InsertMPInfo(Record(Gmpid(kRid, 1, 0, 1), {{5, Var(11)}}).get());
-        ASSERT_TRUE(engine->SaveToTemplate(kRid, m_good.c_str(), "3.0"));
-        engine->Release();
-        m_bytes = ReadAll(m_good);
-        m_badCrc = m_bytes;
+        CZARVQENDbEngine engine("3.0");
+        engine.CreateConfigDB(kRid, 0);
+        engine.InsertMPInfo(Record(Gmpid(kRid, 1, 0, 1), {{5, Var(11)}}).get());
+        ASSERT_TRUE(engine.SaveToTemplate(kRid, m_good.c_str(), "3.0"));
+        m_badCrc = ReadAll(m_good);
         m_badCrc.back() ^= 0x5A;
     }
     // Loads m_good through a HookedDB and returns the result and count.
@@ -55,14 +53,11 @@ protected:
 
     TempDir m_dir;
     std::string m_good = m_dir.File("db.dat");
-    std::string m_bytes, m_badCrc;
+    std::string m_badCrc;
 };
 
-TEST_F(DbFileRecheckTest, UnchangedFileLoads) {
+TEST_F(DbFileRecheckTest, UnchangedFileLoadsAndAFileReplacedAfterTheCheckIsVerifiedAgain) {
     EXPECT_EQ(Load(nullptr), std::make_pair(true, 1));
-}
-
-TEST_F(DbFileRecheckTest, FileReplacedAfterTheCheckIsVerifiedAgain) {
     // Saves replace files by rename, so the replacement is a new file.
     std::string other = m_dir.File("other.dat");
     EXPECT_EQ(Load([&] {

@@ -54,7 +54,6 @@ std::vector<unsigned long> Ids(const CZARVDataSet<T>& set) {
 // Opens the protected hooks to the tests.
 class TestEngine : public CZARVQENDbEngine {
 public:
-    using CZARVQENDbEngine::CreateIOIndex;
     using CZARVQENDbEngine::CZARVQENDbEngine;
     using CZARVQENDbEngine::GetVer;
     using CZARVQENDbEngine::OnAddMPInfo;

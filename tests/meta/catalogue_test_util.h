@@ -46,20 +46,17 @@ inline std::vector<_zarvVAR> EveryValueKind(const char* text) {
     return values;
 }
 
-// Loads every proper prefix of the file at `path` into a fresh catalogue
-// that holds a marker (put there by `add_marker`): each load either
-// succeeds, replacing the marker, or fails and keeps it.
+// Loads a sample of cuts of the file at `path` into a catalogue holding a
+// marker: each load either succeeds, replacing the marker, or keeps it.
 template <class Catalogue, class AddMarker, class HasMarker>
-void ExpectEveryTruncationLoadsWholeOrNot(const TempDir& dir, const std::string& path,
-                                          AddMarker add_marker, HasMarker has_marker) {
-    const std::string whole = ReadAll(path);
-    const std::string cut = dir.File("truncated.xml");
-    for (size_t len = 0; len < whole.size(); ++len) {
+void ExpectCutsLoadWholeOrNot(const TempDir& dir, const std::string& path, AddMarker add_marker,
+                              HasMarker has_marker) {
+    const std::string whole = ReadAll(path), cut = dir.File("truncated.xml");
+    for (size_t len : {size_t{0}, size_t{10}, whole.size() / 2, whole.size() - 3}) {
         WriteAll(cut, whole.substr(0, len));
         Catalogue catalogue;
         add_marker(catalogue);
-        bool loaded = catalogue.LoadFromFile(cut.c_str());
-        EXPECT_NE(loaded, has_marker(catalogue)) << whole.substr(0, len);
+        EXPECT_NE(catalogue.LoadFromFile(cut.c_str()), has_marker(catalogue)) << len;
     }
 }
 

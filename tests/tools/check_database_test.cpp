@@ -6,15 +6,6 @@ namespace {
 
 class ToolCheckDatabaseTest : public ToolTest {
 protected:
-    // Two points of RID 200 in group 1 that share the IO address COM1$7.
-    std::string SharedAddress() {
-        RawDatabase raw(db, 200, 1);
-        raw.Group(1, 2);
-        for (unsigned short low : {0, 1})
-            raw.Record(low).Prop(401, 1, Var("COM1")).Prop(402, 1, Var("7")).End();
-        EXPECT_TRUE(raw.Close());
-        return db;
-    }
     std::string db = dir.File("rs200.dat");
 };
 
@@ -32,16 +23,7 @@ TEST_F(ToolCheckDatabaseTest, ChecksumMismatchAndACutAreRefusalsOfTheWholeFile) 
     WriteAll(db, good.substr(0, 2));
     run = Run({"check", db});
     EXPECT_EQ(run.status, 1) << run.out << run.err;
-    EXPECT_TRUE(Contains(run.out, "the library refuses the whole file")) << run.out;
-}
-
-TEST_F(ToolCheckDatabaseTest, GroupCountBeyondTheFileIsReported) {
-    RawDatabase raw(db, 200, 3);
-    raw.Group(1, 1).Record(0).End();
-    ASSERT_TRUE(raw.Close());
-    ToolRun run = Run({"check", db});
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(run.out, {"group section header cut off"});
+    ExpectParts(run.out, {"the library refuses the whole file"});
 }
 
 TEST_F(ToolCheckDatabaseTest, ASecondRecordOfAGmpidAndASecondPropertyAreDropped) {
@@ -65,14 +47,18 @@ TEST_F(ToolCheckDatabaseTest, ASecondRecordOfAGmpidAndASecondPropertyAreDropped)
 }
 
 TEST_F(ToolCheckDatabaseTest, ASecondPointOfAnIOAddressIsDroppedOnlyWhenIndexed) {
-    std::string shared = SharedAddress();
-    ToolRun run = Run({"check", shared});
+    RawDatabase raw(db, 200, 1);  // two points of group 1 at the IO address COM1$7
+    raw.Group(1, 2);
+    for (unsigned short low : {0, 1})
+        raw.Record(low).Prop(401, 1, Var("COM1")).Prop(402, 1, Var("7")).End();
+    ASSERT_TRUE(raw.Close());
+    ToolRun run = Run({"check", db});
     EXPECT_EQ(run.status, 1);
     ExpectParts(
         run.out,
         {"point 200.1.0.1 (0xC8010001) dropped: its IO address \"COM1$7\" is already used by "
          "point 200.1.0.0"});
-    EXPECT_EQ(Run({"check", "--type", "0", shared}).status, 0) << "type 0 keeps no IO index";
+    EXPECT_EQ(Run({"check", "--type", "0", db}).status, 0) << "type 0 keeps no IO index";
 }
 
 TEST_F(ToolCheckDatabaseTest, MetaTableValidTypeBeyondTwoBitsDropsThePropertyOnLoad) {

@@ -1,6 +1,6 @@
 // Helpers for the tests that run the built zarvqen tool: running it with
-// captured output, writing the files it reads (through the library, or
-// byte by byte for damaged ones) and reading JSON back.
+// captured output and writing the files it reads (through the library, or
+// byte by byte for damaged ones).
 #ifndef TESTS_TOOLS_TOOL_TEST_UTIL_H_
 #define TESTS_TOOLS_TOOL_TEST_UTIL_H_
 
@@ -28,12 +28,7 @@ struct ToolRun {
 
 inline std::string ShellQuote(const std::string& s) {
     std::string out = "'";
-    for (char c : s) {
-        if (c == '\'')
-            out += "'\\''";
-        else
-            out += c;
-    }
+    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
 
@@ -53,17 +48,13 @@ inline ToolRun RunTool(const TempDir& dir, const std::vector<std::string>& args)
     return run;
 }
 
-inline bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 // Expects every one of `parts` in `text`, and none of `absent`.
 inline void ExpectParts(const std::string& text, const std::vector<std::string>& parts,
                         const std::vector<std::string>& absent = {}) {
     for (const std::string& part : parts)
-        EXPECT_TRUE(Contains(text, part)) << "missing: " << part << "\n" << text;
+        EXPECT_NE(text.find(part), std::string::npos) << "missing: " << part << "\n" << text;
     for (const std::string& part : absent)
-        EXPECT_FALSE(Contains(text, part)) << "unwanted: " << part << "\n" << text;
+        EXPECT_EQ(text.find(part), std::string::npos) << "unwanted: " << part << "\n" << text;
 }
 
 // One property of a test point: number, value, valid type.
@@ -121,9 +112,6 @@ private:
     CZARVFile m_file;
     bool m_ok = false;
 };
-
-// True when `text` is one JSON value and nothing else.
-bool IsJson(const std::string& text);
 
 // Fixture: a folder for the files of one test.
 class ToolTest : public ::testing::Test {
