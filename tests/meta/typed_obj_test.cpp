@@ -14,7 +14,7 @@ CZARVPtr<CZARVTypedObj> MakeObj(unsigned short id, const char* metas = "", const
     return CZARVPtr<CZARVTypedObj>::Adopt(new CZARVTypedObj(id, metas, "|", desc));
 }
 
-TEST(TypedObjTest, MetaListTextSplitsAtAWholeSeparatorAndKeepsTheLowSixteenBits) {
+TEST(TypedObjTest, MetaListTextSplitsAtAWholeSeparatorKeepsTheLowSixteenBitsAndWalks) {
     const struct {
         const char* text;
         const char* sep;
@@ -25,14 +25,9 @@ TEST(TypedObjTest, MetaListTextSplitsAtAWholeSeparatorAndKeepsTheLowSixteenBits)
         {"|", "|", {0, 0}},  // empty pieces read as zero
         {nullptr, "|", {}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CZARVTypedObj(1, c.text, c.sep).GetMetaList(), c.list)
-            << (c.text ? c.text : "null");
-    }
-}
-
-TEST(TypedObjTest, WalkReturnsEachNumberOnceThenMinusOne) {
-    CZARVTypedObj obj(4, "65535|0|7", "|");
+    for (const auto& c : cases)
+        EXPECT_EQ(CZARVTypedObj(1, c.text, c.sep).GetMetaList(), c.list) << (c.text ? c.text : "null");
+    CZARVTypedObj obj(4, "65535|0|7", "|");  // a walk gives each number once, then -1
     CZARVTypedObj::MetaPos pos = obj.GetFirst();
     std::vector<int> seen;
     for (int no; (no = obj.GetNext(pos)) != -1;) seen.push_back(no);

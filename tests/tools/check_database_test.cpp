@@ -61,15 +61,4 @@ TEST_F(ToolCheckDatabaseTest, ASecondPointOfAnIOAddressIsDroppedOnlyWhenIndexed)
     EXPECT_EQ(Run({"check", "--type", "0", db}).status, 0) << "type 0 keeps no IO index";
 }
 
-TEST_F(ToolCheckDatabaseTest, MetaTableValidTypeBeyondTwoBitsDropsThePropertyOnLoad) {
-    ASSERT_TRUE(SaveDatabase(db, 200, {{0xC8010000, {{3, Var("x")}, {9, Var(1)}}}}));
-    std::string meta = Xml("meta.xml", "<meta><prop valid=\"4\">3,Desc,7,,0</prop></meta>");
-    EXPECT_EQ(Run({"check", db}).status, 0);
-    ToolRun run = Run({"check", "--meta", meta, db});
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(run.out,
-                {"property 3 dropped: valid type 4 from the meta property table",
-                 "note: property numbers not in the meta property table (kept as stored): 9"});
-}
-
 }  // namespace
