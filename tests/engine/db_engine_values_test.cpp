@@ -72,23 +72,20 @@ TEST_F(ValuesTest, ResolutionIsOneStepAndAFailedReadLeavesTheOutputsAlone) {
     EXPECT_EQ(time.GetMilliseconds(), 55);
 }
 
-TEST_F(ValuesTest, WriteGoesToTheGivenGMPIDAndReturnsTheKernelsResult) {
+TEST_F(ValuesTest, WritesGoToTheGivenGMPIDAndGroupValuesTravelAsText) {
     ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 1, 1), {{499, "P"}})));
     EXPECT_EQ(Write(Gmpid(130, 0, 1, 1), 1), 0u);  // RID 130 has no live-value database yet
     Own(Gmpid(130, 0, 0, 9));
     EXPECT_EQ(Write(Gmpid(130, 0, 1, 1), 1), CZARVSubRtdb::WRITE_UNKNOWN);
     EXPECT_EQ(Write(kP, 42, 5), CZARVSubRtdb::WRITE_UNCHANGED);
     EXPECT_EQ(Write(0x1'0000'0000UL | kP, 44, 7), CZARVSubRtdb::WRITE_CHANGED);  // low 32 bits
-}
-
-TEST_F(ValuesTest, GroupValuesTravelAsTextAndAnUnparsedReadLeavesTheGroupAlone) {
     CZARVGRPData data, back;
     data.Add(Var(3L));
     data.Add(_zarvVAR("x"));
     CMPQuality quality;
     CZARVTime time;
     back.Add(Var(1L));
-    EXPECT_TRUE(engine->ReadSGValue(kP, back, quality, time));  // the value is 42: no group
+    EXPECT_TRUE(engine->ReadSGValue(kP, back, quality, time));  // the value is 44: no group
     EXPECT_EQ(back.GetCount(), 1);
     EXPECT_EQ(engine->WriteSGValue(kP, data, CMPQuality(), CZARVTime(9)), CZARVSubRtdb::WRITE_CHANGED);
     ASSERT_TRUE(engine->ReadSGValue(kP, back, quality, time));

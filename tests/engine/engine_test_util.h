@@ -33,13 +33,9 @@ inline RecordPtr Record(unsigned long gmpid, Props props = {}) {
     return info;
 }
 
-// A record whose property 1 gives it a reference name (its live value then
-// enters the name in the kernel's table).
-inline RecordPtr NamedRecord(unsigned long gmpid, const char* name) {
-    return Record(gmpid, {{1, name}});
-}
-
-// A record indexed under "<a>$<b>" in an indexed database.
+// Property 1 gives a record a reference name (its live value then enters the
+// name in the kernel's table); 401 and 402 index it under "<a>$<b>".
+inline RecordPtr NamedRecord(unsigned long gmpid, const char* name) { return Record(gmpid, {{1, name}}); }
 inline RecordPtr IORecord(unsigned long gmpid, const char* a, const char* b) {
     return Record(gmpid, {{401, a}, {402, b}});
 }

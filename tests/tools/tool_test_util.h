@@ -39,10 +39,7 @@ inline ToolRun RunTool(const TempDir& dir, const std::vector<std::string>& args)
     std::string out = dir.File(".tool.out"), err = dir.File(".tool.err");
     cmd += " >" + ShellQuote(out) + " 2>" + ShellQuote(err) + " </dev/null";
     int raw = std::system(cmd.c_str());
-    ToolRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadAll(out);
-    run.err = ReadAll(err);
+    ToolRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err)};
     std::remove(out.c_str());
     std::remove(err.c_str());
     return run;
@@ -93,22 +90,19 @@ public:
         m_file << static_cast<char>(number) << _basictype<unsigned short>(count);
         return *this;
     }
-    RawDatabase& Record(unsigned short low) {
-        m_file << _basictype<unsigned short>(low);
-        return *this;
-    }
+    RawDatabase& Record(unsigned short low) { return U16(low); }
     RawDatabase& Prop(unsigned short number, int valid, const _zarvVAR& value) {
-        m_file << _basictype<unsigned short>(static_cast<unsigned short>(number | (valid << 14)))
-               << value;
+        U16(static_cast<unsigned short>(number | (valid << 14))).m_file << value;
         return *this;
     }
-    RawDatabase& End() {
-        m_file << _basictype<unsigned short>(0xFFFF);
-        return *this;
-    }
+    RawDatabase& End() { return U16(0xFFFF); }
     bool Close() { return m_ok && m_file.Flush() && m_file.AppendCRC() && m_file.Close(); }
 
 private:
+    RawDatabase& U16(unsigned short v) {
+        m_file << _basictype<unsigned short>(v);
+        return *this;
+    }
     CZARVFile m_file;
     bool m_ok = false;
 };
