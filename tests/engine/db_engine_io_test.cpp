@@ -53,7 +53,6 @@ TEST_F(IOLookupTest, DeleteByFirstPartDeletesEveryPointBehindIt) {
     engine->DeleteMPInfoByIO(193, "A");
     EXPECT_EQ(Count("A"), 2);
     engine->DeleteMPInfoByIO(kRid, "A");
-    EXPECT_EQ(ab->GetRefCount(), 1);
     EXPECT_EQ(ac->GetRefCount(), 1);
     EXPECT_FALSE(Has(ab->GetGMPID()));
     EXPECT_EQ(Count("A"), -1);
@@ -61,23 +60,21 @@ TEST_F(IOLookupTest, DeleteByFirstPartDeletesEveryPointBehindIt) {
     EXPECT_EQ(Values(kRid, 1), 0);
 }
 
+// A second point with the same texts is refused only where indexed.
 TEST_F(EngineTest, OnlyIndexedRIDsAndTypesWithBothTextsGetAnEntry) {
-    struct Case {
+    const struct {
         unsigned char rid;
         int type;
-        const char* a;
-        const char* b;
+        const char *a, *b;
         bool indexed;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {191, 2, "a", "b", false}, {255, 2, "a", "b", false}, {193, 0, "a", "b", false},
         {194, 4, "a", "b", false}, {196, 2, "a", "", false},  {254, 1, "a", "b", true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.rid));
         ASSERT_TRUE(engine->CreateConfigDB(c.rid, c.type));
         EXPECT_TRUE(Insert(IORecord(Gmpid(c.rid, 0, 0, 1), c.a, c.b)));
-        // A second point with the same texts is refused only where indexed.
         EXPECT_EQ(Insert(IORecord(Gmpid(c.rid, 0, 0, 2), c.a, c.b)), !c.indexed);
     }
     ASSERT_TRUE(engine->CreateConfigDB(200, 2));  // numbers are indexed by their text

@@ -4,10 +4,8 @@
 
 #include <cstdio>
 #include <functional>
-#include <string>
 
 #include "engine/config_db.h"
-#include "engine/db_engine.h"
 #include "tests/engine/engine_test_util.h"
 #include "tests/support/temp_dir.h"
 
@@ -43,7 +41,6 @@ protected:
         m_badCrc = ReadAll(m_good);
         m_badCrc.back() ^= 0x5A;
     }
-    // Loads m_good through a HookedDB and returns the result and count.
     std::pair<bool, int> Load(std::function<void()> between, bool replaceCheck = false) {
         CZARVQENDbEngine engine("3.0");
         auto db = CZARVPtr<CZARVConfigDB>::Adopt(new HookedDB(&engine, between, replaceCheck));
@@ -52,8 +49,7 @@ protected:
     }
 
     TempDir m_dir;
-    std::string m_good = m_dir.File("db.dat");
-    std::string m_badCrc;
+    std::string m_good = m_dir.File("db.dat"), m_badCrc;
 };
 
 TEST_F(DbFileRecheckTest, UnchangedFileLoadsAndAFileReplacedAfterTheCheckIsVerifiedAgain) {

@@ -1,5 +1,4 @@
-// Shared helpers of the engine tests: records with properties, GMPIDs, and
-// an engine whose protected hooks a test may call.
+// Shared helpers of the engine tests.
 #ifndef TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 #define TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 
@@ -55,8 +54,7 @@ public:
     using CZARVQENDbEngine::OnAddMPInfo;
 };
 
-// Every engine test starts and ends with an empty name table, and the
-// engine is destroyed before the table is checked.
+// Every engine test starts and ends with an empty name table.
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override { ClearRefNames(); }

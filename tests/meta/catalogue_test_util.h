@@ -14,12 +14,14 @@
 
 using IdList = std::vector<unsigned long>;
 
-// The IDs of an ID-ordered catalogue in the order its walk gives them.
+// The IDs of an ID-ordered catalogue in the order its walk gives them; the
+// walk must stay at its end.
 template <class Catalogue>
 IdList WalkIds(Catalogue& catalogue) {
     IdList ids;
     auto it = catalogue.GetFirst();
     while (auto* item = catalogue.GetNext(it)) ids.push_back(item->GetID());
+    EXPECT_EQ(catalogue.GetNext(it), nullptr);
     return ids;
 }
 
@@ -34,16 +36,10 @@ inline std::string WriteXml(const TempDir& dir, const std::string& body,
 // One value of each kind a catalogue file can carry back (codes 0 to 7),
 // each at an awkward point of its range; the text kind holds `text`.
 inline std::vector<_zarvVAR> EveryValueKind(const char* text) {
-    std::vector<_zarvVAR> values(8);
-    values[0] = true;
-    values[1] = static_cast<short>(-32768);
-    values[2] = static_cast<unsigned short>(65535);
-    values[3] = -2147483647L - 1;
-    values[4] = 2147483647UL;
-    values[5] = 0.1f;
-    values[6] = 1.0 / 3.0;
-    values[7] = text;
-    return values;
+    std::vector<_zarvVAR> v(8);
+    v[0] = true, v[1] = static_cast<short>(-32768), v[2] = static_cast<unsigned short>(65535);
+    v[3] = -2147483647L - 1, v[4] = 2147483647UL, v[5] = 0.1f, v[6] = 1.0 / 3.0, v[7] = text;
+    return v;
 }
 
 // Loads a sample of cuts of the file at `path` into a catalogue holding a

@@ -8,9 +8,9 @@
 
 namespace {
 
-CZARVPtr<CZARVMetaProp> MakeProp(unsigned short id, int valid = 0) {
+CZARVPtr<CZARVMetaProp> MakeProp(unsigned short id) {
     return CZARVPtr<CZARVMetaProp>::Adopt(
-        new CZARVMetaProp(id, "n", _zarvVAR(), METAINPUTTYPE(5), "p", "d", METAVALIDTYPE(valid)));
+        new CZARVMetaProp(id, "n", _zarvVAR(), METAINPUTTYPE(5), "p", "d", METAVALIDTYPE(0)));
 }
 
 class MetaPropTblTest : public ::testing::Test {
@@ -44,26 +44,13 @@ TEST_F(MetaPropTblTest, FreeMetaNoIsTheSmallestGapFromOneBelow16383) {
     EXPECT_EQ(m_tbl.GetFreeMetaNo(), -1);  // 0 and 16383 up are never handed out
 }
 
-TEST_F(MetaPropTblTest, FileHoldsTheDeclarationAscendingRecordsAndTheirValidTypes) {
-    Fill(3, 3);
-    ASSERT_TRUE(m_tbl.InsertMetaProp(MakeProp(1, 2).get()));
-    std::string path = m_dir.File("meta.xml");
-    ASSERT_TRUE(m_tbl.SaveToFile(path.c_str(), "2.5", "GB2312"));
-    std::string text = ReadAll(path);
-    EXPECT_EQ(text.find("<?xml version=\"2.5\" encoding=\"GB2312\"?>"), 0u) << text;
-    size_t one = text.find("<prop par=\"p\" desc=\"d\" valid=\"2\">1,n,4294967295,,5</prop>");
-    EXPECT_LT(text.find("<meta>"), one);
-    EXPECT_LT(one, text.find(">3,n,")) << text;
-    EXPECT_EQ(CZARVMetaPropTbl(path.c_str()).GetMetaProp(1)->GetValidType(), 2);
-}
-
 TEST_F(MetaPropTblTest, LoaderTakesARootOfAnyNameSkipsMalformedElementsAndKeepsTheFirstOfAnId) {
     std::string path = WriteXml(m_dir,
                                 "<other>"
                                 "<prop>1,first,3,10,0</prop>"
                                 "<prop>3,a,b,3,1,0</prop>"  // comma in the name: six pieces
                                 "<prop>4,short,3,1</prop>"  // four pieces
-                                "<prop>1,second,3,20,0</prop>"
+                                "<prop valid=\"2\">1,second,3,20,0</prop>"
                                 "<prop>6,last,7,x,0</prop>"
                                 "</other>");
     EXPECT_TRUE(m_tbl.LoadFromFile(path.c_str()));

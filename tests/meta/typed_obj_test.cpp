@@ -64,30 +64,13 @@ TEST_F(TypedObjTblTest, RoundTripKeepsIdsListsAndDescriptions) {
     ASSERT_TRUE(m_tbl.InsertTypedObj(MakeObj(1, "", "").get()));
     std::string path = m_dir.File("typeobj.xml");
     ASSERT_TRUE(m_tbl.SaveToFile(path.c_str(), "1.0", "UTF-8"));
-
     std::string text = ReadAll(path);
-    EXPECT_NE(text.find("<prop desc=\"\">1,</prop>"), std::string::npos) << text;
-    EXPECT_LT(text.find(">1,<"), text.find(">3,100|101|205<")) << text;
+    EXPECT_LT(text.find("<prop desc=\"\">1,</prop>"), text.find(">3,100|101|205<")) << text;
 
     CZARVTypedObjTbl back(path.c_str());
     EXPECT_EQ(back.GetTypedObj(3)->GetMetaList(), (MetaList{100, 101, 205}));
     EXPECT_EQ(back.GetTypedObj(3)->GetDesc(), hostile);
     EXPECT_TRUE(back.GetTypedObj(1)->GetMetaList().empty());
-}
-
-TEST_F(TypedObjTblTest, LoaderSkipsMalformedElementsAndKeepsTheFirstOfAnId) {
-    std::string path = WriteXml(m_dir,
-                                "<anything>"
-                                "<prop desc=\"first\">5,1|2</prop>"
-                                "<prop>12,1,2</prop>"
-                                "<prop desc=\"second\">5,3</prop>"
-                                "<prop>70000,x|-1</prop>"
-                                "</anything>");
-    ASSERT_TRUE(m_tbl.LoadFromFile(path.c_str()));
-    EXPECT_EQ(WalkIds(m_tbl), (IdList{5, 4464}));
-    EXPECT_STREQ(m_tbl.GetTypedObj(5)->GetDesc(), "first");
-    EXPECT_STREQ(m_tbl.GetTypedObj(4464)->GetDesc(), "");
-    EXPECT_EQ(m_tbl.GetTypedObj(4464)->GetMetaList(), (MetaList{0, 65535}));
 }
 
 }  // namespace

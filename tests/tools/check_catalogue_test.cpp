@@ -32,7 +32,6 @@ TEST_F(ToolCheckCatalogueTest, EveryProblemIsReportedWithItsLine) {
           "d.xml:6: element <taskpar> passed over: not a category of driver",
           "d.xml:8: prop 905 of the parameters of service \"s\" dropped"}, {"d.xml:4:"}},
         {0, "d.xml", lib_valid, {"note: prop 900: the driver library ignores the \"valid\""}},
-        {0, "d.xml", lib_valid, {}, {"note:"}, {"-q"}},
         {1, "p.xml", "<pseudos>\n<pseudo id=\"1\">\n<dat mtno=\"4\" vt=\"7\" val=\"kV\"/>\n"
                      "<dat mtno=\"5\" vt=\"9\" val=\"1\"/>\n<dat mtno=\"4\" vt=\"7\" val=\"A\"/>\n"
                      "<dat mtno=\"6\" val=\"true\"/>\n</pseudo>\n<pseudo id=\"1\"/>\n</pseudos>",

