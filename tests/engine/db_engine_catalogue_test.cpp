@@ -107,8 +107,7 @@ TEST_F(EngineTest, GetPropertyReportsPresenceAndLeavesOutputOnMiss) {
 TEST_F(EngineTest, EngineEndReleasesEverythingItHeld) {
     ASSERT_TRUE(engine->CreateConfigDB(5, 1));
     ASSERT_TRUE(engine->CreateConfigDB(200, 2));
-    RecordPtr held[] = {NamedRecord(Gmpid(5, 0, 0, 1), "P"),
-                        Record(Gmpid(5, 0, 1, 1), {{499, "P"}}),
+    RecordPtr held[] = {NamedRecord(Gmpid(5, 0, 0, 1), "P"), Record(Gmpid(5, 0, 1, 1), {{499, "P"}}),
                         IORecord(Gmpid(200, 0, 0, 1), "a", "b")};
     for (RecordPtr& info : held) ASSERT_TRUE(engine->InsertMPInfo(info.get()));
     CZARVDataSet<CZARVMPValue> values;

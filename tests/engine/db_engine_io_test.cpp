@@ -89,7 +89,6 @@ TEST_F(IOLookupTest, DeletesWithdrawTheEntryMadeAtInsertionEvenAfterTheTextsChan
     EXPECT_TRUE(Insert(IORecord(Gmpid(kRid, 3, 0, 1), "A", "B")));
     engine->DeleteMPInfo(kRid, 1);
     EXPECT_EQ(Count("A$C"), -1);
-    EXPECT_EQ(Count("X$B"), 1);
     engine->DeleteConfigDB(kRid);
     EXPECT_EQ(Count("X"), -1);
     EXPECT_EQ(xb->GetRefCount(), 1);

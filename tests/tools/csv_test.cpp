@@ -22,17 +22,16 @@ TEST_F(ToolCsvTest, ExportThenImportGivesBackTheSameFileForEveryKindAndValidType
            {17, Var("a, \"quoted\"\ntext with\ttab"), 3},
            {18, _zarvVAR()},
            {19, Var(static_cast<long long>(INT64_MIN)), 1}}},
-         {0x07001FFF, {{15, Var(-0.0f), 1}, {17, Var(""), 3}, {21, Var(" p ")}}},
-         {0x07FF0001, {{17, Var(static_cast<short>(4)), 3}}}}));
+         {0x07FF1FFF, {{15, Var(-0.0f), 1}, {17, Var(static_cast<short>(4)), 3}, {21, Var(" p ")}, {22, Var("")}}}}));
     ToolRun exp = Run({"export-csv", db, "-o", csv});
     ASSERT_EQ(exp.status, 0) << exp.err;
     ToolRun imp = Run({"import-csv", csv, "--rid", "7", "--out", out});
     ASSERT_EQ(imp.status, 0) << imp.err;
     EXPECT_EQ(ReadAll(out), ReadAll(db));
-    ExpectParts(imp.out, {"wrote " + out + ": 3 points of RID 7"});
+    ExpectParts(imp.out, {"wrote " + out + ": 2 points of RID 7"});
     std::string meta = Xml("meta.xml", "<meta><prop>21,Label,7,,0</prop></meta>");
     ASSERT_EQ(Run({"export-csv", "--meta", meta, db, "-o", csv}).status, 0);  // meta names as headers
-    ExpectParts(ReadAll(csv), {",Label\n"});
+    ExpectParts(ReadAll(csv), {",Label,"});
     EXPECT_EQ(Run({"import-csv", "--meta", meta, csv, "--rid", "7", "-o", out}).status, 0);
     EXPECT_EQ(ReadAll(out), ReadAll(db));
 }

@@ -16,7 +16,7 @@ protected:
     std::string db = dir.File("rs200.dat");
 };
 
-TEST_F(ToolDumpTest, TextJsonAndCsvCarryGmpidsKindsValidTypesAndValues) {
+TEST_F(ToolDumpTest, TextJsonAndCsvCarryGmpidsKindsValidTypesAndEscapedValues) {
     ToolRun run = Run({"dump", db});
     EXPECT_EQ(run.status, 0) << run.err;
     ExpectParts(run.out, {"point 200.1.0.5 (0xC8010005)", "p1 = text \"N_U_L1\" (valid 0)",
@@ -29,16 +29,11 @@ TEST_F(ToolDumpTest, TextJsonAndCsvCarryGmpidsKindsValidTypesAndValues) {
     EXPECT_EQ(run.status, 0);
     ExpectParts(run.out, {"section,key,gmpid,field,label,kind,valid,value\n",
                           "point,200.1.0.5,0xC8010005,p499,,ushort,3,7\n"});
+    run = Run({"dump", "--format", "json", Xml("m.xml", "<meta><prop desc=\"a&#9;b\">1,N\"x,7,line,0</prop></meta>")});
+    ExpectParts(run.out, {"N\\\"x", "a\\tb"}, {"a\tb"});  // texts escaped
     std::string bytes = ReadAll(db);  // a damaged database cannot be dumped
     WriteAll(db, bytes.substr(0, bytes.size() / 2));
     EXPECT_EQ(Run({"dump", db}).status, 2);
-}
-
-TEST_F(ToolDumpTest, JsonEscapesQuotesAndControlCharactersOfCatalogueTexts) {
-    ToolRun run = Run({"dump", "--format", "json",
-                       Xml("m.xml", "<meta><prop desc=\"a&#9;b\">1,N\"x,7,line,0</prop></meta>")});
-    EXPECT_EQ(run.status, 0) << run.err;
-    ExpectParts(run.out, {"N\\\"x", "a\\tb"}, {"a\tb"});
 }
 
 }  // namespace
