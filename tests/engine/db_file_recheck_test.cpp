@@ -4,10 +4,8 @@
 
 #include <cstdio>
 #include <functional>
-#include <string>
 
 #include "engine/config_db.h"
-#include "engine/db_engine.h"
 #include "tests/engine/engine_test_util.h"
 #include "tests/support/temp_dir.h"
 
@@ -17,8 +15,7 @@ constexpr unsigned char kRid = 7;
 
 // Runs `between` after the base check has passed, before the load opens
 // the file again; or stands in for the check altogether.
-class HookedDB : public CZARVConfigDB {
-public:
+struct HookedDB : CZARVConfigDB {
     HookedDB(CZARVQENDbEngine* engine, std::function<void()> between, bool replaceCheck)
         : CZARVConfigDB(kRid, 0, engine), m_between(std::move(between)), m_replace(replaceCheck) {}
     bool CheckFile(const char* path) override {
@@ -27,8 +24,6 @@ public:
         if (ok && m_between) m_between();
         return ok;
     }
-
-private:
     std::function<void()> m_between;
     bool m_replace;
 };
@@ -36,16 +31,13 @@ private:
 class DbFileRecheckTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto* engine = new CZARVQENDbEngine("3.0");
-        engine->CreateConfigDB(kRid, 0);
-        engine->InsertMPInfo(Record(Gmpid(kRid, 1, 0, 1), {{5, Var(11)}}).get());
-        ASSERT_TRUE(engine->SaveToTemplate(kRid, m_good.c_str(), "3.0"));
-        engine->Release();
-        m_bytes = ReadAll(m_good);
-        m_badCrc = m_bytes;
+        CZARVQENDbEngine engine("3.0");
+        engine.CreateConfigDB(kRid, 0);
+        engine.InsertMPInfo(Record(Gmpid(kRid, 1, 0, 1), {{5, Var(11)}}).get());
+        ASSERT_TRUE(engine.SaveToTemplate(kRid, m_good.c_str(), "3.0"));
+        m_badCrc = ReadAll(m_good);
         m_badCrc.back() ^= 0x5A;
     }
-    // Loads m_good through a HookedDB and returns the result and count.
     std::pair<bool, int> Load(std::function<void()> between, bool replaceCheck = false) {
         CZARVQENDbEngine engine("3.0");
         auto db = CZARVPtr<CZARVConfigDB>::Adopt(new HookedDB(&engine, between, replaceCheck));
@@ -54,15 +46,11 @@ protected:
     }
 
     TempDir m_dir;
-    std::string m_good = m_dir.File("db.dat");
-    std::string m_bytes, m_badCrc;
+    std::string m_good = m_dir.File("db.dat"), m_badCrc;
 };
 
-TEST_F(DbFileRecheckTest, UnchangedFileLoads) {
+TEST_F(DbFileRecheckTest, UnchangedFileLoadsAndAFileReplacedAfterTheCheckIsVerifiedAgain) {
     EXPECT_EQ(Load(nullptr), std::make_pair(true, 1));
-}
-
-TEST_F(DbFileRecheckTest, FileReplacedAfterTheCheckIsVerifiedAgain) {
     // Saves replace files by rename, so the replacement is a new file.
     std::string other = m_dir.File("other.dat");
     EXPECT_EQ(Load([&] {

@@ -7,8 +7,6 @@
 #include "engine/config_db.h"
 #include "engine/db_engine.h"
 #include "host/zarvlib/zarv_file.h"
-#include "meta/meta_prop.h"
-#include "meta/meta_prop_tbl.h"
 #include "tests/engine/engine_test_util.h"
 #include "tests/support/temp_dir.h"
 
@@ -50,8 +48,6 @@ protected:
     TempDir dir;
 };
 
-// --- the written bytes ---------------------------------------------------------
-
 TEST_F(DbFileTest, GroupsAscendRecordsAscendPropertiesEndWithTheMark) {
     std::string bytes = ReadAll(SampleFile());
     const std::string body = std::string("RS\x05\x02\x02", 5) + U16(2) +  // group 2, two records
@@ -63,40 +59,20 @@ TEST_F(DbFileTest, GroupsAscendRecordsAscendPropertiesEndWithTheMark) {
     EXPECT_EQ(bytes.substr(0, body.size()), body);
 }
 
-TEST_F(DbFileTest, EmptyDatabaseIsHeaderAndChecksumOnlyAndLoadsWithTheGivenType) {
+TEST_F(DbFileTest, EmptyDatabaseIsHeaderAndChecksumOnlyAndSavesWithoutDatabaseOrPathFail) {
+    EXPECT_FALSE(engine->SaveToFile(9, dir.path().c_str(), "1.0"));
     ASSERT_TRUE(engine->CreateConfigDB(9, 0));
-    ASSERT_TRUE(engine->SaveToFile(9, dir.path().c_str(), "1.0.0"));
-    std::string bytes = ReadAll(dir.File("rs9.dat"));
-    ASSERT_EQ(bytes.size(), 8u);
-    EXPECT_EQ(bytes.substr(0, 4), std::string("RS\x09\x00", 4));
-    ASSERT_TRUE(engine->LoadFromFile(9, dir.File("rs9.dat").c_str(), "1.0.0", 4));
-    EXPECT_TRUE(Content(9).empty());
+    EXPECT_FALSE(engine->SaveToTemplate(9, nullptr, "1.0"));
+    EXPECT_FALSE(engine->SaveToFile(9, dir.File("missing/sub").c_str(), "1.0"));
+    EXPECT_TRUE(dir.Entries().empty());
+    ASSERT_TRUE(engine->SaveToTemplate(9, dir.File("t 9.cfg").c_str(), "1.0.0"));  // the exact path
+    const std::string bytes = ReadAll(dir.File("t 9.cfg"));  // the header and the checksum
+    EXPECT_EQ(bytes.substr(0, 4) + std::to_string(bytes.size()), std::string("RS\x09\x00", 4) + "8");
+    ASSERT_TRUE(engine->LoadFromFile(9, dir.File("t 9.cfg").c_str(), "1.0.0", 4));
     EXPECT_EQ(engine->GetConfigDBType(9), 4);
 }
 
-TEST_F(DbFileTest, FileNameIsRsRidInTheDirectoryAndATemplateTakesTheExactPath) {
-    std::string first = ReadAll(SampleFile());
-    ASSERT_TRUE(engine->SaveToFile(5, (dir.path() + "///").c_str(), "1.0"));
-    EXPECT_EQ(ReadAll(dir.File("rs5.dat")), first);
-    ASSERT_TRUE(engine->SaveToTemplate(5, dir.File("my template.cfg").c_str(), "2.0"));
-    EXPECT_EQ(ReadAll(dir.File("my template.cfg")), first);
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"my template.cfg", "rs5.dat"}));
-}
-
-TEST_F(DbFileTest, SavesWithoutDatabaseOrPathFail) {
-    EXPECT_FALSE(engine->SaveToFile(5, dir.path().c_str(), "1.0"));
-    EXPECT_FALSE(engine->SaveToTemplate(5, dir.File("x").c_str(), "1.0"));
-    ASSERT_TRUE(engine->CreateConfigDB(5, 1));
-    EXPECT_FALSE(engine->SaveToFile(5, nullptr, "1.0"));
-    EXPECT_FALSE(engine->SaveToTemplate(5, nullptr, "1.0"));
-    EXPECT_FALSE(engine->SaveToFile(5, dir.File("missing/sub").c_str(), "1.0"));
-    EXPECT_TRUE(dir.Entries().empty());
-}
-
-// --- round trips ---------------------------------------------------------------
-
-// Each kind's bytes are the file layer's; here: a record's properties with
-// every valid type and the highest storable code come back as saved.
+// Each kind's bytes are the file layer's; here: valid types and the highest code.
 TEST_F(DbFileTest, PropertiesRoundTripWithTheirValidTypes) {
     ASSERT_TRUE(engine->CreateConfigDB(5, 1));
     const std::vector<_zarvVAR> values = {_zarvVAR(), Var(-5LL), _zarvVAR("t\xC3\xA9\n"),
@@ -107,13 +83,11 @@ TEST_F(DbFileTest, PropertiesRoundTripWithTheirValidTypes) {
     ASSERT_TRUE(info->InsertMPProp(0x3FFE, Var(1L), 3));
     ASSERT_TRUE(engine->InsertMPInfo(info.get()));
     ASSERT_TRUE(engine->SaveToFile(5, dir.path().c_str(), "1.0"));
-
     TestEngine other;
     ASSERT_TRUE(other.LoadFromFile(5, dir.File("rs5.dat").c_str(), "1.0", 1));
     CZARVMPInfo* back = other.GetMPInfo(Gmpid(5, 1, 2, 3));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->GetRefCount(), 1);  // held by the database only
-    EXPECT_EQ(back->GetMPPropCount(), static_cast<int>(values.size()) + 1);
     for (size_t i = 0; i < values.size(); ++i) {
         auto id = static_cast<unsigned short>(100 + i);
         EXPECT_EQ(back->MPProp(id), values[i]) << i;
@@ -122,77 +96,30 @@ TEST_F(DbFileTest, PropertiesRoundTripWithTheirValidTypes) {
     EXPECT_EQ(back->MPType(0x3FFE), 3);
 }
 
-TEST_F(DbFileTest, LoadGoesThroughTheInsertPathAndRefusedRecordsAreMissing) {
+TEST_F(DbFileTest, LoadReplacesTheContentThroughTheInsertPathAndRefusedRecordsAreMissing) {
     ASSERT_TRUE(engine->CreateConfigDB(200, 0));  // not indexed: every point is stored
     ASSERT_TRUE(Insert(Record(Gmpid(200, 0, 0, 1), {{1, "P"}, {401, "a"}, {402, "b"}})));
     ASSERT_TRUE(Insert(Record(Gmpid(200, 0, 1, 1), {{401, "a"}, {402, "c"}, {499, "P"}})));
     ASSERT_TRUE(Insert(IORecord(Gmpid(200, 0, 1, 2), "a", "b")));  // the first one's address
     ASSERT_TRUE(engine->SaveToFile(200, dir.path().c_str(), "1.0"));
 
-    TestEngine other;
+    TestEngine other;  // what its database held goes
+    ASSERT_TRUE(other.CreateConfigDB(200, 0));
+    RecordPtr old = Record(Gmpid(200, 9, 0, 1));
+    ASSERT_TRUE(other.InsertMPInfo(old.get()));
     ASSERT_TRUE(other.LoadFromFile(200, dir.File("rs200.dat").c_str(), "1.0", 2));
+    EXPECT_EQ(old->GetRefCount(), 1);
     EXPECT_EQ(other.GetConfigDBType(200), 2);
     EXPECT_EQ(Content(other, 200),
               (std::vector<unsigned long>{Gmpid(200, 0, 0, 1), Gmpid(200, 0, 1, 1)}));
     CZARVDataSet<CZARVMPInfo> byIO;
     EXPECT_EQ(other.ListMPInfoByIO(200, "a", byIO), 2);  // indexed
-    for (CZARVMPInfo* info : byIO) EXPECT_EQ(info, other.GetMPInfo(info->GetGMPID()));
     EXPECT_EQ(other.GetAssGMPID(Gmpid(200, 0, 0, 1), nullptr, 0), 1u);
     CZARVDataSet<CZARVMPValue> values;
     EXPECT_EQ(other.ListValue(200, 0, values), 1);  // no value for the reference point
 }
 
-TEST_F(DbFileTest, LoadDiscardsWhatTheDatabaseHeldAndReindexesIt) {
-    std::string path = SampleFile();
-    RecordPtr old = Record(Gmpid(5, 9, 0, 1));
-    ASSERT_TRUE(engine->InsertMPInfo(old.get()));
-    ASSERT_TRUE(Insert(NamedRecord(Gmpid(5, 9, 0, 2), "Q")));
-    ASSERT_TRUE(engine->CreateConfigDB(6, 0));
-    ASSERT_TRUE(Insert(Record(Gmpid(6, 0, 1, 1), {{499, "Q"}})));
-    ASSERT_EQ(Ass(Gmpid(5, 9, 0, 2)), 1u);
-
-    ASSERT_TRUE(engine->LoadFromFile(5, path.c_str(), "1.0", 3));
-    EXPECT_EQ(old->GetRefCount(), 1);
-    EXPECT_EQ(Content(5), (std::vector<unsigned long>{Gmpid(5, 2, 1, 4), Gmpid(5, 2, 3, 9),
-                                                      Gmpid(5, 7, 0, 1)}));
-    EXPECT_EQ(engine->GetConfigDBType(5), 3);
-    EXPECT_EQ(Ass(Gmpid(5, 9, 0, 2)), 0u);
-
-    ASSERT_TRUE(engine->CreateConfigDB(200, 2));  // a reload indexes the same points again
-    ASSERT_TRUE(Insert(IORecord(Gmpid(200, 0, 0, 1), "a", "b")));
-    ASSERT_TRUE(engine->SaveToFile(200, dir.path().c_str(), "1.0"));
-    ASSERT_TRUE(engine->LoadFromFile(200, dir.File("rs200.dat").c_str(), "1.0", 2));
-    EXPECT_EQ(ByIO(200, "a$b"), 1);
-}
-
-TEST_F(DbFileTest, MetaTableValidTypeWinsForTheNumbersItKnows) {
-    ASSERT_TRUE(engine->CreateConfigDB(5, 1));
-    RecordPtr info = Record(Gmpid(5, 0, 0, 1));
-    ASSERT_TRUE(info->InsertMPProp(20, Var(1L), 2));
-    ASSERT_TRUE(info->InsertMPProp(21, Var(2L), 2));
-    ASSERT_TRUE(engine->InsertMPInfo(info.get()));
-    ASSERT_TRUE(engine->SaveToFile(5, dir.path().c_str(), "1.0"));
-    CZARVMetaPropTbl table;
-    auto prop = CZARVPtr<CZARVMetaProp>::Adopt(
-        new CZARVMetaProp(20, "retyped", Var(0L), CZARVMetaProp::METAINPUTTYPE(0), "", "",
-                          CZARVMetaProp::METAVALIDTYPE(1)));
-    ASSERT_TRUE(table.InsertMetaProp(prop.get()));
-    for (CZARVMetaPropTbl* meta : {static_cast<CZARVMetaPropTbl*>(nullptr), &table}) {
-        TestEngine loader;
-        loader.SetMetaProps(meta);
-        ASSERT_TRUE(loader.LoadFromFile(5, dir.File("rs5.dat").c_str(), "1.0", 1));
-        CZARVMPInfo* back = loader.GetMPInfo(Gmpid(5, 0, 0, 1));
-        ASSERT_NE(back, nullptr);
-        EXPECT_EQ(back->MPType(20), meta ? 1 : 2);
-        EXPECT_EQ(back->MPType(21), 2);  // not in the table
-        EXPECT_EQ(static_cast<long>(back->MPProp(20)), 1);
-    }
-    EXPECT_EQ(prop->GetRefCount(), 2);  // the table's and the test's only
-}
-
-// --- refusals and failures -----------------------------------------------------
-
-TEST_F(DbFileTest, FailedLoadsLeaveTheDatabaseAsItWas) {
+TEST_F(DbFileTest, FailedLoadsOfMissingForeignCutOrFlippedFilesLeaveTheDatabaseAsItWas) {
     std::string path = SampleFile();
     ASSERT_TRUE(engine->CreateConfigDB(6, 1));
     ASSERT_TRUE(Insert(Record(Gmpid(6, 0, 0, 1))));
@@ -202,26 +129,19 @@ TEST_F(DbFileTest, FailedLoadsLeaveTheDatabaseAsItWas) {
     // A new database stays registered, empty, with the given type.
     EXPECT_FALSE(engine->LoadFromFile(8, dir.File("none.dat").c_str(), "1.0", 2));
     EXPECT_EQ(engine->GetConfigDBType(8), 2);
-    EXPECT_FALSE(engine->LoadFromFile(8, nullptr, "1.0", 2));
     EXPECT_FALSE(engine->LoadFromFile(8, dir.path().c_str(), "1.0", 2));  // a directory
-}
-
-TEST_F(DbFileTest, EveryTruncationAndEveryFlippedBitIsRefused) {
-    std::string good = ReadAll(SampleFile());
-    ASSERT_TRUE(engine->CreateConfigDB(6, 0));
-    ASSERT_TRUE(Insert(Record(Gmpid(6, 0, 0, 1))));  // keeps RID 6 apart from the load
+    const std::string good = ReadAll(path);
     std::vector<unsigned long> before = Content(5);
-    std::string path = dir.File("bad.dat");
+    const std::string bad_path = dir.File("bad.dat");
     auto refused = [&](const std::string& bytes) {
-        WriteAll(path, bytes);
-        return !engine->LoadFromFile(5, path.c_str(), "1.0", 9) && Content(5) == before;
+        WriteAll(bad_path, bytes);
+        return !engine->LoadFromFile(5, bad_path.c_str(), "1.0", 9) && Content(5) == before;
     };
-    for (size_t len = 0; len < good.size(); ++len) ASSERT_TRUE(refused(good.substr(0, len))) << len;
-    for (size_t bit = 0; bit < good.size() * 8; ++bit) {
-        std::string bad = good;
-        bad[bit / 8] = static_cast<char>(bad[bit / 8] ^ (1 << (bit % 8)));
-        ASSERT_TRUE(refused(bad)) << bit;
-    }
+    for (size_t len : {size_t{0}, size_t{5}, good.size() / 2, good.size() - 1})  // a sample of cuts
+        ASSERT_TRUE(refused(good.substr(0, len))) << len;
+    std::string flipped = good;
+    flipped[good.size() / 2] ^= 0x10;
+    ASSERT_TRUE(refused(flipped));
     EXPECT_EQ(engine->GetConfigDBType(5), 1);
 }
 
@@ -233,7 +153,7 @@ TEST_F(DbFileTest, CraftedBodiesLoadOnlyWhenWellFormed) {
     const std::string one = head + '\x01' + '\x04';  // one group: group 4
     const std::string prop = U16(1) + U16(10);       // record 1, property 10
     const std::string rec = prop + I32(3) + I32(7) + kEnd;
-    const std::vector<unsigned long> old{Gmpid(5, 0, 0, 1)}, none, loaded{Gmpid(5, 4, 0, 1)};
+    const std::vector<unsigned long> old{Gmpid(5, 0, 0, 1)}, loaded{Gmpid(5, 4, 0, 1)};
     struct Case {
         const char* what;
         std::string body;
@@ -242,14 +162,8 @@ TEST_F(DbFileTest, CraftedBodiesLoadOnlyWhenWellFormed) {
         {"well formed", one + U16(1) + rec, loaded},
         {"two records of one GMPID: the first stays",
          one + U16(2) + rec + U16(1) + U16(11) + I32(3) + I32(8) + kEnd, loaded},
-        {"a group missing", head + '\x02' + '\x04' + U16(1) + rec, old},
-        {"127 groups", head + '\x7F' + '\x04' + U16(1) + rec, old},
         {"no end mark", one + U16(1) + prop + I32(3) + I32(7), old},
-        {"unknown kind 8", one + U16(1) + prop + I32(8) + kEnd, old},  // a value the file layer refuses
-        {"byte after the last group", one + U16(1) + rec + '\x00', old},
-        {"header only", head, old},
-        {"foreign header", std::string("SR\x05\x00", 4), old},
-        {"negative group count", head + '\x80', none},
+        {"negative group count", head + '\x80', {}},
     };
     std::string path = dir.File("crafted.dat");
     for (const Case& c : cases) {
@@ -261,10 +175,7 @@ TEST_F(DbFileTest, CraftedBodiesLoadOnlyWhenWellFormed) {
         EXPECT_EQ(engine->LoadFromFile(5, path.c_str(), "1.0", 2), c.content != old);
         EXPECT_EQ(Content(5), c.content);
         EXPECT_EQ(engine->GetConfigDBType(5), c.content == old ? 1 : 2);
-        if (c.content == loaded) {
-            EXPECT_TRUE(engine->GetMPInfo(Gmpid(5, 4, 0, 1))->IsExist(10));
-            EXPECT_FALSE(engine->GetMPInfo(Gmpid(5, 4, 0, 1))->IsExist(11));
-        }
+        if (c.content == loaded) EXPECT_FALSE(engine->GetMPInfo(Gmpid(5, 4, 0, 1))->IsExist(11));
         if (c.content != old) {  // back to the old database for the next case
             engine->DeleteConfigDB(5);
             ASSERT_TRUE(engine->CreateConfigDB(5, 1));
@@ -273,8 +184,6 @@ TEST_F(DbFileTest, CraftedBodiesLoadOnlyWhenWellFormed) {
     }
 }
 
-// --- limits of the format: a refused save keeps the old file ----------------------
-
 class SaveLimitTest : public DbFileTest {
 protected:
     void SetUp() override {
@@ -282,41 +191,33 @@ protected:
         ASSERT_TRUE(engine->CreateConfigDB(5, 1));
         ASSERT_TRUE(Insert(Record(Gmpid(5, 0, 0, 1))));
     }
-    // Saves what is there (which must succeed), adds `extra` and expects the
-    // next save to be refused with the file of the first one left alone;
-    // then the first file must load with `count` records in `group`.
-    void ExpectLimit(RecordPtr extra, unsigned char group, int count) {
+    // Saves (which must succeed), adds `extra`: the next save is refused and
+    // the first file stays as it was.
+    void ExpectLimit(RecordPtr extra) {
         ASSERT_TRUE(engine->SaveToFile(5, dir.path().c_str(), "1.0"));
         std::string old = ReadAll(dir.File("rs5.dat"));
         ASSERT_TRUE(engine->InsertMPInfo(extra.get()));
         EXPECT_FALSE(engine->SaveToFile(5, dir.path().c_str(), "1.0"));
-        EXPECT_FALSE(engine->SaveToTemplate(5, dir.File("t.bin").c_str(), "1.0"));
         EXPECT_EQ(ReadAll(dir.File("rs5.dat")), old);
         EXPECT_EQ(dir.Entries(), std::vector<std::string>{"rs5.dat"});
-        TestEngine other;
-        ASSERT_TRUE(other.LoadFromFile(5, dir.File("rs5.dat").c_str(), "1.0", 1));
-        CZARVDataSet<CZARVMPInfo> out;
-        EXPECT_EQ(other.ListMPInfo(5, group, out), count);
     }
 };
 
 TEST_F(SaveLimitTest, AtMost127Groups) {
     for (unsigned g = 1; g < 127; ++g) ASSERT_TRUE(Insert(Record(Gmpid(5, g, 0, 0))));
-    ExpectLimit(Record(Gmpid(5, 200, 0, 0)), 126, 1);
+    ExpectLimit(Record(Gmpid(5, 200, 0, 0)));
 }
 
 TEST_F(SaveLimitTest, AtMost32767RecordsPerGroup) {
     for (unsigned i = 0; i < 32767; ++i)
         ASSERT_TRUE(Insert(Record(Gmpid(5, 1, i / 4096, i % 4096))));
-    ExpectLimit(Record(Gmpid(5, 1, 7, 4095)), 1, 32767);
+    ExpectLimit(Record(Gmpid(5, 1, 7, 4095)));
 }
 
 TEST_F(SaveLimitTest, NoPropertyCodeMayEqualTheEndMark) {
     RecordPtr info = Record(Gmpid(5, 0, 0, 2));
     ASSERT_TRUE(info->InsertMPProp(0x3FFF, Var(1L), 3));
-    ExpectLimit(info, 0, 1);
-    info->SetMPProp(0x3FFF, Var(1L), 2);  // another valid type is a code like any other
-    EXPECT_TRUE(engine->SaveToFile(5, dir.path().c_str(), "1.0"));
+    ExpectLimit(info);
 }
 
 }  // namespace

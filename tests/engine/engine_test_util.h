@@ -1,5 +1,4 @@
-// Shared helpers of the engine tests: records with properties, GMPIDs, and
-// an engine whose protected hooks a test may call.
+// Shared helpers of the engine tests.
 #ifndef TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 #define TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 
@@ -33,13 +32,9 @@ inline RecordPtr Record(unsigned long gmpid, Props props = {}) {
     return info;
 }
 
-// A record whose property 1 gives it a reference name (its live value then
-// enters the name in the kernel's table).
-inline RecordPtr NamedRecord(unsigned long gmpid, const char* name) {
-    return Record(gmpid, {{1, name}});
-}
-
-// A record indexed under "<a>$<b>" in an indexed database.
+// Property 1 gives a record a reference name (its live value then enters the
+// name in the kernel's table); 401 and 402 index it under "<a>$<b>".
+inline RecordPtr NamedRecord(unsigned long gmpid, const char* name) { return Record(gmpid, {{1, name}}); }
 inline RecordPtr IORecord(unsigned long gmpid, const char* a, const char* b) {
     return Record(gmpid, {{401, a}, {402, b}});
 }
@@ -54,14 +49,12 @@ std::vector<unsigned long> Ids(const CZARVDataSet<T>& set) {
 // Opens the protected hooks to the tests.
 class TestEngine : public CZARVQENDbEngine {
 public:
-    using CZARVQENDbEngine::CreateIOIndex;
     using CZARVQENDbEngine::CZARVQENDbEngine;
     using CZARVQENDbEngine::GetVer;
     using CZARVQENDbEngine::OnAddMPInfo;
 };
 
-// Every engine test starts and ends with an empty name table, and the
-// engine is destroyed before the table is checked.
+// Every engine test starts and ends with an empty name table.
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override { ClearRefNames(); }

@@ -14,7 +14,7 @@ CZARVPtr<CZARVTypedObj> MakeObj(unsigned short id, const char* metas = "", const
     return CZARVPtr<CZARVTypedObj>::Adopt(new CZARVTypedObj(id, metas, "|", desc));
 }
 
-TEST(TypedObjTest, MetaListTextSplitsAtAWholeSeparatorAndKeepsTheLowSixteenBits) {
+TEST(TypedObjTest, MetaListTextSplitsAtAWholeSeparatorKeepsTheLowSixteenBitsAndWalks) {
     const struct {
         const char* text;
         const char* sep;
@@ -23,37 +23,14 @@ TEST(TypedObjTest, MetaListTextSplitsAtAWholeSeparatorAndKeepsTheLowSixteenBits)
         {"1|70000|-1|x| 12abc", "|", {1, 4464, 65535, 0, 12}},
         {"4ab5ab6", "ab", {4, 5, 6}},
         {"|", "|", {0, 0}},  // empty pieces read as zero
-        {"12|13", "", {12}},  // an empty separator keeps one piece
-        {"", "|", {}},
-        {nullptr, "|", {}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CZARVTypedObj(1, c.text, c.sep).GetMetaList(), c.list)
-            << (c.text ? c.text : "null");
-        CZARVTypedObj obj(1, "9", "|");
-        obj.SetMetaList(c.text, c.sep);
-        EXPECT_EQ(obj.GetMetaList(), c.list);
-    }
-}
-
-TEST(TypedObjTest, VectorFormsCopyTheListAndTextFormJoinsIt) {
-    MetaList list{9, 9, 1};
-    CZARVTypedObj obj(3, list, "d");
-    list.push_back(5);
-    EXPECT_EQ(obj.GetMetaList(), (MetaList{9, 9, 1}));  // duplicates stay, order kept
-    obj.SetMetaList(list);
-    obj.GetMetaList().push_back(65535);
-    EXPECT_EQ(obj.MetaListToString(", "), "9, 9, 1, 5, 65535");
-    EXPECT_EQ(CZARVTypedObj(1, "", "|").MetaListToString("|"), "");
-}
-
-TEST(TypedObjTest, WalkReturnsEachNumberOnceThenMinusOne) {
-    CZARVTypedObj obj(4, "65535|0|7", "|");
+    for (const auto& c : cases)
+        EXPECT_EQ(CZARVTypedObj(1, c.text, c.sep).GetMetaList(), c.list) << (c.text ? c.text : "null");
+    CZARVTypedObj obj(4, "65535|0|7", "|");  // a walk gives each number once, then -1
     CZARVTypedObj::MetaPos pos = obj.GetFirst();
     std::vector<int> seen;
     for (int no; (no = obj.GetNext(pos)) != -1;) seen.push_back(no);
     EXPECT_EQ(seen, (std::vector<int>{65535, 0, 7}));
-    EXPECT_EQ(obj.GetNext(pos), -1);
     obj.GetMetaList().clear();  // a shrunk list leaves no dangling position
     EXPECT_EQ(obj.GetNext(pos), -1);
 }
@@ -70,58 +47,29 @@ protected:
 };
 
 TEST_F(TypedObjTblTest, FreeIdsComeFromTwoSeparateRanges) {
-    EXPECT_EQ(m_tbl.GetFreeTypedObjID(true), 0);
-    EXPECT_EQ(m_tbl.GetFreeTypedObjID(false), 32768);
     FillRange(0, 1);
-    FillRange(3, 3);
+    FillRange(3, 32767);
     EXPECT_EQ(m_tbl.GetFreeTypedObjID(true), 2);
     FillRange(2, 2);
-    FillRange(4, 32767);
     EXPECT_EQ(m_tbl.GetFreeTypedObjID(true), -1);
     EXPECT_EQ(m_tbl.GetFreeTypedObjID(false), 32768);  // no spill into the high range
     FillRange(32768, 65534);
     EXPECT_EQ(m_tbl.GetFreeTypedObjID(false), -1);  // full without 65535
-    EXPECT_TRUE(m_tbl.DeleteTypedObj(65534));
-    EXPECT_EQ(m_tbl.GetFreeTypedObjID(false), 65534);
 }
 
 TEST_F(TypedObjTblTest, RoundTripKeepsIdsListsAndDescriptions) {
     const std::string hostile = std::string(kHostileText) + ", |";
     ASSERT_TRUE(m_tbl.InsertTypedObj(MakeObj(3, "100|101|205", hostile.c_str()).get()));
     ASSERT_TRUE(m_tbl.InsertTypedObj(MakeObj(1, "", "").get()));
-    ASSERT_TRUE(m_tbl.InsertTypedObj(MakeObj(65535, "65535|0|65535").get()));
     std::string path = m_dir.File("typeobj.xml");
     ASSERT_TRUE(m_tbl.SaveToFile(path.c_str(), "1.0", "UTF-8"));
-
     std::string text = ReadAll(path);
-    EXPECT_EQ(text.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"), 0u) << text;
-    EXPECT_NE(text.find("<typeobj>"), std::string::npos) << text;
-    EXPECT_NE(text.find("<prop desc=\"\">1,</prop>"), std::string::npos) << text;
-    EXPECT_LT(text.find(">1,<"), text.find(">3,100|101|205<")) << text;
+    EXPECT_LT(text.find("<prop desc=\"\">1,</prop>"), text.find(">3,100|101|205<")) << text;
 
     CZARVTypedObjTbl back(path.c_str());
-    EXPECT_EQ(back.GetSize(), 3u);
     EXPECT_EQ(back.GetTypedObj(3)->GetMetaList(), (MetaList{100, 101, 205}));
     EXPECT_EQ(back.GetTypedObj(3)->GetDesc(), hostile);
     EXPECT_TRUE(back.GetTypedObj(1)->GetMetaList().empty());
-    EXPECT_EQ(back.GetTypedObj(65535)->GetMetaList(), (MetaList{65535, 0, 65535}));
-}
-
-TEST_F(TypedObjTblTest, LoaderSkipsMalformedElementsAndKeepsTheFirstOfAnId) {
-    std::string path = WriteXml(m_dir,
-                                "<anything>"
-                                "<prop desc=\"first\">5,1|2</prop>"
-                                "<prop>12</prop>"
-                                "<prop>12,1,2</prop>"
-                                "<prop desc=\"second\">5,3</prop>"
-                                "<other>6,1</other>"
-                                "<prop>70000,x|-1</prop>"
-                                "</anything>");
-    ASSERT_TRUE(m_tbl.LoadFromFile(path.c_str()));
-    EXPECT_EQ(WalkIds(m_tbl), (IdList{5, 4464}));
-    EXPECT_STREQ(m_tbl.GetTypedObj(5)->GetDesc(), "first");
-    EXPECT_STREQ(m_tbl.GetTypedObj(4464)->GetDesc(), "");
-    EXPECT_EQ(m_tbl.GetTypedObj(4464)->GetMetaList(), (MetaList{0, 65535}));
 }
 
 }  // namespace

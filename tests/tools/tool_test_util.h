@@ -1,6 +1,6 @@
 // Helpers for the tests that run the built zarvqen tool: running it with
-// captured output, writing the files it reads (through the library, or
-// byte by byte for damaged ones) and reading JSON back.
+// captured output and writing the files it reads (through the library, or
+// byte by byte for damaged ones).
 #ifndef TESTS_TOOLS_TOOL_TEST_UTIL_H_
 #define TESTS_TOOLS_TOOL_TEST_UTIL_H_
 
@@ -9,7 +9,6 @@
 
 #include <cstdlib>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "support/make_var.h"
@@ -28,12 +27,7 @@ struct ToolRun {
 
 inline std::string ShellQuote(const std::string& s) {
     std::string out = "'";
-    for (char c : s) {
-        if (c == '\'')
-            out += "'\\''";
-        else
-            out += c;
-    }
+    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
 
@@ -44,29 +38,22 @@ inline ToolRun RunTool(const TempDir& dir, const std::vector<std::string>& args)
     std::string out = dir.File(".tool.out"), err = dir.File(".tool.err");
     cmd += " >" + ShellQuote(out) + " 2>" + ShellQuote(err) + " </dev/null";
     int raw = std::system(cmd.c_str());
-    ToolRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadAll(out);
-    run.err = ReadAll(err);
+    ToolRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err)};
     std::remove(out.c_str());
     std::remove(err.c_str());
     return run;
-}
-
-inline bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
 }
 
 // Expects every one of `parts` in `text`, and none of `absent`.
 inline void ExpectParts(const std::string& text, const std::vector<std::string>& parts,
                         const std::vector<std::string>& absent = {}) {
     for (const std::string& part : parts)
-        EXPECT_TRUE(Contains(text, part)) << "missing: " << part << "\n" << text;
+        EXPECT_NE(text.find(part), std::string::npos) << "missing: " << part << "\n" << text;
     for (const std::string& part : absent)
-        EXPECT_FALSE(Contains(text, part)) << "unwanted: " << part << "\n" << text;
+        EXPECT_EQ(text.find(part), std::string::npos) << "unwanted: " << part << "\n" << text;
 }
 
-// One property of a test point: number, value, valid type.
+// A test point: its GMPID and properties (number, value, valid type).
 struct TestProp {
     unsigned short id;
     _zarvVAR value;
@@ -102,28 +89,21 @@ public:
         m_file << static_cast<char>(number) << _basictype<unsigned short>(count);
         return *this;
     }
-    RawDatabase& Record(unsigned short low) {
-        m_file << _basictype<unsigned short>(low);
-        return *this;
-    }
+    RawDatabase& Record(unsigned short low) { return U16(low); }
     RawDatabase& Prop(unsigned short number, int valid, const _zarvVAR& value) {
-        m_file << _basictype<unsigned short>(static_cast<unsigned short>(number | (valid << 14)))
-               << value;
+        U16(static_cast<unsigned short>(number | (valid << 14))).m_file << value;
         return *this;
     }
-    RawDatabase& End() {
-        m_file << _basictype<unsigned short>(0xFFFF);
-        return *this;
-    }
+    RawDatabase& End() { return U16(0xFFFF); }
     bool Close() { return m_ok && m_file.Flush() && m_file.AppendCRC() && m_file.Close(); }
-
 private:
+    RawDatabase& U16(unsigned short v) {
+        m_file << _basictype<unsigned short>(v);
+        return *this;
+    }
     CZARVFile m_file;
     bool m_ok = false;
 };
-
-// True when `text` is one JSON value and nothing else.
-bool IsJson(const std::string& text);
 
 // Fixture: a folder for the files of one test.
 class ToolTest : public ::testing::Test {
