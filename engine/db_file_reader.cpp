@@ -19,10 +19,12 @@ void CZARVDbFileReader::Decode(uint16_t code, unsigned short& number, int& valid
     number = CodeNumber(code);
     validType = CodeValidType(code);
     // The table's view wins: a property re-typed there takes its new valid
-    // type at the next load.
+    // type at the next load. A valid type the record cannot hold (the table
+    // takes any integer) would make the record refuse the value, so the
+    // file's own two bits stay then: a load never drops a stored value.
     if (const CZARVMetaProp* prop = m_pMeta ? m_pMeta->GetMetaProp(number) : nullptr) {
         number = prop->GetID();
-        validType = prop->GetValidType();
+        if (CZARVMPInfo::IsValidType(prop->GetValidType())) validType = prop->GetValidType();
     }
 }
 

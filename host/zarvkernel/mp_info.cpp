@@ -6,12 +6,6 @@
 #include "host/zarvlib/zarv_str.h"
 #include "host/zarvkernel/mp_value.h"
 
-namespace {
-
-bool IsValidType(int validType) { return validType >= 0 && validType <= 3; }
-
-}  // namespace
-
 CZARVMPInfo::CZARVMPInfo(unsigned long gmpid) : m_nGMPID(static_cast<uint32_t>(gmpid)) {}
 
 CZARVMPInfo::~CZARVMPInfo() = default;

@@ -28,6 +28,12 @@ public:
     // Property number of the reference name.
     static constexpr unsigned short kRefNameProp = 1;
 
+    // The valid types a property can carry: 0 to 3.
+    static constexpr int kMaxValidType = 3;
+    static constexpr bool IsValidType(int validType) {
+        return validType >= 0 && validType <= kMaxValidType;
+    }
+
     // An empty record holding one reference for its creator.
     explicit CZARVMPInfo(unsigned long gmpid);
     ~CZARVMPInfo() override;

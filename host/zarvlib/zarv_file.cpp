@@ -276,14 +276,10 @@ CZARVFile& CZARVFile::operator>>(_zarvVAR& v) {
                 Fail();
                 break;
             }
+            // Every byte comes back, NUL bytes included: the variant holds
+            // its length, so what a write stored a read restores.
             const char* text = reinterpret_cast<const char*>(m_data.data() + m_pos);
             m_pos += len;
-            // Texts are C strings to the rest of the system; an embedded NUL
-            // would silently shorten them, so such a file is corrupt.
-            if (std::memchr(text, '\0', len)) {
-                Fail();
-                break;
-            }
             v.SetText(text, len);
             break;
         }
