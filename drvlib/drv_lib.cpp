@@ -1,6 +1,7 @@
 #include "drvlib/drv_lib.h"
 
 #include "drvlib/category_table.h"
+#include "host/zarvlib/zarv_result.h"
 #include "meta/prop_element.h"
 #include "meta/value_text.h"
 #include "meta/xml_catalogue.h"
@@ -184,13 +185,15 @@ void CZARVDrvLib::Clear() {
 // --- file ---
 
 bool CZARVDrvLib::SaveToFile(const char* path, const char* version, const char* encoding) {
-    CMarkup doc;
-    if (!zarvqen::AddXmlDeclaration(doc, version, encoding)) return false;
-    if (!doc.AddElem(kRoot) || !doc.IntoElem()) return false;
-    WriteDrivers(doc);
-    WriteServices(doc);
-    WriteTasks(doc);
-    return doc.Save(path);
+    return ZarvResultOf(false, [&] {
+        CMarkup doc;
+        if (!zarvqen::AddXmlDeclaration(doc, version, encoding)) return false;
+        if (!doc.AddElem(kRoot) || !doc.IntoElem()) return false;
+        WriteDrivers(doc);
+        WriteServices(doc);
+        WriteTasks(doc);
+        return doc.Save(path);
+    });
 }
 
 void CZARVDrvLib::WriteDrivers(CMarkup& doc) {

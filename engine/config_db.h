@@ -36,8 +36,10 @@ public:
     ~CZARVConfigDB() override;
 
     // Writes the database to "<dir>/rs<rid>.dat", respectively to `path`.
-    // Atomic; false (old file intact) when the file cannot be written or the
-    // database cannot be carried by the format whole.
+    // Atomic, keeping the old file's mode, owner and links (CZARVAtomicWrite);
+    // false (old file intact) when the file cannot be written, the target is
+    // not a regular file, or the database cannot be carried by the format
+    // whole.
     virtual bool SaveToFile(const char* dir, const char* ver);
     virtual bool SaveToTemplate(const char* path, const char* ver);
     // Replaces the records and the type with the content of the file, once
@@ -87,7 +89,12 @@ private:
     // Fills `counts` with the number of records of each group, in the order
     // of `groups`.
     bool CanBeWritten(const std::set<unsigned char>& groups, std::vector<int>& counts) const;
+    // Save, CheckFile and LoadFromFile answer false when memory runs out;
+    // these do the work.
     bool Save(const char* path, const char* ver) const;
+    bool WriteFile(const char* path, const char* ver) const;
+    bool CheckHeaderAndChecksum(const char* path);
+    bool ReadFile(const char* path, const char* ver, int type);
 
     unsigned char m_nRID;
     int m_nType;

@@ -11,6 +11,7 @@
 #include "engine/db_file_reader.h"
 #include "engine/version_text.h"
 #include "host/zarvlib/zarv_file.h"
+#include "host/zarvlib/zarv_result.h"
 #include "host/zarvlib/zarv_str.h"
 
 using namespace zarvdbfile;
@@ -52,6 +53,10 @@ bool CZARVConfigDB::CanBeWritten(const std::set<unsigned char>& groups,
 }
 
 bool CZARVConfigDB::Save(const char* path, const char* ver) const {
+    return ZarvResultOf(false, [&] { return WriteFile(path, ver); });
+}
+
+bool CZARVConfigDB::WriteFile(const char* path, const char* ver) const {
     if (!path) return false;
     std::set<unsigned char> groups;
     ListGroupNumbers(groups);
@@ -94,6 +99,10 @@ bool CZARVConfigDB::SaveToFile(const char* dir, const char* ver) {
 bool CZARVConfigDB::SaveToTemplate(const char* path, const char* ver) { return Save(path, ver); }
 
 bool CZARVConfigDB::CheckFile(const char* path) {
+    return ZarvResultOf(false, [&] { return CheckHeaderAndChecksum(path); });
+}
+
+bool CZARVConfigDB::CheckHeaderAndChecksum(const char* path) {
     m_checkedStamp = CZARVFile::Stamp{};
     struct stat st;
     if (!path || ::stat(path, &st) != 0) return false;
@@ -110,6 +119,10 @@ bool CZARVConfigDB::CheckFile(const char* path) {
 }
 
 bool CZARVConfigDB::LoadFromFile(const char* path, const char* ver, int type) {
+    return ZarvResultOf(false, [&] { return ReadFile(path, ver, type); });
+}
+
+bool CZARVConfigDB::ReadFile(const char* path, const char* ver, int type) {
     m_checkedStamp = CZARVFile::Stamp{};
     if (!CheckFile(path)) return false;
     CZARVFile file;

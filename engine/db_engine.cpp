@@ -8,6 +8,7 @@
 #include "engine/version_text.h"
 #include "host/zarvkernel/kernel_version.h"
 #include "host/zarvkernel/ref_names.h"
+#include "host/zarvlib/zarv_result.h"
 #include "host/zarvlib/zarv_str.h"
 
 namespace {
@@ -314,7 +315,8 @@ bool CZARVQENDbEngine::SaveToTemplate(unsigned char rid, const char* path, const
 
 bool CZARVQENDbEngine::LoadFromFile(unsigned char rid, const char* path, const char* ver,
                                     int type) {
-    if (!GetConfigDB(rid) && !CreateConfigDB(rid, type)) return false;
+    if (!GetConfigDB(rid) && !ZarvResultOf(false, [&] { return CreateConfigDB(rid, type); }))
+        return false;
     return GetConfigDB(rid)->LoadFromFile(path, ver, type);
 }
 

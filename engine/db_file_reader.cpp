@@ -15,14 +15,15 @@ bool CZARVDbFileReader::Fail(const CZARVFile& file, const char* reason) {
     return false;
 }
 
-void CZARVDbFileReader::Decode(uint16_t code, unsigned short& number, int& validType) const {
+void CZARVDbFileReader::DecodeCode(const CZARVMetaPropTbl* meta, uint16_t code,
+                                   unsigned short& number, int& validType) {
     number = CodeNumber(code);
     validType = CodeValidType(code);
     // The table's view wins: a property re-typed there takes its new valid
     // type at the next load. A valid type the record cannot hold (the table
     // takes any integer) would make the record refuse the value, so the
     // file's own two bits stay then: a load never drops a stored value.
-    if (const CZARVMetaProp* prop = m_pMeta ? m_pMeta->GetMetaProp(number) : nullptr) {
+    if (const CZARVMetaProp* prop = meta ? meta->GetMetaProp(number) : nullptr) {
         number = prop->GetID();
         if (CZARVMPInfo::IsValidType(prop->GetValidType())) validType = prop->GetValidType();
     }
@@ -39,7 +40,7 @@ bool CZARVDbFileReader::ReadRecord(CZARVFile& file, uint32_t gmpid,
         Pending& prop = m_pending.emplace_back();
         file >> prop.value;
         if (file.fail()) return Fail(file, "unreadable property value");
-        Decode(static_cast<uint16_t>(code.value), prop.number, prop.validType);
+        DecodeCode(m_pMeta, static_cast<uint16_t>(code.value), prop.number, prop.validType);
     }
     auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(gmpid));
     info->ReserveMPProps(m_pending.size());

@@ -30,12 +30,17 @@ public:
     // reference `out` owns. On false `out` is left empty.
     bool Read(CZARVFile& file, unsigned char rid, std::vector<CZARVPtr<CZARVMPInfo>>& out);
 
+    // The property number and valid type a stored code stands for: the
+    // code's own, unless `meta` (may be null) knows the number; then the
+    // table's ID, and its valid type where a record can hold it (0 to 3).
+    static void DecodeCode(const CZARVMetaPropTbl* meta, uint16_t code, unsigned short& number,
+                           int& validType);
+
     size_t Offset() const { return m_nOffset; }
     const char* Reason() const { return m_pReason; }
 
 private:
     bool ReadRecord(CZARVFile& file, uint32_t gmpid, std::vector<CZARVPtr<CZARVMPInfo>>& out);
-    void Decode(uint16_t code, unsigned short& number, int& validType) const;
     bool Fail(const CZARVFile& file, const char* reason);
 
     // One decoded property waiting for its record's end mark, so that the

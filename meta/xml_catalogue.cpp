@@ -1,5 +1,7 @@
 #include "meta/xml_catalogue.h"
 
+#include "host/zarvlib/zarv_result.h"
+
 namespace zarvqen {
 
 bool CZARVXmlElem::Add(const char* tag, const char* data) {
@@ -37,11 +39,13 @@ bool AddXmlDeclaration(CMarkup& doc, const char* version, const char* encoding) 
 bool SaveXmlCatalogue(const char* path, const char* version, const char* encoding,
                       const XmlCatalogueFrame& frame,
                       const std::function<void(CMarkup&)>& write_body) {
-    CMarkup doc;
-    if (!AddXmlDeclaration(doc, version, encoding)) return false;
-    if (frame.has_content && doc.AddElem(frame.root) && (!frame.enter_root || doc.IntoElem()))
-        write_body(doc);
-    return doc.Save(path);
+    return ZarvResultOf(false, [&] {
+        CMarkup doc;
+        if (!AddXmlDeclaration(doc, version, encoding)) return false;
+        if (frame.has_content && doc.AddElem(frame.root) && (!frame.enter_root || doc.IntoElem()))
+            write_body(doc);
+        return doc.Save(path);
+    });
 }
 
 XmlOpen OpenXmlCatalogue(CMarkup& doc, const char* path, const char* root) {
@@ -52,12 +56,14 @@ XmlOpen OpenXmlCatalogue(CMarkup& doc, const char* path, const char* root) {
 
 bool LoadXmlCatalogue(const char* path, const char* root, const std::function<void()>& clear,
                       const std::function<void(CMarkup&)>& read_body) {
-    CMarkup doc;
-    XmlOpen opened = OpenXmlCatalogue(doc, path, root);
-    if (opened == XmlOpen::kUnreadable || (root && opened == XmlOpen::kNoRoot)) return false;
-    clear();
-    if (opened == XmlOpen::kInRoot) read_body(doc);
-    return true;
+    return ZarvResultOf(false, [&] {
+        CMarkup doc;
+        XmlOpen opened = OpenXmlCatalogue(doc, path, root);
+        if (opened == XmlOpen::kUnreadable || (root && opened == XmlOpen::kNoRoot)) return false;
+        clear();
+        if (opened == XmlOpen::kInRoot) read_body(doc);
+        return true;
+    });
 }
 
 }  // namespace zarvqen

@@ -83,6 +83,9 @@ XmlOpen OpenXmlCatalogue(CMarkup& doc, const char* path, const char* root);
 // it had. Otherwise calls `clear` (the old content goes), then `read_body`
 // inside the root element (not at all for a document without one, which
 // leaves the catalogue empty) and returns true.
+//
+// Both answer false, never an exception, when memory runs out; a load that
+// runs out after the old content went leaves what it had read by then.
 bool LoadXmlCatalogue(const char* path, const char* root, const std::function<void()>& clear,
                       const std::function<void(CMarkup&)>& read_body);
 

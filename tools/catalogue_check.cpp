@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "drvlib/category_table.h"
+#include "host/zarvkernel/mp_info.h"
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_str.h"
 #include "meta/value_text.h"
@@ -133,10 +134,11 @@ std::optional<uint16_t> CheckPropElem(Findings& f, const Elem& elem, bool with_v
         if (!valid.empty()) {
             CheckInt(f, line, owner + ": valid type", valid, false);
             int32_t v = zarvqen::ReadDecimal(valid.c_str());
-            if (v < 0 || v > 3)
+            if (!CZARVMPInfo::IsValidType(v))
                 f.Problem(line, owner + ": valid type " + std::to_string(v) +
                                     " does not fit the 2 bits a configuration database keeps (0 "
-                                    "to 3); a database loaded with this table drops property " +
+                                    "to 3); a database loaded with this table keeps the valid "
+                                    "type its file stores for property " +
                                     std::to_string(id));
         }
         if (id > kMaxStorableNumber)

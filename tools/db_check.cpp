@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/db_engine.h"
+#include "engine/db_file_reader.h"
 #include "engine/io_index.h"
 #include "host/zarvkernel/mp_info.h"
 #include "meta/meta_prop.h"
@@ -27,25 +28,23 @@ CZARVPtr<CZARVMPInfo> BuildRecord(const ScannedRecord& rec, const CZARVMetaPropT
     auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(rec.gmpid));
     std::string point = "point " + GmpidBoth(rec.gmpid);
     for (const ScannedProp& prop : rec.props) {
-        unsigned short number = prop.Number();
-        int valid = prop.ValidType();
-        if (const CZARVMetaProp* def = meta ? meta->GetMetaProp(number) : nullptr) {
-            number = def->GetID();
-            valid = def->GetValidType();
-        } else if (meta) {
-            unknown.insert(number);
-        }
+        unsigned short number = 0;
+        int valid = 0;
+        CZARVDbFileReader::DecodeCode(meta, prop.code, number, valid);
+        const CZARVMetaProp* def = meta ? meta->GetMetaProp(prop.Number()) : nullptr;
+        if (meta && !def) unknown.insert(number);
+        if (def && !CZARVMPInfo::IsValidType(def->GetValidType()))
+            f.NoteAt(static_cast<long long>(prop.offset),
+                     point + ": property " + std::to_string(number) + ": valid type " +
+                         std::to_string(def->GetValidType()) +
+                         " from the meta property table does not fit a record (0 to 3); the "
+                         "load keeps the stored valid type " +
+                         std::to_string(prop.ValidType()));
         if (info->InsertMPProp(number, prop.value, valid)) continue;
-        if (info->IsExist(number))
-            f.ProblemAt(static_cast<long long>(prop.offset),
-                        point + ": property " + std::to_string(number) +
-                            " given twice; the load keeps the first and drops " +
-                            DescribeValue(prop.value));
-        else
-            f.ProblemAt(static_cast<long long>(prop.offset),
-                        point + ": property " + std::to_string(number) + " dropped: valid type " +
-                            std::to_string(valid) +
-                            " from the meta property table does not fit a record (0 to 3)");
+        f.ProblemAt(static_cast<long long>(prop.offset),
+                    point + ": property " + std::to_string(number) +
+                        " given twice; the load keeps the first and drops " +
+                        DescribeValue(prop.value));
     }
     return info;
 }

@@ -26,16 +26,15 @@ std::string FolderOf(const std::string& path) {
 CZARVFileOps::~CZARVFileOps() = default;
 
 int CZARVFileOps::CreateTemp(const std::string& target, std::string& tmp_path) {
-    std::string pattern = target + ".tmp.XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    int fd = mkostemp(buf.data(), O_CLOEXEC);
+    // The name is made in place: nothing is allocated once the file exists,
+    // so running out of memory cannot leave it behind unnamed.
+    tmp_path = target + ".tmp.XXXXXX";
+    int fd = mkostemp(tmp_path.data(), O_CLOEXEC);
     if (fd < 0) return -1;
     // mkostemp creates 0600; a configuration file gets the usual 0644 (umask applies).
     mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, 0666 & ~mask);
-    tmp_path.assign(buf.data());
     return fd;
 }
 
@@ -79,19 +78,117 @@ CZARVFileOps* CZARVFileOps::Install(CZARVFileOps* ops) {
     return previous;
 }
 
-bool ZarvWriteFileAtomic(const std::string& path, const void* data, size_t n) {
+namespace {
+
+// Longest chain of symbolic links a save follows, as the kernel's own limit.
+constexpr int kMaxLinkHops = 40;
+
+// The text a symbolic link holds; false when it cannot be read.
+bool ReadLink(const std::string& link, std::string& out) {
+    std::vector<char> buf(256);
+    for (;;) {
+        ssize_t n = ::readlink(link.c_str(), buf.data(), buf.size());
+        if (n < 0) return false;
+        if (static_cast<size_t>(n) < buf.size()) {
+            out.assign(buf.data(), static_cast<size_t>(n));
+            return true;
+        }
+        if (buf.size() >= (1u << 16)) return false;
+        buf.resize(buf.size() * 2);
+    }
+}
+
+// Gives the temporary file what the file it replaces had: owner and group
+// where the process may set them (a change of owner may drop set-id bits,
+// so the mode comes after), then the permission bits, which must hold: a
+// protected file never comes back readable by others.
+bool CarryOver(int fd, const ZarvSaveTarget& target) {
+    if (!target.exists) return true;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return false;
+    if (st.st_uid != target.uid || st.st_gid != target.gid) {
+        if (::fchown(fd, target.uid, target.gid) != 0 && st.st_gid != target.gid)
+            (void)::fchown(fd, static_cast<uid_t>(-1), target.gid);
+    }
+    return ::fchmod(fd, target.mode & 07777) == 0;
+}
+
+}  // namespace
+
+bool ZarvResolveSaveTarget(const std::string& path, ZarvSaveTarget& out) {
+    if (path.empty()) return false;
+    std::string at = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st;
+        if (::lstat(at.c_str(), &st) != 0) {
+            if (errno != ENOENT) return false;
+            out = ZarvSaveTarget{at, false, 0, 0, 0};
+            return true;
+        }
+        if (S_ISLNK(st.st_mode)) {
+            std::string link;
+            if (hops == kMaxLinkHops || !ReadLink(at, link) || link.empty()) return false;
+            // A relative link is read from the folder that holds it.
+            at = link[0] == '/' ? link : FolderOf(at) + "/" + link;
+            continue;
+        }
+        if (!S_ISREG(st.st_mode)) return false;
+        out = ZarvSaveTarget{at, true, st.st_mode, st.st_uid, st.st_gid};
+        return true;
+    }
+}
+
+bool CZARVAtomicWrite::Begin(const std::string& path) {
+    Abandon();
+    ZarvSaveTarget target;
+    if (!ZarvResolveSaveTarget(path, target)) return false;
     CZARVFileOps& ops = CZARVFileOps::Current();
     std::string tmp;
-    int fd = ops.CreateTemp(path, tmp);
+    int fd = ops.CreateTemp(target.path, tmp);
     if (fd < 0) return false;
-    bool ok = ops.Write(fd, data, n) && ops.Sync(fd);
-    ok = ops.Close(fd) && ok;
-    ok = ok && ops.Rename(tmp, path);
-    if (!ok) {
-        ops.Remove(tmp);
+    m_fd = fd;
+    m_tmp = std::move(tmp);
+    m_target = std::move(target.path);
+    if (!CarryOver(m_fd, target)) {
+        Abandon();
         return false;
     }
-    // The new file is in place; a failed folder sync only weakens durability.
-    ops.SyncDir(path);
     return true;
+}
+
+bool CZARVAtomicWrite::Write(const void* data, size_t n) {
+    return IsOpen() && CZARVFileOps::Current().Write(m_fd, data, n);
+}
+
+bool CZARVAtomicWrite::Commit() {
+    if (!IsOpen()) return false;
+    CZARVFileOps& ops = CZARVFileOps::Current();
+    bool ok = ops.Sync(m_fd);
+    ok = ops.Close(m_fd) && ok;
+    m_fd = -1;
+    ok = ok && ops.Rename(m_tmp, m_target);
+    if (!ok) {
+        ops.Remove(m_tmp);
+    } else {
+        // The new file is in place; a failed folder sync only weakens durability.
+        ops.SyncDir(m_target);
+    }
+    m_tmp.clear();
+    m_target.clear();
+    return ok;
+}
+
+void CZARVAtomicWrite::Abandon() {
+    if (!IsOpen()) return;
+    CZARVFileOps& ops = CZARVFileOps::Current();
+    ops.Close(m_fd);
+    m_fd = -1;
+    ops.Remove(m_tmp);
+    m_tmp.clear();
+    m_target.clear();
+}
+
+bool ZarvWriteFileAtomic(const std::string& path, const void* data, size_t n) {
+    CZARVAtomicWrite write;
+    return write.Begin(path) && write.Write(data, n) && write.Commit();
 }

@@ -8,6 +8,7 @@
 
 #include "host/zarvlib/file_ops.h"
 #include "host/zarvlib/read_file.h"
+#include "host/zarvlib/zarv_result.h"
 
 namespace {
 
@@ -257,25 +258,31 @@ bool CMarkup::IsValidName(const char* name) {
 // --- whole document ---
 
 bool CMarkup::Load(const char* path) {
-    std::string text;
-    if (!path || !ZarvReadWholeFile(path, text)) {
-        m_impl->Parse("", 0);
-        return false;
-    }
-    return m_impl->Parse(text.data(), text.size());
+    bool ok = ZarvResultOf(false, [&] {
+        std::string text;
+        return path && ZarvReadWholeFile(path, text) && m_impl->Parse(text.data(), text.size());
+    });
+    // Leaves the empty document a failed load promises, even when memory ran out.
+    if (!ok) ZarvResultOf(false, [&] { return m_impl->Parse("", 0); });
+    return ok;
 }
 
 bool CMarkup::Save(const char* path) const {
     if (!path || !*path) return false;
-    std::string text = m_impl->Serialise();
-    return ZarvWriteFileAtomic(path, text.data(), text.size());
+    return ZarvResultOf(false, [&] {
+        std::string text = m_impl->Serialise();
+        return ZarvWriteFileAtomic(path, text.data(), text.size());
+    });
 }
 
 bool CMarkup::SetDoc(const char* text) { return SetDoc(text, text ? std::strlen(text) : 0); }
 
 bool CMarkup::SetDoc(const char* text, size_t len) {
     if (!text) len = 0;
-    return m_impl->Parse(text ? text : "", len);
+    bool ok = ZarvResultOf(false, [&] { return m_impl->Parse(text ? text : "", len); });
+    // Leaves the empty document a failed load promises, even when memory ran out.
+    if (!ok) ZarvResultOf(false, [&] { return m_impl->Parse("", 0); });
+    return ok;
 }
 
 std::string CMarkup::GetDoc() const { return m_impl->Serialise(); }

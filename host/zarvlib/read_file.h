@@ -9,38 +9,51 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <exception>
 
 // Reads the regular file at `path` into `out` (any contiguous byte buffer
-// with resize, size and data). False for a missing, unreadable or
-// non-regular file. When `after` is given it receives the file's status
-// taken after the last read, so that any change made to the file up to then
-// shows in its times.
+// with resize, size and data). False for a missing or unreadable file, for
+// anything that is not a regular file, and for a file that does not fit in
+// memory. When `after` is given it receives the file's status taken after
+// the last read, so that any change made to the file up to then shows in its
+// times.
+//
+// A path that is not a regular file is refused before it is opened: opening
+// a FIFO would wait for a writer, opening a device may act on it, and an
+// endless one (/dev/zero) would be read until memory runs out. The open
+// itself does not wait either, should the path change in between.
 template <class Buffer>
 bool ZarvReadWholeFile(const char* path, Buffer& out, struct stat* after = nullptr) {
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
     struct stat st;
+    if (!path || ::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return false;
     }
-    // Read straight into the buffer, sized from the file; a file that grows
-    // meanwhile is read on in chunks until the end.
-    out.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    for (;;) {
-        if (got == out.size()) out.resize(out.size() + (1 << 16));
-        ssize_t r = ::read(fd, out.data() + got, out.size() - got);
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) {
-            ::close(fd);
-            return false;
+    bool ok = true;
+    try {
+        // Read straight into the buffer, sized from the file; a file that
+        // grows meanwhile is read on in chunks until the end.
+        out.resize(static_cast<size_t>(st.st_size));
+        size_t got = 0;
+        for (;;) {
+            if (got == out.size()) out.resize(out.size() + (1 << 16));
+            ssize_t r = ::read(fd, out.data() + got, out.size() - got);
+            if (r < 0 && errno == EINTR) continue;
+            if (r < 0) {
+                ok = false;
+                break;
+            }
+            if (r == 0) break;
+            got += static_cast<size_t>(r);
         }
-        if (r == 0) break;
-        got += static_cast<size_t>(r);
+        if (ok) out.resize(got);
+    } catch (const std::exception&) {  // the file does not fit in memory
+        ok = false;
     }
-    out.resize(got);
-    bool ok = !after || ::fstat(fd, after) == 0;
+    ok = ok && (!after || ::fstat(fd, after) == 0);
     ::close(fd);
     return ok;
 }

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 
-#include "host/zarvlib/file_ops.h"
 #include "host/zarvlib/read_file.h"
 
 namespace {
@@ -53,6 +53,7 @@ bool CZARVFile::OpenBinary(const char* path, unsigned mode, unsigned /*flag*/) {
         struct stat after;
         if (!ZarvReadWholeFile(path, m_data, &after)) {
             m_data.clear();
+            m_data.shrink_to_fit();
             return false;
         }
         m_stamp = StampOf(after);
@@ -61,10 +62,11 @@ bool CZARVFile::OpenBinary(const char* path, unsigned mode, unsigned /*flag*/) {
         return true;
     }
     if (mode == modeWrite) {
-        m_target = path;
-        m_fd = CZARVFileOps::Current().CreateTemp(m_target, m_tmp);
-        if (m_fd < 0) return false;
-        if (!m_buf) m_buf = std::make_unique_for_overwrite<unsigned char[]>(kFlushThreshold);
+        if (!m_buf) {
+            m_buf.reset(new (std::nothrow) unsigned char[kFlushThreshold]);
+            if (!m_buf) return false;
+        }
+        if (!m_write.Begin(path)) return false;
         m_bufLen = 0;
         m_crc = static_cast<uint32_t>(::crc32(0, nullptr, 0));
         m_crc_done = 0;
@@ -168,8 +170,7 @@ void CZARVFile::UpdateCrc() {
 bool CZARVFile::Flush() {
     if (!IsWriting() || m_failed) return Fail();
     UpdateCrc();
-    if (m_bufLen > 0 && !CZARVFileOps::Current().Write(m_fd, m_buf.get(), m_bufLen))
-        return Fail();
+    if (m_bufLen > 0 && !m_write.Write(m_buf.get(), m_bufLen)) return Fail();
     m_bufLen = 0;
     m_crc_done = 0;
     return true;
@@ -191,30 +192,19 @@ bool CZARVFile::Close() {
         return !m_failed;
     }
     if (!IsWriting()) return false;
-    CZARVFileOps& ops = CZARVFileOps::Current();
-    bool ok = Flush() && ops.Sync(m_fd);
-    ok = ops.Close(m_fd) && ok;
-    m_fd = -1;
-    ok = ok && ops.Rename(m_tmp, m_target);
+    bool ok = Flush() && m_write.Commit();
     if (!ok) {
-        ops.Remove(m_tmp);
+        m_write.Abandon();
         m_failed = true;
-    } else {
-        ops.SyncDir(m_target);
     }
     m_mode = 0;
     m_bufLen = 0;
-    m_tmp.clear();
     return ok;
 }
 
 void CZARVFile::Abandon() {
     if (!IsWriting()) return;
-    CZARVFileOps& ops = CZARVFileOps::Current();
-    if (m_fd >= 0) ops.Close(m_fd);
-    m_fd = -1;
-    ops.Remove(m_tmp);
-    m_tmp.clear();
+    m_write.Abandon();
     m_bufLen = 0;
     m_mode = 0;
     m_failed = true;

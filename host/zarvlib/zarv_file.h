@@ -2,10 +2,15 @@
 // trailer, bounded reads and atomic writes.
 //
 // Writing (mode 0x13): bytes are buffered and streamed to a temporary file
-// beside the target. Close() flushes, syncs and renames it over the target;
-// only then does the target change. A file that is destroyed without a
-// successful Close(), or whose write failed, leaves the target byte for byte
-// as it was and removes the temporary file.
+// beside the target (CZARVAtomicWrite: links followed, mode and owner kept,
+// anything but a regular file refused at open). Close() flushes, syncs and
+// renames it over the target; only then does the target change. A file that
+// is destroyed without a successful Close(), or whose write failed, leaves
+// the target byte for byte as it was and removes the temporary file.
+//
+// Opening for reading refuses anything but a regular file without opening
+// it (no FIFO blocks, no device is read), and ends with false, not an
+// exception, when the file does not fit in memory.
 //
 // Reading (mode 1): the whole file is read into memory at open. Every read
 // is bounded: a read past the end fails, yields zero (or an empty variant)
@@ -32,6 +37,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/zarvlib/file_ops.h"
 #include "host/zarvlib/zarv_var.h"
 #include "host/zarvlib/zarvlib_export.h"
 
@@ -194,9 +200,7 @@ private:
     size_t m_limit = 0;
     Stamp m_stamp;
     // Writing.
-    std::string m_target;
-    std::string m_tmp;
-    int m_fd = -1;
+    CZARVAtomicWrite m_write;
     // Pending bytes of a write: kFlushThreshold bytes, m_bufLen of them used.
     std::unique_ptr<unsigned char[]> m_buf;
     size_t m_bufLen = 0;

@@ -72,11 +72,23 @@ TEST_F(DbFileTest, EmptyDatabaseIsHeaderAndChecksumOnlyAndSavesWithoutDatabaseOr
     EXPECT_EQ(engine->GetConfigDBType(9), 4);
 }
 
-// Each kind's bytes are the file layer's; here: valid types and the highest code.
+// A text of every byte value, NUL included.
+_zarvVAR EveryByte() {
+    std::string bytes;
+    for (int c = 0; c < 256; ++c) bytes += static_cast<char>(c);
+    _zarvVAR v;
+    v.SetText(bytes.data(), bytes.size());
+    return v;
+}
+
+// Each kind's bytes are the file layer's; here: valid types, the highest
+// code, and texts with NUL bytes, which come back whole, short or long.
 TEST_F(DbFileTest, PropertiesRoundTripWithTheirValidTypes) {
     ASSERT_TRUE(engine->CreateConfigDB(5, 1));
+    _zarvVAR short_nul;
+    short_nul.SetText("a\0b\0", 4);
     const std::vector<_zarvVAR> values = {_zarvVAR(), Var(-5LL), _zarvVAR("t\xC3\xA9\n"),
-                                          Var(0.1f)};
+                                          Var(0.1f), short_nul, EveryByte()};
     RecordPtr info = Record(Gmpid(5, 1, 2, 3));
     for (size_t i = 0; i < values.size(); ++i)
         ASSERT_TRUE(info->InsertMPProp(static_cast<unsigned short>(100 + i), values[i], i % 4));
@@ -175,7 +187,9 @@ TEST_F(DbFileTest, CraftedBodiesLoadOnlyWhenWellFormed) {
         EXPECT_EQ(engine->LoadFromFile(5, path.c_str(), "1.0", 2), c.content != old);
         EXPECT_EQ(Content(5), c.content);
         EXPECT_EQ(engine->GetConfigDBType(5), c.content == old ? 1 : 2);
-        if (c.content == loaded) EXPECT_FALSE(engine->GetMPInfo(Gmpid(5, 4, 0, 1))->IsExist(11));
+        if (c.content == loaded) {
+            EXPECT_FALSE(engine->GetMPInfo(Gmpid(5, 4, 0, 1))->IsExist(11));
+        }
         if (c.content != old) {  // back to the old database for the next case
             engine->DeleteConfigDB(5);
             ASSERT_TRUE(engine->CreateConfigDB(5, 1));
