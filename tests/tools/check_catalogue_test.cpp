@@ -31,6 +31,10 @@ TEST_F(ToolCheckCatalogueTest, EveryProblemIsReportedWithItsLine) {
          {"d.xml:5: prop 905 of category 'protocol' of driver \"m\" dropped: its meta numbers are 930 to 959",
           "d.xml:6: element <taskpar> passed over: not a category of driver",
           "d.xml:8: prop 905 of the parameters of service \"s\" dropped"}, {"d.xml:4:"}},
+        {1, "m.xml", "<meta>\n<prop valid=\"5\">401,A,7,,0</prop>\n<prop valid=\"255\">402,B,7,,0</prop>\n"
+                     "<prop valid=\"3\">403,C,7,,0</prop>\n</meta>\n",
+         {"m.xml:3: prop 401: valid type 5 does not fit", "m.xml:4: prop 402: valid type 255 does not fit"},
+         {"m.xml:5:"}},
         {0, "d.xml", lib_valid, {"note: prop 900: the driver library ignores the \"valid\""}},
         {1, "p.xml", "<pseudos>\n<pseudo id=\"1\">\n<dat mtno=\"4\" vt=\"7\" val=\"kV\"/>\n"
                      "<dat mtno=\"5\" vt=\"9\" val=\"1\"/>\n<dat mtno=\"4\" vt=\"7\" val=\"A\"/>\n</pseudo>\n</pseudos>",
