@@ -37,6 +37,9 @@ bool CZARVConfigDB::InsertMPInfo(CZARVMPInfo* info) {
                   ? m_mapMPInfo.end()
                   : m_mapMPInfo.lower_bound(gmpid);
     if (at != m_mapMPInfo.end() && at->first == gmpid) return false;
+    // Room first: once the map holds the record, nothing may fail before
+    // the reference is handed over.
+    m_byGMPID.Reserve(m_mapMPInfo.size() + 1);
     auto it = m_mapMPInfo.emplace_hint(at, gmpid, info);
     m_byGMPID.Insert(it->first, info);
     held.release();  // the map keeps the reference

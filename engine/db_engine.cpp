@@ -215,8 +215,15 @@ bool CZARVQENDbEngine::OnAddMPInfo(const CZARVMPInfo& info) {
 
 bool CZARVQENDbEngine::AddRecord(CZARVMPInfo* info, CZARVConfigDB* db) {
     std::string key;
-    if (!IndexIOAddress(info, db, key)) return false;
-    if (OnAddMPInfo(*info) && db->InsertMPInfo(info)) return true;
+    // The IO index points at the record: it must not go on pointing at one
+    // the database did not take, also when memory runs out on the way.
+    try {
+        if (!IndexIOAddress(info, db, key)) return false;
+        if (OnAddMPInfo(*info) && db->InsertMPInfo(info)) return true;
+    } catch (...) {
+        WithdrawIOKey(db->GetRID(), key, info);
+        throw;
+    }
     WithdrawIOKey(db->GetRID(), key, info);
     return false;
 }

@@ -23,23 +23,30 @@ void CIndexNode::SetData(void* data) {
 }
 
 void CIndexNode::Clear() {
-    if (m_nType == NT_BRANCH && m_pData) {
-        // Tear the subtree down level by level: each child set is detached
-        // from its branch before the branch dies, so no destructor recurses.
-        std::vector<std::unique_ptr<CIndexNodeSet>> pending;
-        pending.emplace_back(static_cast<CIndexNodeSet*>(std::exchange(m_pData, nullptr)));
-        while (!pending.empty()) {
-            std::unique_ptr<CIndexNodeSet> set = std::move(pending.back());
-            pending.pop_back();
-            for (const std::shared_ptr<CIndexNode>& child : *set) {
-                if (child->m_nType == NT_BRANCH && child->m_pData && child.use_count() == 1) {
-                    pending.emplace_back(
-                        static_cast<CIndexNodeSet*>(std::exchange(child->m_pData, nullptr)));
-                }
-            }
+    if (m_nType == NT_BRANCH && m_pData)
+        DestroySets(static_cast<CIndexNodeSet*>(std::exchange(m_pData, nullptr)));
+    m_pData = nullptr;
+}
+
+void CIndexNode::DetachBranches(const CIndexNodeSet& set, CIndexNodeSet*& doomed) {
+    for (const std::shared_ptr<CIndexNode>& child : set) {
+        if (child->m_nType == NT_BRANCH && child->m_pData && child.use_count() == 1) {
+            auto* sub = static_cast<CIndexNodeSet*>(std::exchange(child->m_pData, nullptr));
+            sub->m_pNextDoomed = doomed;
+            doomed = sub;
         }
     }
-    m_pData = nullptr;
+}
+
+void CIndexNode::DestroySets(CIndexNodeSet* doomed) {
+    // Level by level: each child set is detached from its branch before the
+    // branch dies, so no destructor recurses.
+    while (doomed) {
+        CIndexNodeSet* set = doomed;
+        doomed = set->m_pNextDoomed;
+        DetachBranches(*set, doomed);
+        delete set;
+    }
 }
 
 int CIndexNode::GetLeafData(std::vector<void*>& out) const {
@@ -79,9 +86,11 @@ int CIndexNode::GetLeafData(std::vector<void*>& out) const {
 CZARVIODB::CZARVIODB(HashFn hash) : m_pfnHash(hash ? hash : &DefaultHash) {}
 
 CZARVIODB::~CZARVIODB() {
-    // Detach the top-level branches' subtrees through a holder node so that
-    // the teardown is iterative for deep trees too.
-    CIndexNode holder(0, CIndexNode::NT_BRANCH, new CIndexNodeSet(std::move(m_setRoot)));
+    // The top-level branches' subtrees go first, iteratively, so that deep
+    // trees tear down without recursion and without allocating.
+    CIndexNodeSet* doomed = nullptr;
+    CIndexNode::DetachBranches(m_setRoot, doomed);
+    CIndexNode::DestroySets(doomed);
 }
 
 const char* CZARVIODB::HashNextPart(const char* part, uint32_t& hash) const {
@@ -158,10 +167,15 @@ bool CZARVIODB::CreateIndex(const char* key, void* data) {
     // The whole path cannot exist here (Find above), so i < hashes.size().
     for (; i < hashes.size(); ++i) {
         bool last = i + 1 == hashes.size();
-        std::shared_ptr<CIndexNode> node =
-            last
-                ? std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_LEAF, data)
-                : std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_BRANCH, new CIndexNodeSet);
+        std::shared_ptr<CIndexNode> node;
+        if (last) {
+            node = std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_LEAF, data);
+        } else {
+            // The child set is held until the branch owns it.
+            auto children = std::make_unique<CIndexNodeSet>();
+            node = std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_BRANCH, children.get());
+            children.release();
+        }
         CIndexNode* raw = node.get();
         auto [it, inserted] = set->insert(std::move(node));
         if (!inserted) return false;

@@ -63,8 +63,13 @@ public:
     void erase(const_iterator it);
 
 private:
+    friend class CIndexNode;
+
     Ordered m_nodes;
     CZARVIdMap<CIndexNode> m_byKey;
+    // Links sets waiting to be destroyed, so that tearing a tree down needs
+    // no memory of its own.
+    CIndexNodeSet* m_pNextDoomed = nullptr;
 };
 
 class ZARVQEN_API CIndexNode : public CZARVBaseObj {
@@ -112,6 +117,12 @@ private:
     // Destroys a branch's child set (iteratively, so that a deep tree does
     // not exhaust the stack) and sets the data to null.
     void Clear();
+    // Moves the child sets of the branches in `set` that nothing else holds
+    // onto the list `doomed`.
+    static void DetachBranches(const CIndexNodeSet& set, CIndexNodeSet*& doomed);
+    // Destroys every set on the list and every set below them. Allocates
+    // nothing: it runs in destructors, also when memory has run out.
+    static void DestroySets(CIndexNodeSet* doomed);
 
     CIndexNodeSet* m_pOwner = nullptr;
     uint32_t m_nKey;
@@ -132,6 +143,7 @@ inline bool CIndexNodeLess::operator()(uint32_t key, const std::shared_ptr<CInde
 
 inline std::pair<CIndexNodeSet::iterator, bool> CIndexNodeSet::insert(Handle node) {
     CIndexNode* raw = node.get();
+    m_byKey.Reserve(m_nodes.size() + 1);  // the insert below then cannot fail
     auto result = m_nodes.insert(std::move(node));
     if (result.second) m_byKey.Insert(static_cast<uint32_t>(raw->GetKey()), raw);
     return result;

@@ -22,7 +22,8 @@ bool CZARVTableNode::InsertField(CZARVTableField* field, int pos) {
     auto at = m_fields.end();
     if (pos >= 0 && static_cast<size_t>(pos) <= m_fields.size())
         at = std::next(m_fields.begin(), pos);
-    m_fields.insert(at, held.release());  // the list keeps the reference
+    m_fields.insert(at, field);
+    held.release();  // the list keeps the reference
     return true;
 }
 

@@ -39,6 +39,9 @@ bool CZARVSubRtdb::InsertMPValue(CZARVMPValue* value) {
                   : std::lower_bound(slot.begin(), slot.end(), gmpid, LessByGMPID<Entry>);
     // A point that already has a value keeps it, live state included.
     if (it != slot.end() && it->gmpid == gmpid) return true;
+    // Room first: once the slot holds the value, nothing may fail before
+    // the value is given its reference.
+    m_byGMPID.Reserve(static_cast<size_t>(m_nCount) + 1);
     slot.insert(it, Entry{static_cast<uint32_t>(gmpid), value});
     m_byGMPID.Insert(static_cast<uint32_t>(gmpid), value);
     value->AddRef();

@@ -86,14 +86,28 @@ TEST_F(AllocFaultTest, DatabaseLoadAndSaveAnswerFalse) {
     constexpr unsigned char kRid = 200;
     const std::string path = dir.File("rs200.dat");
     {
+        // Points with names and IO addresses, indexed, and one that refers
+        // to another by name: every side structure a load feeds.
         CZARVQENDbEngine engine("3.0");
-        FillDatabase(engine, kRid, 40);
+        ASSERT_TRUE(engine.CreateConfigDB(kRid, 1));
+        for (unsigned i = 0; i < 40; ++i) {
+            auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(zarvgmpid::Make(kRid, 1, 0, i)));
+            const std::string name = "P" + std::to_string(i);
+            if (i == 39) {
+                info->InsertMPProp(CZARVQENDbEngine::kRefProp, _zarvVAR("P3"), 0);
+            } else {
+                info->InsertMPProp(CZARVMPInfo::kRefNameProp, _zarvVAR(name.c_str()), 0);
+                info->InsertMPProp(CZARVQENDbEngine::kIOAddrProp1, _zarvVAR("10.0.0.1:502"), 1);
+                info->InsertMPProp(CZARVQENDbEngine::kIOAddrProp2, Var(static_cast<long>(i)), 1);
+            }
+            ASSERT_TRUE(engine.InsertMPInfo(info.get())) << i;
+        }
         Sweep("database save", [] {},
               [&] { return engine.SaveToTemplate(kRid, path.c_str(), "3.0"); });
     }
     std::unique_ptr<CZARVQENDbEngine> engine;
     Sweep("database load", [&] { engine = std::make_unique<CZARVQENDbEngine>("3.0"); },
-          [&] { return engine->LoadFromFile(kRid, path.c_str(), "3.0", 0); });
+          [&] { return engine->LoadFromFile(kRid, path.c_str(), "3.0", 1); });
     engine.reset();
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"rs200.dat"});  // no temporary file left
     ClearRefNames();
