@@ -165,9 +165,8 @@ TEST_F(DrvLibTest, LoaderDropsWhatItCannotUseAndLeavesTheFlag) {
         "  <protocol><prop>905,name,6,1.5,0</prop></protocol>\n"
         " </metadrv>\n"
         " <metadrv module=\"m\" name=\"second\"><ai><prop>911,x,3,1,0</prop></ai></metadrv>\n"
-        " <metasrv "
-        "module=\"s\"><par><prop>930,a,3,1,0</prop></par><par><prop>931,c,3,1,0</prop></par>"
-        " </metasrv><junk/>\n"
+        " <metasrv module=\"s\"><par><prop>930,a,3,1,0</prop></par>"
+        "  <par><prop>931,c,3,1,0</prop></par></metasrv><junk/>\n"
         "</other>\n");
     lib.SetModify(true);
     ASSERT_TRUE(lib.LoadFromFile(path.c_str()));
