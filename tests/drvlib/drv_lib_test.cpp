@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,27 @@ void AddProp(Node& node, Cat cat, unsigned short id, const _zarvVAR& init, const
 template <class Node, class... Args>
 CZARVPtr<Node> New(Args... args) {
     return CZARVPtr<Node>::Adopt(new Node(args...));
+}
+
+// The element tags of an XML text in document order.
+Names Tags(const std::string& text) {
+    static const std::regex tag("<([A-Za-z]\\w*)");
+    Names out;
+    for (std::sregex_iterator it(text.begin(), text.end(), tag), end; it != end; ++it)
+        out.push_back((*it)[1]);
+    return out;
+}
+
+// The attribute names of the first element tagged `tag`, in written order.
+Names AttribNames(const std::string& text, const std::string& tag) {
+    std::smatch elem;
+    if (!std::regex_search(text, elem, std::regex("<" + tag + "\\b([^>]*)>"))) return {};
+    static const std::regex attr("(\\w+)=");
+    const std::string attrs = elem[1];
+    Names out;
+    for (std::sregex_iterator it(attrs.begin(), attrs.end(), attr), end; it != end; ++it)
+        out.push_back((*it)[1]);
+    return out;
 }
 
 class DrvLibTest : public ::testing::Test {
@@ -96,6 +118,40 @@ TEST_F(DrvLibTest, RoundTripKeepsEveryFieldButTheValidType) {
     EXPECT_NE(back.GetTskNode("t")->GetMetaProp(960, CZARVTskNode::CFG_ITEM), nullptr);
 }
 
+TEST_F(DrvLibTest, SaveWritesKindsInOrderAttributesInOrderAndEveryCategoryElement) {
+    auto tsk = New<CZARVTskNode>("tn", "t", TSKTYPE(1), "1", "pt", "pi", "td", 0);
+    auto srv = New<CZARVSrvNode>("sn", "s", "1", "ps", "sd", 0);
+    auto drv = New<CZARVDrvNode>("f", "dn", "d", DRVTYPE(2), "1", "pd", "pi", "dd", 0);
+    AddProp(*drv, CZARVDrvNode::CFG_DO, 925, Var(1L));
+    AddProp(*drv, CZARVDrvNode::CFG_DO, 906, Var(1L), "", 3);
+    EXPECT_TRUE(lib.InsertTskNode(tsk.get()));  // inserted against the written order
+    EXPECT_TRUE(lib.InsertSrvNode(srv.get()));
+    EXPECT_TRUE(lib.InsertDrvNode(drv.get()));
+    AddDrv("e");  // after "d": its categories are all empty
+    const std::string text = ReadAll(Save());
+    const Names categories{"ai", "di", "count", "ao", "do", "eve", "sg", "cal", "msg"};
+    Names want{"driverlib", "metadrv"};
+    for (const std::string& cat : categories) {
+        want.push_back(cat);
+        if (cat == "do") want.insert(want.end(), {"prop", "prop"});
+    }
+    want.insert(want.end(), {"protocol", "ied", "metadrv"});
+    want.insert(want.end(), categories.begin(), categories.end());
+    want.insert(want.end(), {"protocol", "ied", "metasrv", "par", "metatask"});  // "par" empty
+    want.insert(want.end(), categories.begin(), categories.end());
+    want.insert(want.end(), {"taskpar", "item"});
+    EXPECT_EQ(Tags(text), want) << text;
+    EXPECT_LT(text.find(">906,"), text.find(">925,"));  // ascending meta numbers
+    EXPECT_EQ(AttribNames(text, "metadrv"), (Names{"family", "name", "module", "type", "io", "ver",
+                                                   "desc", "pseudodrv", "pseudoied"}));
+    EXPECT_EQ(AttribNames(text, "metasrv"),
+              (Names{"name", "module", "io", "ver", "desc", "pseudosrv"}));
+    EXPECT_EQ(AttribNames(text, "metatask"),
+              (Names{"name", "module", "type", "io", "ver", "desc", "pseudotask", "pseudoied"}));
+    EXPECT_EQ(AttribNames(text, "prop"), (Names{"par", "desc"}));  // no "valid"
+    EXPECT_EQ(text.find("valid"), std::string::npos);
+}
+
 TEST_F(DrvLibTest, LoaderDropsWhatItCannotUseAndLeavesTheFlag) {
     std::string path = dir.File("in.xml");
     WriteAll(
@@ -109,8 +165,8 @@ TEST_F(DrvLibTest, LoaderDropsWhatItCannotUseAndLeavesTheFlag) {
         "  <protocol><prop>905,name,6,1.5,0</prop></protocol>\n"
         " </metadrv>\n"
         " <metadrv module=\"m\" name=\"second\"><ai><prop>911,x,3,1,0</prop></ai></metadrv>\n"
-        " <metasrv module=\"s\"><par><prop>930,a,3,1,0</prop></par><par><prop>931,c,3,1,0</prop></par>"
-        " </metasrv><junk/>\n"
+        " <metasrv module=\"s\"><par><prop>930,a,3,1,0</prop></par>"
+        "  <par><prop>931,c,3,1,0</prop></par></metasrv><junk/>\n"
         "</other>\n");
     lib.SetModify(true);
     ASSERT_TRUE(lib.LoadFromFile(path.c_str()));

@@ -33,8 +33,8 @@ TEST_F(DrvNodeTest, EachCategoryTakesOnlyItsMetaNumberRange) {
         Drv::CFGTYPE cat;
         bool ok;
     } cases[] = {
-        {899, Drv::CFG_AI, false},       {929, Drv::CFG_MSG, true},      {930, Drv::CFG_AI, false},
-        {960, Drv::CFG_PROTOCOL, false}, {989, Drv::CFG_IED, true},      {990, Drv::CFG_IED, false},
+        {899, Drv::CFG_AI, false},       {929, Drv::CFG_MSG, true},  {930, Drv::CFG_AI, false},
+        {960, Drv::CFG_PROTOCOL, false}, {989, Drv::CFG_IED, true},  {990, Drv::CFG_IED, false},
         {900, Drv::CFG_BIT0, false},     {900, Drv::CFG_ALL, false},
     };
     for (const auto& c : cases) {
@@ -60,7 +60,7 @@ TEST_F(DrvNodeTest, SamePropertyInTwoCategoriesHasTwoReferences) {
     EXPECT_EQ(prop->GetRefCount(), 1);
 }
 
-TEST_F(DrvNodeTest, FreeMetaNumberIsTheFirstGapOfTheRangeAndQueriesAscend) {
+TEST_F(DrvNodeTest, FreeMetaNumberIsTheFirstGapOfTheRangeAndQueriesAppendAscending) {
     EXPECT_EQ(node->GetFreeMetaNo(Drv::CFG_IED), 960);
     EXPECT_EQ(node->GetFreeMetaNo(Drv::CFG_ALL), 65535);
     EXPECT_EQ(CZARVTskNode().GetFreeMetaNo(CZARVTskNode::CFG_TASKPAR), 930);
@@ -72,22 +72,38 @@ TEST_F(DrvNodeTest, FreeMetaNumberIsTheFirstGapOfTheRangeAndQueriesAscend) {
     Fill(Drv::CFG_COUNT, {903, 901});  // a query appends in ascending order
     CZARVDataSet<CZARVMetaProp> out;
     EXPECT_EQ(node->QueryIOSet(Drv::CFG_BIT0, out), -1);
+    EXPECT_EQ(node->QueryIOSet(Drv::CFG_DI, out), 0);
     EXPECT_EQ(node->QueryIOSet(Drv::CFG_COUNT, out), 2);
+    EXPECT_EQ(node->QueryIOSet(Drv::CFG_COUNT, out), 4);  // the set is not emptied first
     EXPECT_EQ(out[0]->GetID(), 901);
+    EXPECT_EQ(out[2]->GetID(), 901);
+    EXPECT_EQ(out[0]->GetRefCount(), 3);  // the node's and the set's two
 }
 
-TEST(CfgNodeContainsTest, ReadsTheIoMaskInItsOwnBitOrder) {
-    Drv drv;
-    const std::pair<Drv::CFGTYPE, int> bits[] = {
-        {Drv::CFG_AI, 3}, {Drv::CFG_DI, 1}, {Drv::CFG_COUNT, 5}, {Drv::CFG_SG, 12}, {Drv::CFG_MSG, 14}};
-    for (auto [cat, bit] : bits) {
-        drv.io = static_cast<unsigned short>(1u << bit);
-        EXPECT_TRUE(drv.Contains(cat)) << cat;
-        drv.io = static_cast<unsigned short>(~(1u << bit));
-        EXPECT_FALSE(drv.Contains(cat)) << cat;
+// The io bit each selector tests; -1: none. The bit order is not the
+// selector order, and selectors 10 and 11 have no bit.
+constexpr int kIoBit[] = {0, 3, 1, 5, 4, 2, 6, 12, 13, 14, -1, -1, 15};
+
+// Contains() of every kind of node against every single-bit io mask: true
+// exactly for the selector's own bit, and for "all" on any bit but bit 0.
+template <class Node>
+void ExpectContainsReadsOneBit(int all, int last_bit_selector) {
+    Node node;
+    for (int sel : {-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 1000}) {
+        for (int bit = 0; bit < 16; ++bit) {
+            node.io = static_cast<unsigned short>(1u << bit);
+            bool want =
+                sel == all ? bit != 0 : sel >= 0 && sel <= last_bit_selector && kIoBit[sel] == bit;
+            EXPECT_EQ(node.Contains(static_cast<typename Node::CFGTYPE>(sel)), want)
+                << "selector " << sel << ", io bit " << bit;
+        }
     }
-    drv.io = 1;  // bit 0 is no category
-    EXPECT_FALSE(drv.Contains(Drv::CFG_ALL));
+}
+
+TEST(CfgNodeContainsTest, EachSelectorReadsItsOwnIoBitAndAllAnyButBitZero) {
+    ExpectContainsReadsOneBit<Drv>(Drv::CFG_ALL, Drv::CFG_BIT15);
+    ExpectContainsReadsOneBit<CZARVTskNode>(CZARVTskNode::CFG_ALL, CZARVTskNode::CFG_BIT15);
+    ExpectContainsReadsOneBit<CZARVSrvNode>(CZARVSrvNode::CFG_ALL, CZARVSrvNode::CFG_MSG);
 }
 
 TEST(SrvNodeTest, ParametersLiveIn930To959AndGoWithTheService) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/db_engine.h"
+#include "host/zarvkernel/kernel_version.h"
 #include "tests/engine/engine_test_util.h"
 
 namespace {
@@ -15,13 +16,26 @@ TEST_F(EngineTest, CreateKeepsTheFirstTypeAndDeleteDropsRecordsValuesAndIndex) {
     RecordPtr info = IORecord(Gmpid(200, 1, 0, 1), "a", "b");
     ASSERT_TRUE(engine->InsertMPInfo(info.get()));
     EXPECT_FALSE(engine->IsModified());  // only SetModify sets the flag
-    EXPECT_FALSE(engine->IsValid("2.0"));  // a newer major version than the kernel's
     engine->DeleteConfigDB(200);
     EXPECT_EQ(info->GetRefCount(), 1);
     EXPECT_EQ(engine->GetConfigDBType(200), -1);
     EXPECT_EQ(Values(200, 1), -1);
     ASSERT_TRUE(engine->CreateConfigDB(200, 2));  // a fresh database takes the point again
     EXPECT_TRUE(engine->InsertMPInfo(info.get()));
+}
+
+TEST_F(EngineTest, VersionTextsGiveTheMajorNumberBeforeTheFirstPoint) {
+    const std::pair<const char*, int> cases[] = {{"1.0.0", 1}, {"10.2", 10}, {nullptr, 0}, {"7", 0},
+                                                 {"x.1", 0},   {" 3.1", 3},  {".5", 0}};
+    for (auto [text, major] : cases)
+        EXPECT_EQ(engine->GetVer(text), major) << (text ? text : "null");
+    EXPECT_EQ(m_gZARVVer, 1);  // the default "1.0.0"
+    EXPECT_TRUE(engine->IsValid("1.9"));
+    EXPECT_TRUE(engine->IsValid("0.1"));
+    EXPECT_FALSE(engine->IsValid("2.0"));  // a newer major version than the kernel's
+    TestEngine newer("10.2");
+    EXPECT_EQ(m_gZARVVer, 10);
+    EXPECT_TRUE(newer.IsValid("9.9"));
 }
 
 TEST_F(EngineTest, InsertRefusalsLeaveTheRecordAndTheStoredOneHoldsOneReference) {
@@ -93,6 +107,25 @@ TEST_F(EngineTest, ListingsAppendAscendingAndDeletesTakeExactlyTheirRange) {
     EXPECT_EQ(Listed(5, 2), 1);
 }
 
+// Live values exist without a configuration database (OnAddMPInfo alone
+// makes them): the block and group deletes still reach them, the GMPID
+// delete does not.
+TEST_F(EngineTest, DeletesByBlockOrGroupReachLiveValuesWithoutAConfigurationDatabase) {
+    for (unsigned long id :
+         {Gmpid(7, 3, 2, 1), Gmpid(7, 3, 1, 1), Gmpid(7, 4, 0, 1), Gmpid(7, 5, 0, 1)})
+        ASSERT_TRUE(engine->OnAddMPInfo(*Record(id)));
+    ASSERT_EQ(engine->GetConfigDBType(7), -1);
+    engine->DeleteMPInfo(Gmpid(7, 5, 0, 1));
+    EXPECT_EQ(Values(7, 5), 1);
+    engine->DeleteMPInfo(7, 3, 2);
+    EXPECT_EQ(Values(7, 3), 1);  // block 1 stays
+    CZARVDataSet<CZARVMPValue> left;
+    ASSERT_EQ(engine->ListValue(7, 3, 1, left), 1);
+    engine->DeleteMPInfo(7, 4);
+    EXPECT_EQ(Values(7, 4), 0);
+    EXPECT_EQ(Values(7, 3), 1);
+}
+
 TEST_F(EngineTest, GetPropertyReportsPresenceAndLeavesOutputOnMiss) {
     ASSERT_TRUE(engine->CreateConfigDB(5, 1));
     ASSERT_TRUE(Insert(Record(Gmpid(5, 0, 0, 1), {{7, "seven"}})));
@@ -107,7 +140,8 @@ TEST_F(EngineTest, GetPropertyReportsPresenceAndLeavesOutputOnMiss) {
 TEST_F(EngineTest, EngineEndReleasesEverythingItHeld) {
     ASSERT_TRUE(engine->CreateConfigDB(5, 1));
     ASSERT_TRUE(engine->CreateConfigDB(200, 2));
-    RecordPtr held[] = {NamedRecord(Gmpid(5, 0, 0, 1), "P"), Record(Gmpid(5, 0, 1, 1), {{499, "P"}}),
+    RecordPtr held[] = {NamedRecord(Gmpid(5, 0, 0, 1), "P"),
+                        Record(Gmpid(5, 0, 1, 1), {{499, "P"}}),
                         IORecord(Gmpid(200, 0, 0, 1), "a", "b")};
     for (RecordPtr& info : held) ASSERT_TRUE(engine->InsertMPInfo(info.get()));
     CZARVDataSet<CZARVMPValue> values;

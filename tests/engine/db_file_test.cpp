@@ -7,6 +7,7 @@
 #include "engine/config_db.h"
 #include "engine/db_engine.h"
 #include "host/zarvlib/zarv_file.h"
+#include "meta/meta_prop_tbl.h"
 #include "tests/engine/engine_test_util.h"
 #include "tests/support/temp_dir.h"
 
@@ -67,7 +68,8 @@ TEST_F(DbFileTest, EmptyDatabaseIsHeaderAndChecksumOnlyAndSavesWithoutDatabaseOr
     EXPECT_TRUE(dir.Entries().empty());
     ASSERT_TRUE(engine->SaveToTemplate(9, dir.File("t 9.cfg").c_str(), "1.0.0"));  // the exact path
     const std::string bytes = ReadAll(dir.File("t 9.cfg"));  // the header and the checksum
-    EXPECT_EQ(bytes.substr(0, 4) + std::to_string(bytes.size()), std::string("RS\x09\x00", 4) + "8");
+    EXPECT_EQ(bytes.substr(0, 4), std::string("RS\x09\x00", 4));
+    EXPECT_EQ(bytes.size(), 8u);
     ASSERT_TRUE(engine->LoadFromFile(9, dir.File("t 9.cfg").c_str(), "1.0.0", 4));
     EXPECT_EQ(engine->GetConfigDBType(9), 4);
 }
@@ -106,6 +108,43 @@ TEST_F(DbFileTest, PropertiesRoundTripWithTheirValidTypes) {
         EXPECT_EQ(back->MPType(id), static_cast<int>(i % 4)) << i;
     }
     EXPECT_EQ(back->MPType(0x3FFE), 3);
+}
+
+// The file stores property 12 with valid type 2 (SampleFile). A table entry
+// for 12 gives its valid type at load; one the record cannot hold (above 3)
+// leaves the file's own.
+TEST_F(DbFileTest, MetaPropertyTableDecidesTheValidTypeOnLoad) {
+    const std::string path = SampleFile();
+    const struct {
+        const char* what;
+        bool table;
+        unsigned short id;  // of the table's one entry
+        int valid;
+        int loaded;  // valid type of property 12 after the load
+    } cases[] = {
+        {"no table", false, 12, 0, 2},        {"no entry for 12", true, 13, 1, 2},
+        {"entry with 1", true, 12, 1, 1},     {"entry with 0", true, 12, 0, 0},
+        {"entry with 3", true, 12, 3, 3},     {"entry with 5", true, 12, 5, 2},
+        {"entry with 255", true, 12, 255, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CZARVMetaPropTbl table;
+        ASSERT_TRUE(table.InsertMetaProp(
+            CZARVPtr<CZARVMetaProp>::Adopt(
+                new CZARVMetaProp(c.id, "m", _zarvVAR(), CZARVMetaProp::METAINPUTTYPE(0), nullptr,
+                                  nullptr, CZARVMetaProp::METAVALIDTYPE(c.valid)))
+                .get()));
+        TestEngine other;
+        if (c.table) other.SetMetaProps(&table);
+        ASSERT_TRUE(other.LoadFromFile(5, path.c_str(), "1.0", 1));
+        CZARVMPInfo* info = other.GetMPInfo(Gmpid(5, 2, 3, 9));
+        ASSERT_NE(info, nullptr);
+        ASSERT_TRUE(info->IsExist(12));  // same number, value kept
+        EXPECT_EQ(info->MPProp(12), Var(1L));
+        EXPECT_EQ(info->MPType(12), c.loaded);
+        EXPECT_EQ(info->MPType(11), 0);  // no entry: the file's
+    }
 }
 
 TEST_F(DbFileTest, LoadReplacesTheContentThroughTheInsertPathAndRefusedRecordsAreMissing) {

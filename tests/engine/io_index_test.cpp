@@ -40,6 +40,36 @@ TEST_F(IODBTest, NodesKeyByTheHashOfTheirPartLeavesAreCollectedThroughEveryLevel
     EXPECT_EQ(db.GetIndexNode("a$b")->GetData(), A);
 }
 
+// Hashes by length, longest lowest: the order of siblings then differs from
+// the order of their texts, and texts of one length are one part.
+unsigned int LongestFirst(const std::string& part) {
+    return 100 - static_cast<unsigned>(part.size());
+}
+
+TEST(IODBHashTest, SiblingsAscendByHashAndACustomHashIsTheOnlyOneUsed) {
+    CZARVIODB db(&LongestFirst);
+    ASSERT_TRUE(db.CreateIndex("k$a", A));
+    ASSERT_TRUE(db.CreateIndex("k$ccc", C));
+    ASSERT_TRUE(db.CreateIndex("k$bb", B));
+    Data leaves;
+    EXPECT_EQ(db.GetIndexNode("k")->GetLeafData(leaves), 3);
+    EXPECT_EQ(leaves, (Data{C, B, A}));  // hashes 97, 98, 99
+    EXPECT_EQ(db.GetIndexNode("k")->GetKey(), 99u);
+    EXPECT_EQ(db.GetIndexNode("x$yy")->GetData(), B);  // "x" is "k", "yy" is "bb" to this hash
+    EXPECT_FALSE(db.CreateIndex("q$zz", C));
+    std::vector<unsigned long> roots;
+    for (const auto& node : db.GetRoot()) roots.push_back(node->GetKey());
+    EXPECT_EQ(roots, std::vector<unsigned long>{99});
+
+    CZARVIODB plain;  // the DJB hash puts "b" below "aa"
+    ASSERT_TRUE(plain.CreateIndex("k$aa", A));
+    ASSERT_TRUE(plain.CreateIndex("k$b", B));
+    ASSERT_LT(DJBHash("b"), DJBHash("aa"));
+    leaves.clear();
+    plain.GetIndexNode("k")->GetLeafData(leaves);
+    EXPECT_EQ(leaves, (Data{B, A}));
+}
+
 TEST_F(IODBTest, DeepKeysAreBuiltAndTornDownWithoutRecursion) {
     std::string key(200000, '$');  // 200001 empty parts, one level each
     ASSERT_TRUE(db.CreateIndex(key.c_str(), A));

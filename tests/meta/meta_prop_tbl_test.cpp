@@ -24,6 +24,12 @@ protected:
 };
 
 TEST_F(MetaPropTblTest, VectorLookupAppendsInTheGivenOrderAndAnswersWhetherTheSetHoldsAny) {
+    CZARVDataSet<CZARVMetaProp> held;
+    CZARVPtr<CZARVMetaProp> outside = MakeProp(5);
+    held.Add(outside.get());
+    EXPECT_FALSE(m_tbl.GetMetaProp({5}, held));  // an empty table: false though the set holds one
+    ASSERT_EQ(held.GetCount(), 1);
+    EXPECT_EQ(held[0], outside.get());
     Fill(5, 5);
     Fill(7, 7);
     CZARVDataSet<CZARVMetaProp> found;

@@ -25,7 +25,8 @@ TEST(TypedObjTest, MetaListTextSplitsAtAWholeSeparatorKeepsTheLowSixteenBitsAndW
         {"|", "|", {0, 0}},  // empty pieces read as zero
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CZARVTypedObj(1, c.text, c.sep).GetMetaList(), c.list) << (c.text ? c.text : "null");
+        EXPECT_EQ(CZARVTypedObj(1, c.text, c.sep).GetMetaList(), c.list)
+            << (c.text ? c.text : "null");
     CZARVTypedObj obj(4, "65535|0|7", "|");  // a walk gives each number once, then -1
     CZARVTypedObj::MetaPos pos = obj.GetFirst();
     std::vector<int> seen;
@@ -33,6 +34,21 @@ TEST(TypedObjTest, MetaListTextSplitsAtAWholeSeparatorKeepsTheLowSixteenBitsAndW
     EXPECT_EQ(seen, (std::vector<int>{65535, 0, 7}));
     obj.GetMetaList().clear();  // a shrunk list leaves no dangling position
     EXPECT_EQ(obj.GetNext(pos), -1);
+}
+
+TEST(TypedObjTest, MetaListJoinsWithTheWholeSeparatorAndNoneAfterTheLast) {
+    const struct {
+        MetaList list;
+        const char* sep;
+        const char* text;
+    } cases[] = {
+        {{1, 2, 3}, ", ", "1, 2, 3"},
+        {{}, ", ", ""},
+        {{65535, 0}, "|", "65535|0"},
+        {{7}, "ab", "7"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CZARVTypedObj(1, c.list, nullptr).MetaListToString(c.sep), c.text) << c.text;
 }
 
 class TypedObjTblTest : public ::testing::Test {
@@ -70,6 +86,23 @@ TEST_F(TypedObjTblTest, RoundTripKeepsIdsListsAndDescriptions) {
     EXPECT_EQ(back.GetTypedObj(3)->GetMetaList(), (MetaList{100, 101, 205}));
     EXPECT_EQ(back.GetTypedObj(3)->GetDesc(), hostile);
     EXPECT_TRUE(back.GetTypedObj(1)->GetMetaList().empty());
+}
+
+TEST_F(TypedObjTblTest, LoaderSkipsTextsWithoutTwoPiecesKeepsTheFirstIdAndAMissingDesc) {
+    std::string path = WriteXml(m_dir,
+                                "<root>"
+                                "<prop desc=\"one\">12</prop>"
+                                "<prop desc=\"three\">12,1,2</prop>"
+                                "<prop>5,1|2</prop>"
+                                "<prop desc=\"second\">5,3</prop>"
+                                "<other>6,1</other>"
+                                "</root>");
+    ASSERT_TRUE(m_tbl.InsertTypedObj(MakeObj(40).get()));  // replaced by the load
+    ASSERT_TRUE(m_tbl.LoadFromFile(path.c_str()));
+    EXPECT_EQ(WalkIds(m_tbl), (IdList{5}));
+    EXPECT_EQ(m_tbl.GetTypedObj(5)->GetMetaList(), (MetaList{1, 2}));
+    EXPECT_STREQ(m_tbl.GetTypedObj(5)->GetDesc(), "");
+    EXPECT_FALSE(m_tbl.IsModified());
 }
 
 }  // namespace

@@ -64,7 +64,9 @@ TEST_F(PseudosTest, RoundTripKeepsEveryValueWithItsKindInTheFileLayout) {
     std::string path = m_dir.File("pseudos.xml");
     ASSERT_TRUE(m_set.SaveToFile(path.c_str(), "1.1", "GB2312"));
     std::string text = ReadAll(path);
-    EXPECT_LT(text.find("<pseudo id=\"0\""), text.find("<dat mtno=\"897\" vt=\"3\" val=\"-2147483648\"")) << text;
+    EXPECT_LT(text.find("<pseudo id=\"0\""),
+              text.find("<dat mtno=\"897\" vt=\"3\" val=\"-2147483648\""))
+        << text;
 
     CZARVPseudos back(path.c_str());
     CZARVPseudo* got = back.GetPseudo(65535);
@@ -74,6 +76,9 @@ TEST_F(PseudosTest, RoundTripKeepsEveryValueWithItsKindInTheFileLayout) {
         EXPECT_TRUE(v == values[i]) << i << ": " << v.ToString();
     }
     EXPECT_EQ(got->PSDProp(1).GetType(), _zarvVAR::VT_STR);  // an empty text stays a text
+    ASSERT_NE(back.GetPseudo(0), nullptr);  // a definition without values comes back empty
+    Numbers none;
+    EXPECT_EQ(back.GetPseudo(0)->GetPSDPropVector(none), 0);
 }
 
 // How each kind reads its text is the value layer's; here: "vt" chooses the
@@ -81,7 +86,7 @@ TEST_F(PseudosTest, RoundTripKeepsEveryValueWithItsKindInTheFileLayout) {
 TEST_F(PseudosTest, ValueKindsAreReadByVt) {
     CZARVPseudo* p = Load(
         "<dat mtno=\"1\" val=\"TRUE\"/><dat vt=\"6\"/><dat mtno=\"2\" vt=\"9\" val=\"1\"/>"
-        "<dat mtno=\"4\" vt=\"7\" val=\"12\"/>");
+        "<dat mtno=\"4\" vt=\"7\" val=\"12\"/><dat mtno=\"3\" vt=\"-1\" val=\"1\"/>");
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->PSDProp(1).GetType(), _zarvVAR::VT_BOOL);
     EXPECT_EQ(p->PSDProp(0).GetType(), _zarvVAR::VT_R8);
@@ -92,11 +97,12 @@ TEST_F(PseudosTest, ValueKindsAreReadByVt) {
 }
 
 TEST_F(PseudosTest, FirstValueAndFirstDefinitionWin) {
-    std::string path = WriteXml(m_dir,
-                                "<root><pseudo id=\"70000\"><dat mtno=\"5\" vt=\"7\" val=\"first\"/>"
-                                "<dat mtno=\"65541\" vt=\"7\" val=\"second\"/></pseudo>"
-                                "<pseudo id=\"4464\"><dat mtno=\"9\" vt=\"7\" val=\"later\"/></pseudo>"
-                                "<pseudo/></root>");
+    std::string path =
+        WriteXml(m_dir,
+                 "<root><pseudo id=\"70000\"><dat mtno=\"5\" vt=\"7\" val=\"first\"/>"
+                 "<dat mtno=\"65541\" vt=\"7\" val=\"second\"/></pseudo>"
+                 "<pseudo id=\"4464\"><dat mtno=\"9\" vt=\"7\" val=\"later\"/></pseudo>"
+                 "<pseudo/></root>");
     ASSERT_TRUE(m_set.LoadFromFile(path.c_str()));
     EXPECT_EQ(WalkIds(m_set), (IdList{0, 4464}));
     CZARVPseudo* p = m_set.GetPseudo(4464);
