@@ -7,8 +7,12 @@ BENCH_DIR   ?= build-bench
 FUZZ_SECONDS ?= 60
 BUILD_TYPE  ?= RelWithDebInfo
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
-LAUNCHER    := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
+# ccache and ninja are looked for by the shell of each recipe, that is after
+# `deps` has installed them, not when make reads this file: deciding before
+# the set-up would configure the first build without them and the next
+# command would switch launcher and generator and rebuild everything.
+LAUNCHER    = $$(command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+GENERATOR   = $$(command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
 .PHONY: all deps build test asan fuzz bench compare run clean
 
