@@ -5,6 +5,9 @@
 #ifndef ZARVQENCORE_H_
 #define ZARVQENCORE_H_
 
+// Version of the headers and of the loaded library.
+#include "zarvqen_version.h"
+
 #include "host/zarvkernel.h"
 #include "host/zarvlib.h"
 

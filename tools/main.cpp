@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tools/commands.h"
+#include "zarvqen_version.h"
 
 using namespace zarvtool;
 
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
     CLI::App app{
         "zarvqen: inspect, check, compare and convert the configuration files of an "
         "installation (configuration databases rs<RID>.dat and the XML catalogues)"};
+    // The version of the library the tool runs with: what a bug report needs.
+    app.set_version_flag("--version", std::string("zarvqen ") + ZarvqenVersion());
     app.require_subcommand(1);
     app.fallthrough(false);
 
