@@ -1,5 +1,6 @@
 # Entry points: `make run` builds and runs the demo, `make test` builds and
-# runs every test, `make asan` does the same under AddressSanitizer and UBSan.
+# runs every test, `make asan` does the same under AddressSanitizer and UBSan,
+# `make package` builds the Debian package.
 BUILD_DIR   ?= build
 ASAN_DIR    ?= build-asan
 FUZZ_DIR    ?= build-fuzz
@@ -7,6 +8,7 @@ BENCH_DIR   ?= build-bench
 FUZZ_SECONDS ?= 60
 BUILD_TYPE  ?= RelWithDebInfo
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
+PREFIX      ?= /usr/local
 # ccache and ninja are looked for by the shell of each recipe, that is after
 # `deps` has installed them, not when make reads this file: deciding before
 # the set-up would configure the first build without them and the next
@@ -14,7 +16,7 @@ JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 LAUNCHER    = $$(command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 GENERATOR   = $$(command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
-.PHONY: all deps build test asan fuzz bench compare run clean
+.PHONY: all deps build test asan fuzz bench compare run install package clean
 
 all: build
 
@@ -53,6 +55,15 @@ compare: deps
 
 run: build
 	@$(BUILD_DIR)/bin/zarvqen demo
+
+# Installs the libraries, headers, CMake package, .pc file, tool and manual
+# page under PREFIX.
+install: build
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# The Debian package, in $(BUILD_DIR)/.
+package: build
+	@cmake --build $(BUILD_DIR) --target package
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(BENCH_DIR)
