@@ -20,7 +20,7 @@
 #include <set>
 #include <vector>
 
-#include "engine/gmpid.h"
+#include "host/zarvkernel/gmpid.h"
 #include "host/zarvkernel/mp_info.h"
 #include "host/zarvlib/zarv_dataset.h"
 #include "host/zarvlib/zarv_file.h"

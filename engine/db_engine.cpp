@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/config_db.h"
-#include "engine/gmpid.h"
+#include "host/zarvkernel/gmpid.h"
 #include "engine/version_text.h"
 #include "host/zarvkernel/kernel_version.h"
 #include "host/zarvkernel/ref_names.h"
@@ -13,17 +13,13 @@
 
 namespace {
 
-// RIDs whose databases of types 1 to 3 keep an IO index, and whose points of
-// a non-zero block may read their value through property 499.
-constexpr unsigned kIOIndexRidFirst = 192;
-constexpr unsigned kIOIndexRidLast = 254;
+// The IO-indexed RIDs (kIOIndexRidFirst..kIOIndexRidLast) are also those
+// whose points of a non-zero block may read their value through property 499.
 // RIDs whose points of a non-zero block must read through property 499.
 constexpr unsigned kRefOnlyRidFirst = 128;
 constexpr unsigned kRefOnlyRidLast = 191;
 // GetFreeRID hands out RIDs below this bound only.
 constexpr int kRidBound = 255;
-
-bool IsIndexedType(int type) { return type >= 1 && type <= 3; }
 
 // Appends the text of property `id` of `info` as a C string (a missing
 // property is empty) and returns the number of bytes appended.
@@ -149,8 +145,7 @@ void CZARVQENDbEngine::Clear() {
 bool CZARVQENDbEngine::IndexIOAddress(CZARVMPInfo* info, CZARVConfigDB* db, std::string& key) {
     key.clear();
     unsigned char rid = db->GetRID();
-    if (rid < kIOIndexRidFirst || rid > kIOIndexRidLast) return true;
-    if (!IsIndexedType(db->GetType())) return true;
+    if (!KeepsIOIndex(rid, db->GetType())) return true;
     // "<401>$<402>", each text as a C string, built without a copy of either
     // property: this runs for every record a load stores.
     size_t first = AppendPropText(*info, kIOAddrProp1, key);

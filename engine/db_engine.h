@@ -68,6 +68,17 @@ public:
     static constexpr unsigned short kIOAddrProp2 = 402;  // second text of the IO address
     static constexpr unsigned short kHwIdProp = 106;     // hardware identifier, on kHwInfoGMPID
     static constexpr unsigned long kHwInfoGMPID = 0x0000F000;
+    // The RIDs whose databases of types 1 to 3 keep an IO index.
+    static constexpr unsigned char kIOIndexRidFirst = 192;
+    static constexpr unsigned char kIOIndexRidLast = 254;
+    static constexpr int kIOIndexTypeFirst = 1;
+    static constexpr int kIOIndexTypeLast = 3;
+    // True when a database of `rid` and `type` indexes its points' IO
+    // addresses.
+    static constexpr bool KeepsIOIndex(unsigned char rid, int type) {
+        return rid >= kIOIndexRidFirst && rid <= kIOIndexRidLast && type >= kIOIndexTypeFirst &&
+               type <= kIOIndexTypeLast;
+    }
 
     // Sets the kernel's data-format version m_gZARVVer to GetVer(ver).
     explicit CZARVQENDbEngine(const char* ver = "1.0.0");

@@ -179,7 +179,7 @@ bool CZARVFile::Flush() {
 bool CZARVFile::AppendCRC() {
     if (!IsWriting() || m_failed) return Fail();
     UpdateCrc();
-    WriteInt(m_crc, 4);
+    WriteInt(m_crc, kCrcBytes);
     return good();
 }
 
@@ -280,18 +280,18 @@ CZARVFile& CZARVFile::operator>>(_zarvVAR& v) {
 }
 
 bool CZARVFile::SkipCRC() {
-    if (m_mode != modeRead || m_data.size() < 4) return false;
-    size_t body = m_data.size() - 4;
+    if (m_mode != modeRead || m_data.size() < kCrcBytes) return false;
+    size_t body = m_data.size() - kCrcBytes;
     if (m_limit > body) m_limit = body;
     if (m_pos > m_limit) m_pos = m_limit;  // reads already past the body stay at its end
     return true;
 }
 
 bool CZARVFile::CheckCRC() {
-    if (m_mode != modeRead || m_data.size() < 4) return false;
-    size_t body = m_data.size() - 4;
+    if (m_mode != modeRead || m_data.size() < kCrcBytes) return false;
+    size_t body = m_data.size() - kCrcBytes;
     uint32_t stored = 0;
-    for (size_t i = 0; i < 4; ++i) stored |= static_cast<uint32_t>(m_data[body + i]) << (8 * i);
+    for (size_t i = 0; i < kCrcBytes; ++i) stored |= static_cast<uint32_t>(m_data[body + i]) << (8 * i);
     uint32_t crc = Crc32(static_cast<uint32_t>(::crc32(0, nullptr, 0)), m_data.data(), body);
     if (crc != stored) return false;
     return SkipCRC();

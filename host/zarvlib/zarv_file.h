@@ -15,7 +15,7 @@
 // Reading (mode 1): the whole file is read into memory at open. Every read
 // is bounded: a read past the end fails, yields zero (or an empty variant)
 // and sets the fail state, which all later reads keep. A successful
-// CheckCRC() also excludes the four checksum bytes from what can be read.
+// CheckCRC() also excludes the checksum bytes from what can be read.
 //
 // The open `flag` argument is accepted for compatibility and has no effect.
 //
@@ -75,6 +75,8 @@ struct _zarv_uninit_alloc : std::allocator<T> {
 class ZARVLIB_API CZARVFile {
 public:
     enum : unsigned { modeRead = 1, modeWrite = 0x13 };
+    // The size of the checksum trailer (a CRC-32).
+    static constexpr size_t kCrcBytes = 4;
 
     CZARVFile() = default;
     CZARVFile(const CZARVFile&) = delete;
