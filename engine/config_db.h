@@ -35,6 +35,10 @@ public:
     // Runs Clear().
     ~CZARVConfigDB() override;
 
+    // The version text `ver` of the three file operations has no effect:
+    // the file has one format, whatever version a caller names. It is kept
+    // for the callers of older engines.
+    //
     // Writes the database to "<dir>/rs<rid>.dat", respectively to `path`.
     // Atomic, keeping the old file's mode, owner and links (CZARVAtomicWrite);
     // false (old file intact) when the file cannot be written, the target is
@@ -91,10 +95,10 @@ private:
     bool CanBeWritten(const std::set<unsigned char>& groups, std::vector<int>& counts) const;
     // Save, CheckFile and LoadFromFile answer false when memory runs out;
     // these do the work.
-    bool Save(const char* path, const char* ver) const;
-    bool WriteFile(const char* path, const char* ver) const;
+    bool Save(const char* path) const;
+    bool WriteFile(const char* path) const;
     bool CheckHeaderAndChecksum(const char* path);
-    bool ReadFile(const char* path, const char* ver, int type);
+    bool ReadFile(const char* path, int type);
 
     unsigned char m_nRID;
     int m_nType;

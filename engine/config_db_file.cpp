@@ -9,7 +9,6 @@
 #include "engine/db_engine.h"
 #include "engine/db_file_format.h"
 #include "engine/db_file_reader.h"
-#include "engine/version_text.h"
 #include "host/zarvlib/zarv_file.h"
 #include "host/zarvlib/zarv_result.h"
 #include "host/zarvlib/zarv_str.h"
@@ -17,8 +16,6 @@
 using namespace zarvdbfile;
 
 namespace {
-
-unsigned OpenFlag(const char* ver) { return VersionFlag(ZarvVersionMajor(ver)); }
 
 // The properties are walked in the record's own order, each value written
 // where it is stored (no list of numbers, no lookups, no copies). False, with
@@ -52,11 +49,11 @@ bool CZARVConfigDB::CanBeWritten(const std::set<unsigned char>& groups,
     return true;
 }
 
-bool CZARVConfigDB::Save(const char* path, const char* ver) const {
-    return ZarvResultOf(false, [&] { return WriteFile(path, ver); });
+bool CZARVConfigDB::Save(const char* path) const {
+    return ZarvResultOf(false, [&] { return WriteFile(path); });
 }
 
-bool CZARVConfigDB::WriteFile(const char* path, const char* ver) const {
+bool CZARVConfigDB::WriteFile(const char* path) const {
     if (!path) return false;
     std::set<unsigned char> groups;
     ListGroupNumbers(groups);
@@ -67,7 +64,7 @@ bool CZARVConfigDB::WriteFile(const char* path, const char* ver) const {
     if (!CanBeWritten(groups, counts)) return false;
 
     CZARVFile file;
-    if (!file.OpenBinary(path, kWriteMode, OpenFlag(ver))) return false;
+    if (!file.OpenBinary(path, kWriteMode)) return false;
     file << kMagic1 << kMagic2 << static_cast<char>(m_nRID) << static_cast<char>(groups.size());
     size_t g = 0;
     for (unsigned char group : groups) {
@@ -87,16 +84,16 @@ bool CZARVConfigDB::WriteFile(const char* path, const char* ver) const {
     return file.Close();
 }
 
-bool CZARVConfigDB::SaveToFile(const char* dir, const char* ver) {
+bool CZARVConfigDB::SaveToFile(const char* dir, const char* /*ver*/) {
     if (!dir) return false;
     _zarv_str base(dir);
     base.TrimRight(kPathSep);
     _zarv_str path;
     path.Format(kFileNameFormat, base.c_str(), static_cast<int>(m_nRID));
-    return Save(path, ver);
+    return Save(path);
 }
 
-bool CZARVConfigDB::SaveToTemplate(const char* path, const char* ver) { return Save(path, ver); }
+bool CZARVConfigDB::SaveToTemplate(const char* path, const char* /*ver*/) { return Save(path); }
 
 bool CZARVConfigDB::CheckFile(const char* path) {
     return ZarvResultOf(false, [&] { return CheckHeaderAndChecksum(path); });
@@ -107,7 +104,7 @@ bool CZARVConfigDB::CheckHeaderAndChecksum(const char* path) {
     struct stat st;
     if (!path || ::stat(path, &st) != 0) return false;
     CZARVFile file;
-    if (!file.OpenBinary(path, kReadMode, 1)) return false;
+    if (!file.OpenBinary(path, kReadMode)) return false;
     char magic1 = 0, magic2 = 0, rid = 0;
     file >> magic1 >> magic2 >> rid;
     if (file.fail() || magic1 != kMagic1 || magic2 != kMagic2 ||
@@ -118,15 +115,15 @@ bool CZARVConfigDB::CheckHeaderAndChecksum(const char* path) {
     return true;
 }
 
-bool CZARVConfigDB::LoadFromFile(const char* path, const char* ver, int type) {
-    return ZarvResultOf(false, [&] { return ReadFile(path, ver, type); });
+bool CZARVConfigDB::LoadFromFile(const char* path, const char* /*ver*/, int type) {
+    return ZarvResultOf(false, [&] { return ReadFile(path, type); });
 }
 
-bool CZARVConfigDB::ReadFile(const char* path, const char* ver, int type) {
+bool CZARVConfigDB::ReadFile(const char* path, int type) {
     m_checkedStamp = CZARVFile::Stamp{};
     if (!CheckFile(path)) return false;
     CZARVFile file;
-    if (!file.OpenBinary(path, kReadMode, OpenFlag(ver))) return false;
+    if (!file.OpenBinary(path, kReadMode)) return false;
     // The check verified the checksum of the content it read. A file
     // replaced or rewritten since then (its stamp differs) is verified
     // again; the same content is not. A CheckFile of a derived database

@@ -136,6 +136,8 @@ public:
     _zarvVAR GetProperty(unsigned long gmpid, unsigned short id) const;
 
     // --- files ---
+    // The version text `ver` has no effect on what is written or read: the
+    // file has one format. It is kept for the callers of older engines.
     // Writes the database of `rid` to "<dir>/rs<rid>.dat" (trailing "/" of
     // `dir` removed), respectively to `path`. Atomic: on false the old file
     // is unchanged. False also for a database the format cannot carry whole

@@ -68,9 +68,6 @@ inline constexpr uint32_t FullGMPID(unsigned char rid, unsigned char group, uint
     return zarvgmpid::FromLow16(rid, group, low);
 }
 
-// The flag CZARVFile::OpenBinary receives: set for format versions up to 1.
-inline constexpr unsigned VersionFlag(int major) { return major <= 1 ? 1u : 0u; }
-
 }  // namespace zarvdbfile
 
 #endif  // ENGINE_DB_FILE_FORMAT_H_

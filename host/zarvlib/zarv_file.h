@@ -86,7 +86,7 @@ public:
 
     // Opens `path` for reading (mode 1) or writing (mode 0x13). Any other
     // mode, a null path or an unreadable file gives false. Opening closes
-    // (and abandons) whatever the object had open.
+    // (and abandons) whatever the object had open. `flag` has no effect.
     bool OpenBinary(const char* path, unsigned mode, unsigned flag = 0);
     bool IsOpen() const { return m_mode != 0; }
     bool IsWriting() const { return m_mode == modeWrite; }
