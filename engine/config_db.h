@@ -6,20 +6,24 @@
 // database. A hash table beside it answers lookups of one GMPID, which
 // value reads make at high rates, without descending the tree. Every stored
 // record holds one reference taken by the database; the database drops it
-// when the record leaves, after telling its engine (which withdraws the
-// record's IO index entry).
+// when the record leaves.
 //
-// The engine owns the database (one reference) and outlives it; the
-// database reaches back to the engine for the association table, the meta
-// property table and the insert path used by loading.
+// The database is a store: it knows nothing of whoever owns it beyond the
+// small interface CZARVConfigDBOwner (engine/config_db_owner.h). The owner
+// (the engine) keeps the side structures of the records (IO index,
+// associations, live values) and links a record into them when it is added;
+// the database tells it of every record a load wants to add and of every
+// record that leaves.
 #ifndef ENGINE_CONFIG_DB_H_
 #define ENGINE_CONFIG_DB_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <set>
 #include <vector>
 
+#include "engine/config_db_owner.h"
 #include "host/zarvkernel/gmpid.h"
 #include "host/zarvkernel/mp_info.h"
 #include "host/zarvlib/zarv_dataset.h"
@@ -27,11 +31,10 @@
 #include "host/zarvlib/zarv_id_map.h"
 #include "host/zarvlib/zarv_obj.h"
 
-class CZARVQENDbEngine;
-
 class CZARVConfigDB : public CZARVObj {
 public:
-    CZARVConfigDB(unsigned char rid, int type, CZARVQENDbEngine* engine);
+    // `owner` (may be null) is not owned.
+    CZARVConfigDB(unsigned char rid, int type, CZARVConfigDBOwner* owner);
     // Runs Clear().
     ~CZARVConfigDB() override;
 
@@ -48,7 +51,7 @@ public:
     virtual bool SaveToTemplate(const char* path, const char* ver);
     // Replaces the records and the type with the content of the file, once
     // the whole file has been checked; false with the database unchanged
-    // otherwise.
+    // otherwise. True also when the owner refused some of the records.
     virtual bool LoadFromFile(const char* path, const char* ver, int type);
     // True when the file exists, starts with the magic bytes and this
     // database's RID, and its checksum holds.
@@ -59,8 +62,7 @@ public:
     void SetType(int type) { m_nType = type; }
     int GetCount() const { return static_cast<int>(m_mapMPInfo.size()); }
 
-    // Releases every record (ascending GMPID) and erases the association
-    // entries keyed by them; the IO entries of the records are withdrawn.
+    // Releases every record (ascending GMPID), telling the owner of each.
     void Clear();
     // Stores the record under its GMPID with a reference of its own; false
     // (no reference kept) when the GMPID is already present.
@@ -71,8 +73,8 @@ public:
     // `out` then holds.
     int ListMPInfo(unsigned char group, unsigned char block, CZARVDataSet<CZARVMPInfo>& out) const;
     int ListMPInfo(unsigned char group, CZARVDataSet<CZARVMPInfo>& out) const;
-    // Remove one record, or the records of a range; the range forms return
-    // how many left. Association entries are the engine's business here.
+    // Remove one record, or the records of a range, telling the owner of
+    // each; the range forms return how many left.
     void DeleteMPInfo(unsigned long gmpid);
     int DeleteMPInfo(unsigned char group, unsigned char block);
     int DeleteMPInfo(unsigned char group);
@@ -87,7 +89,7 @@ private:
 
     int AppendRange(zarvgmpid::Range range, CZARVDataSet<CZARVMPInfo>& out) const;
     int EraseRange(zarvgmpid::Range range);
-    // Tells the engine, then drops the database's reference.
+    // Tells the owner, then drops the database's reference.
     void Evict(CZARVMPInfo* info);
     // The format carries at most 127 groups and 32767 records per group.
     // Fills `counts` with the number of records of each group, in the order
@@ -99,13 +101,15 @@ private:
     bool WriteFile(const char* path) const;
     bool CheckHeaderAndChecksum(const char* path);
     bool ReadFile(const char* path, int type);
+    // Replaces the records and the type with `records`, through the owner.
+    void Replace(std::vector<CZARVPtr<CZARVMPInfo>>& records, int type);
 
     unsigned char m_nRID;
     int m_nType;
     RecordMap m_mapMPInfo;
     // The same records by GMPID; changes together with m_mapMPInfo.
     CZARVIdMap<CZARVMPInfo> m_byGMPID;
-    CZARVQENDbEngine* m_pEngine;
+    CZARVConfigDBOwner* m_pOwner;
     // The file the last successful CheckFile verified, so that a load that
     // opens the same content again need not checksum it twice.
     CZARVFile::Stamp m_checkedStamp;

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "engine/config_db.h"
-#include "engine/db_engine.h"
 #include "engine/db_file_format.h"
 #include "engine/db_file_reader.h"
 #include "host/zarvlib/zarv_file.h"
@@ -133,21 +132,25 @@ bool CZARVConfigDB::ReadFile(const char* path, int type) {
     bool changed = checked.valid && !(file.GetStamp() == checked);
     if (!(changed ? file.CheckCRC() : file.SkipCRC())) return false;
 
-    CZARVDbFileReader reader(m_pEngine ? m_pEngine->GetMetaProps() : nullptr);
+    CZARVDbFileReader reader(m_pOwner ? m_pOwner->GetLoadMetaProps() : nullptr);
     std::vector<CZARVPtr<CZARVMPInfo>> records;
     if (!reader.Read(file, m_nRID, records)) return false;
 
     // The whole file is good: only now does the database change.
+    Replace(records, type);
+    return true;  // the loader's references go with `records`
+}
+
+void CZARVConfigDB::Replace(std::vector<CZARVPtr<CZARVMPInfo>>& records, int type) {
     Clear();
     m_nType = type;
     m_byGMPID.Reserve(records.size());
-    if (m_pEngine) m_pEngine->ReserveRecords(records.size());
+    if (m_pOwner) m_pOwner->OnLoadStoring(*this, records.size());
     for (const CZARVPtr<CZARVMPInfo>& info : records) {
         // A refused record is simply not stored; loading goes on.
-        if (m_pEngine)
-            m_pEngine->AddRecord(info.get(), this);
+        if (m_pOwner)
+            m_pOwner->AddLoadedRecord(*this, info.get());
         else
             InsertMPInfo(info.get());
     }
-    return true;  // the loader's references go with `records`
 }

@@ -66,7 +66,7 @@ CZARVConfigDB* CZARVQENDbEngine::GetConfigDB(unsigned char rid) const {
 
 bool CZARVQENDbEngine::CreateConfigDB(unsigned char rid, int type) {
     if (GetConfigDB(rid)) return true;
-    auto db = CZARVPtr<CZARVConfigDB>::Adopt(new CZARVConfigDB(rid, type, this));
+    auto db = CZARVPtr<CZARVConfigDB>::Adopt(new CZARVConfigDB(rid, type, &m_dbLink));
     if (!m_mapConfigDB.emplace(rid, db.get()).second) return false;
     m_configByRid[rid] = db.get();
     db.release();  // the map keeps the creation reference
@@ -140,6 +140,25 @@ void CZARVQENDbEngine::Clear() {
 }
 
 // ---------------------------------------------------------------------------
+// What the configuration databases tell the engine
+
+const CZARVMetaPropTbl* CZARVQENDbEngine::DbLink::GetLoadMetaProps() const {
+    return m_engine.m_pMetaProps;
+}
+
+void CZARVQENDbEngine::DbLink::OnLoadStoring(CZARVConfigDB& /*db*/, size_t count) {
+    m_engine.ReserveRecords(count);
+}
+
+bool CZARVQENDbEngine::DbLink::AddLoadedRecord(CZARVConfigDB& db, CZARVMPInfo* info) {
+    return m_engine.AddRecord(info, &db);
+}
+
+void CZARVQENDbEngine::DbLink::OnRecordLeaving(CZARVConfigDB& /*db*/, const CZARVMPInfo& info) {
+    m_engine.OnRecordLeaving(&info);
+}
+
+// ---------------------------------------------------------------------------
 // The insert path
 
 bool CZARVQENDbEngine::IndexIOAddress(CZARVMPInfo* info, CZARVConfigDB* db, std::string& key) {
@@ -188,10 +207,12 @@ void CZARVQENDbEngine::WithdrawIOKey(unsigned char rid, const std::string& key,
 }
 
 void CZARVQENDbEngine::OnRecordLeaving(const CZARVMPInfo* info) {
+    const uint32_t gmpid = zarvgmpid::FromArg(info->GetGMPID());
+    EraseAssociations(gmpid, gmpid);
     auto it = m_mapIOKeys.find(info);
     if (it == m_mapIOKeys.end()) return;
     std::string key = it->second;
-    WithdrawIOKey(zarvgmpid::RID(zarvgmpid::FromArg(info->GetGMPID())), key, info);
+    WithdrawIOKey(zarvgmpid::RID(gmpid), key, info);
 }
 
 bool CZARVQENDbEngine::OnAddMPInfo(const CZARVMPInfo& info) {
@@ -257,6 +278,10 @@ int CZARVQENDbEngine::ListMPInfo(unsigned char rid, unsigned char group,
     return db ? db->ListMPInfo(group, out) : -1;
 }
 
+// A record that leaves takes its association entries with it
+// (OnRecordLeaving); the deletes below erase their whole range as well,
+// since a point may be referenced without having a record here (a live value
+// that outlived a reload of its database).
 void CZARVQENDbEngine::EraseAssociations(uint32_t lo, uint32_t hi) {
     if (lo > hi) return;
     m_mapAssGMPID.erase(m_mapAssGMPID.lower_bound(lo), m_mapAssGMPID.upper_bound(hi));

@@ -38,12 +38,14 @@
 #define ENGINE_DB_ENGINE_H_
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
 
+#include "engine/config_db_owner.h"
 #include "engine/io_index.h"
 #include "host/zarvkernel/grp_data.h"
 #include "host/zarvkernel/mp_info.h"
@@ -221,7 +223,19 @@ protected:
     bool CreateIOIndex(CZARVMPInfo* info, CZARVConfigDB* db);
 
 private:
-    friend class CZARVConfigDB;
+    // What the configuration databases of this engine tell it: records that
+    // loads add, records that leave.
+    class DbLink final : public CZARVConfigDBOwner {
+    public:
+        explicit DbLink(CZARVQENDbEngine& engine) : m_engine(engine) {}
+        const CZARVMetaPropTbl* GetLoadMetaProps() const override;
+        void OnLoadStoring(CZARVConfigDB& db, size_t count) override;
+        bool AddLoadedRecord(CZARVConfigDB& db, CZARVMPInfo* info) override;
+        void OnRecordLeaving(CZARVConfigDB& db, const CZARVMPInfo& info) override;
+
+    private:
+        CZARVQENDbEngine& m_engine;
+    };
 
     CZARVConfigDB* GetConfigDB(unsigned char rid) const;
     void Clear();
@@ -242,8 +256,9 @@ private:
     // Removes the index entry of `key` in the IO index of `rid` if, and only
     // if, it still points at `info`.
     void WithdrawIOKey(unsigned char rid, const std::string& key, const CZARVMPInfo* info);
-    // Called by a configuration database for every record that leaves it,
-    // before its reference is dropped: withdraws its IO index entry.
+    // A record leaves its configuration database (its reference is dropped
+    // right after): withdraws its IO index entry and erases the association
+    // entries keyed by its GMPID.
     void OnRecordLeaving(const CZARVMPInfo* info);
     // Makes room in the per-record side tables for `n` more records, before
     // a load stores them.
@@ -255,6 +270,9 @@ private:
     // resolved or the target RID has no live-value database.
     CZARVSubRtdb* ReadSource(unsigned long gmpid, uint32_t& target) const;
 
+    // Declared before the registries, so that it outlives every database
+    // they release.
+    DbLink m_dbLink{*this};
     std::map<unsigned char, CZARVSubRtdb*> m_mapSubRtdb;
     std::map<unsigned char, CZARVConfigDB*> m_mapConfigDB;
     std::map<unsigned char, std::shared_ptr<CZARVIODB>> m_mapIODB;

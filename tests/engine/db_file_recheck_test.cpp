@@ -16,8 +16,8 @@ constexpr unsigned char kRid = 7;
 // Runs `between` after the base check has passed, before the load opens
 // the file again; or stands in for the check altogether.
 struct HookedDB : CZARVConfigDB {
-    HookedDB(CZARVQENDbEngine* engine, std::function<void()> between, bool replaceCheck)
-        : CZARVConfigDB(kRid, 0, engine), m_between(std::move(between)), m_replace(replaceCheck) {}
+    HookedDB(std::function<void()> between, bool replaceCheck)
+        : CZARVConfigDB(kRid, 0, nullptr), m_between(std::move(between)), m_replace(replaceCheck) {}
     bool CheckFile(const char* path) override {
         if (m_replace) return true;
         bool ok = CZARVConfigDB::CheckFile(path);
@@ -39,8 +39,7 @@ protected:
         m_badCrc.back() ^= 0x5A;
     }
     std::pair<bool, int> Load(std::function<void()> between, bool replaceCheck = false) {
-        CZARVQENDbEngine engine("3.0");
-        auto db = CZARVPtr<CZARVConfigDB>::Adopt(new HookedDB(&engine, between, replaceCheck));
+        auto db = CZARVPtr<CZARVConfigDB>::Adopt(new HookedDB(between, replaceCheck));
         bool ok = db->LoadFromFile(m_good.c_str(), "3.0", 0);
         return {ok, db->GetCount()};
     }
