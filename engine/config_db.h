@@ -14,6 +14,28 @@
 // associations, live values) and links a record into them when it is added;
 // the database tells it of every record a load wants to add and of every
 // record that leaves.
+//
+// A load reads the file once:
+//   1. LoadFromFile calls the virtual CheckFile(path) first; false ends the
+//      load with the database unchanged. A derived database that overrides
+//      CheckFile thus keeps its say over which files load.
+//   2. The base CheckFile reads the whole file, checks its header and its
+//      checksum. Called by LoadFromFile for the path being loaded, it hands
+//      the read, verified bytes over to that load; called on its own (or for
+//      another path) it drops them at once.
+//   3. The load decodes exactly those bytes. When the check did not hand any
+//      over (a derived CheckFile that does not call the base one), the load
+//      reads the file itself and verifies its checksum: whatever CheckFile
+//      says, the bytes decoded are the bytes whose checksum was verified,
+//      read once and checksummed once.
+//   4. Only when the whole file has decoded does the database change: its
+//      records are released, its type set, and each decoded record is
+//      offered to the owner (without owner: stored directly).
+// Handing the bytes over, rather than comparing what two openings saw,
+// leaves nothing to fool: a file rewritten between the check and the decode
+// is not read again. And it needs no knowledge of whether CheckFile was
+// overridden: a derived CheckFile that calls the base one gets the single
+// read too.
 #ifndef ENGINE_CONFIG_DB_H_
 #define ENGINE_CONFIG_DB_H_
 
@@ -50,11 +72,13 @@ public:
     virtual bool SaveToFile(const char* dir, const char* ver);
     virtual bool SaveToTemplate(const char* path, const char* ver);
     // Replaces the records and the type with the content of the file, once
-    // the whole file has been checked; false with the database unchanged
-    // otherwise. True also when the owner refused some of the records.
+    // CheckFile has passed and the whole file has decoded (see the top of
+    // this header); false with the database unchanged otherwise. True also
+    // when the owner refused some of the records.
     virtual bool LoadFromFile(const char* path, const char* ver, int type);
     // True when the file exists, starts with the magic bytes and this
-    // database's RID, and its checksum holds.
+    // database's RID, and its checksum holds. Inside LoadFromFile the bytes
+    // it verified are the ones that load decodes.
     virtual bool CheckFile(const char* path);
 
     unsigned char GetRID() const { return m_nRID; }
@@ -87,6 +111,14 @@ public:
 private:
     using RecordMap = std::map<uint32_t, CZARVMPInfo*>;
 
+    // The file a load reads: set up by LoadFromFile for its own CheckFile
+    // call, filled by the base CheckFile.
+    struct LoadSource {
+        const char* path;
+        CZARVFile file;
+        bool verified = false;
+    };
+
     int AppendRange(zarvgmpid::Range range, CZARVDataSet<CZARVMPInfo>& out) const;
     int EraseRange(zarvgmpid::Range range);
     // Tells the owner, then drops the database's reference.
@@ -100,6 +132,8 @@ private:
     bool Save(const char* path) const;
     bool WriteFile(const char* path) const;
     bool CheckHeaderAndChecksum(const char* path);
+    // Reads `path` into `file` and verifies the header and the checksum.
+    bool ReadVerified(const char* path, CZARVFile& file) const;
     bool ReadFile(const char* path, int type);
     // Replaces the records and the type with `records`, through the owner.
     void Replace(std::vector<CZARVPtr<CZARVMPInfo>>& records, int type);
@@ -110,9 +144,8 @@ private:
     // The same records by GMPID; changes together with m_mapMPInfo.
     CZARVIdMap<CZARVMPInfo> m_byGMPID;
     CZARVConfigDBOwner* m_pOwner;
-    // The file the last successful CheckFile verified, so that a load that
-    // opens the same content again need not checksum it twice.
-    CZARVFile::Stamp m_checkedStamp;
+    // Set only while LoadFromFile runs its CheckFile call.
+    LoadSource* m_pLoadSource = nullptr;
 };
 
 #endif  // ENGINE_CONFIG_DB_H_

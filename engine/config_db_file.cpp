@@ -1,8 +1,8 @@
 // The file operations of a configuration database (layout in
 // engine/db_file_format.h).
-#include <sys/stat.h>
-
+#include <cstring>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "engine/config_db.h"
@@ -98,20 +98,28 @@ bool CZARVConfigDB::CheckFile(const char* path) {
     return ZarvResultOf(false, [&] { return CheckHeaderAndChecksum(path); });
 }
 
-bool CZARVConfigDB::CheckHeaderAndChecksum(const char* path) {
-    m_checkedStamp = CZARVFile::Stamp{};
-    struct stat st;
-    if (!path || ::stat(path, &st) != 0) return false;
-    CZARVFile file;
-    if (!file.OpenBinary(path, kReadMode)) return false;
+bool CZARVConfigDB::ReadVerified(const char* path, CZARVFile& file) const {
+    if (!path || !file.OpenBinary(path, kReadMode)) return false;
     char magic1 = 0, magic2 = 0, rid = 0;
     file >> magic1 >> magic2 >> rid;
     if (file.fail() || magic1 != kMagic1 || magic2 != kMagic2 ||
-        static_cast<unsigned char>(rid) != m_nRID)
+        static_cast<unsigned char>(rid) != m_nRID || !file.CheckCRC()) {
+        file.Close();
         return false;
-    if (!file.CheckCRC()) return false;
-    m_checkedStamp = file.GetStamp();
+    }
     return true;
+}
+
+bool CZARVConfigDB::CheckHeaderAndChecksum(const char* path) {
+    // The load that called this check decodes the bytes verified here; any
+    // other check keeps nothing.
+    LoadSource* source = m_pLoadSource;
+    if (source && !source->verified && path && std::strcmp(path, source->path) == 0) {
+        source->verified = ReadVerified(path, source->file);
+        return source->verified;
+    }
+    CZARVFile file;
+    return ReadVerified(path, file);
 }
 
 bool CZARVConfigDB::LoadFromFile(const char* path, const char* /*ver*/, int type) {
@@ -119,22 +127,26 @@ bool CZARVConfigDB::LoadFromFile(const char* path, const char* /*ver*/, int type
 }
 
 bool CZARVConfigDB::ReadFile(const char* path, int type) {
-    m_checkedStamp = CZARVFile::Stamp{};
-    if (!CheckFile(path)) return false;
-    CZARVFile file;
-    if (!file.OpenBinary(path, kReadMode)) return false;
-    // The check verified the checksum of the content it read. A file
-    // replaced or rewritten since then (its stamp differs) is verified
-    // again; the same content is not. A CheckFile of a derived database
-    // that leaves no stamp is taken at its word. Either way the checksum
-    // bytes are fenced off from the reads.
-    const CZARVFile::Stamp& checked = m_checkedStamp;
-    bool changed = checked.valid && !(file.GetStamp() == checked);
-    if (!(changed ? file.CheckCRC() : file.SkipCRC())) return false;
+    if (!path) return false;
+    LoadSource source{path, {}};
+    {
+        // Restored also when a derived CheckFile throws.
+        struct Scope {
+            LoadSource*& slot;
+            LoadSource* saved;
+            ~Scope() { slot = saved; }
+        } scope{m_pLoadSource, std::exchange(m_pLoadSource, &source)};
+        if (!CheckFile(path)) return false;
+    }
+    // A CheckFile that did not hand verified bytes over: the load reads and
+    // verifies the file itself.
+    if (!source.verified && !ReadVerified(path, source.file)) return false;
+    source.file.Rewind();
 
     CZARVDbFileReader reader(m_pOwner ? m_pOwner->GetLoadMetaProps() : nullptr);
     std::vector<CZARVPtr<CZARVMPInfo>> records;
-    if (!reader.Read(file, m_nRID, records)) return false;
+    if (!reader.Read(source.file, m_nRID, records)) return false;
+    source.file.Close();  // the records hold what they need
 
     // The whole file is good: only now does the database change.
     Replace(records, type);

@@ -124,26 +124,13 @@ public:
     }
     CZARVFile& operator>>(_zarvVAR& v);
     bool ReadBytes(void* out, size_t n);
-    // Verifies that the file ends with the CRC-32 of all bytes before it.
-    // On success reads can no longer reach the checksum bytes.
+    // Verifies that the file ends with the CRC-32 of all bytes before it
+    // (the bytes read at open: the file is not read again). On success
+    // reads can no longer reach the checksum bytes.
     bool CheckCRC();
-    // Excludes the four checksum bytes from what can be read, without
-    // verifying them: for a reader whose file was verified by an earlier
-    // opening with the same stamp. False for a file shorter than four bytes.
-    bool SkipCRC();
-
-    // What identifies the content a read opening saw: device, inode, size
-    // and modification and change times, taken after the whole file had been
-    // read. Two openings with equal valid stamps read the same bytes (short
-    // of a rewrite within the file system's time resolution).
-    struct Stamp {
-        uint64_t dev = 0, ino = 0, size = 0;
-        int64_t mtimeNs = 0, ctimeNs = 0;
-        bool valid = false;
-        bool operator==(const Stamp&) const = default;
-    };
-    // The stamp of the file opened for reading; invalid otherwise.
-    const Stamp& GetStamp() const { return m_stamp; }
+    // Moves reading back to the first byte; what CheckCRC fenced off stays
+    // fenced off. A read that has failed stays failed.
+    void Rewind() { m_pos = 0; }
 
     // Bytes that can still be read.
     size_t Remaining() const { return m_fail_or_end() ? 0 : m_limit - m_pos; }
@@ -200,7 +187,6 @@ private:
     Bytes m_data;
     size_t m_pos = 0;
     size_t m_limit = 0;
-    Stamp m_stamp;
     // Writing.
     CZARVAtomicWrite m_write;
     // Pending bytes of a write: kFlushThreshold bytes, m_bufLen of them used.
