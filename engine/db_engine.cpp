@@ -61,26 +61,17 @@ void CZARVQENDbEngine::ResetDB() {}
 // Registries
 
 CZARVConfigDB* CZARVQENDbEngine::GetConfigDB(unsigned char rid) const {
-    return m_configByRid[rid];
+    return m_configDBs[rid].get();
 }
 
 bool CZARVQENDbEngine::CreateConfigDB(unsigned char rid, int type) {
-    if (GetConfigDB(rid)) return true;
-    auto db = CZARVPtr<CZARVConfigDB>::Adopt(new CZARVConfigDB(rid, type, &m_dbLink));
-    if (!m_mapConfigDB.emplace(rid, db.get()).second) return false;
-    m_configByRid[rid] = db.get();
-    db.release();  // the map keeps the creation reference
+    if (!GetConfigDB(rid))
+        m_configDBs[rid] = CZARVPtr<CZARVConfigDB>::Adopt(new CZARVConfigDB(rid, type, &m_dbLink));
     return true;
 }
 
 void CZARVQENDbEngine::DeleteConfigDB(unsigned char rid) {
-    auto it = m_mapConfigDB.find(rid);
-    if (it != m_mapConfigDB.end()) {
-        CZARVConfigDB* db = it->second;
-        m_mapConfigDB.erase(it);
-        m_configByRid[rid] = nullptr;
-        db->Release();
-    }
+    m_configDBs[rid].reset();
     DeleteSubRtdb(rid);
     DeleteIODB(rid);
 }
@@ -90,53 +81,31 @@ int CZARVQENDbEngine::GetConfigDBType(unsigned char rid) const {
     return db ? db->GetType() : -1;
 }
 
-CZARVIODB* CZARVQENDbEngine::GetIODB(unsigned char rid) const {
-    return m_ioByRid[rid];
-}
+CZARVIODB* CZARVQENDbEngine::GetIODB(unsigned char rid) const { return m_ioDBs[rid].get(); }
 
 bool CZARVQENDbEngine::CreateIODB(unsigned char rid) {
-    if (GetIODB(rid)) return true;
-    auto [it, made] = m_mapIODB.emplace(rid, std::make_shared<CZARVIODB>());
-    if (made) m_ioByRid[rid] = it->second.get();
-    return made;
-}
-
-void CZARVQENDbEngine::DeleteIODB(unsigned char rid) {
-    m_mapIODB.erase(rid);
-    m_ioByRid[rid] = nullptr;
-}
-
-CZARVSubRtdb* CZARVQENDbEngine::GetSubRtdb(unsigned char rid) const {
-    return m_subByRid[rid];
-}
-
-bool CZARVQENDbEngine::CreateSubRtdb(unsigned char rid) {
-    if (GetSubRtdb(rid)) return true;
-    auto sub = CZARVPtr<CZARVSubRtdb>::Adopt(new CZARVSubRtdb(rid));
-    if (!m_mapSubRtdb.emplace(rid, sub.get()).second) return false;
-    m_subByRid[rid] = sub.get();
-    sub.release();
+    if (!GetIODB(rid)) m_ioDBs[rid] = std::make_unique<CZARVIODB>();
     return true;
 }
 
-void CZARVQENDbEngine::DeleteSubRtdb(unsigned char rid) {
-    auto it = m_mapSubRtdb.find(rid);
-    if (it == m_mapSubRtdb.end()) return;
-    CZARVSubRtdb* sub = it->second;
-    m_mapSubRtdb.erase(it);
-    m_subByRid[rid] = nullptr;
-    sub->Release();
+void CZARVQENDbEngine::DeleteIODB(unsigned char rid) { m_ioDBs[rid].reset(); }
+
+CZARVSubRtdb* CZARVQENDbEngine::GetSubRtdb(unsigned char rid) const {
+    return m_subRtdbs[rid].get();
 }
 
+bool CZARVQENDbEngine::CreateSubRtdb(unsigned char rid) {
+    if (!GetSubRtdb(rid)) m_subRtdbs[rid] = CZARVPtr<CZARVSubRtdb>::Adopt(new CZARVSubRtdb(rid));
+    return true;
+}
+
+void CZARVQENDbEngine::DeleteSubRtdb(unsigned char rid) { m_subRtdbs[rid].reset(); }
+
 void CZARVQENDbEngine::Clear() {
-    std::map<unsigned char, CZARVSubRtdb*> subs;
-    subs.swap(m_mapSubRtdb);
-    m_subByRid.fill(nullptr);
-    for (auto& [rid, sub] : subs) sub->Release();
-    std::map<unsigned char, CZARVConfigDB*> dbs;
-    dbs.swap(m_mapConfigDB);
-    m_configByRid.fill(nullptr);
-    for (auto& [rid, db] : dbs) db->Release();
+    // Each handle is emptied before its database is released (CZARVPtr::reset),
+    // so nothing a release reaches finds a database on its way out.
+    for (CZARVPtr<CZARVSubRtdb>& sub : m_subRtdbs) sub.reset();
+    for (CZARVPtr<CZARVConfigDB>& db : m_configDBs) db.reset();
 }
 
 // ---------------------------------------------------------------------------

@@ -273,9 +273,12 @@ private:
     // Declared before the registries, so that it outlives every database
     // they release.
     DbLink m_dbLink{*this};
-    std::map<unsigned char, CZARVSubRtdb*> m_mapSubRtdb;
-    std::map<unsigned char, CZARVConfigDB*> m_mapConfigDB;
-    std::map<unsigned char, std::shared_ptr<CZARVIODB>> m_mapIODB;
+    // The registries, one owning handle per RID (ascending RID is array
+    // order): the engine's reference on each live-value and configuration
+    // database, and the only owner of each IO database.
+    std::array<CZARVPtr<CZARVSubRtdb>, 256> m_subRtdbs;
+    std::array<CZARVPtr<CZARVConfigDB>, 256> m_configDBs;
+    std::array<std::unique_ptr<CZARVIODB>, 256> m_ioDBs;
     // Referenced GMPID -> referencing GMPID; equal keys in insertion order.
     std::multimap<uint32_t, uint32_t> m_mapAssGMPID;
     bool m_bModified = false;
@@ -283,11 +286,6 @@ private:
     // The IO key each stored record is indexed under, so that the entry can
     // be withdrawn when the record leaves even if its properties changed.
     std::unordered_map<const CZARVMPInfo*, std::string> m_mapIOKeys;
-    // The three registries above by RID, for lookups at value rates; each
-    // changes together with its map.
-    std::array<CZARVConfigDB*, 256> m_configByRid{};
-    std::array<CZARVSubRtdb*, 256> m_subByRid{};
-    std::array<CZARVIODB*, 256> m_ioByRid{};
 };
 
 #endif  // ENGINE_DB_ENGINE_H_
