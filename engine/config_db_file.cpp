@@ -114,7 +114,8 @@ bool CZARVConfigDB::CheckHeaderAndChecksum(const char* path) {
     // The load that called this check decodes the bytes verified here; any
     // other check keeps nothing.
     LoadSource* source = m_pLoadSource;
-    if (source && !source->verified && path && std::strcmp(path, source->path) == 0) {
+    if (source && !source->verified && path && source->path &&
+        std::strcmp(path, source->path) == 0) {
         source->verified = ReadVerified(path, source->file);
         return source->verified;
     }
@@ -127,7 +128,6 @@ bool CZARVConfigDB::LoadFromFile(const char* path, const char* /*ver*/, int type
 }
 
 bool CZARVConfigDB::ReadFile(const char* path, int type) {
-    if (!path) return false;
     LoadSource source{path, {}};
     {
         // Restored also when a derived CheckFile throws.
