@@ -4,15 +4,17 @@
 #include <filesystem>
 #include <system_error>
 
+#include "host/zarvkernel/gmpid.h"
+
 namespace bench {
 
 unsigned long PointGMPID(size_t i) {
     // 8192 points per group keep a million points within the file format's
     // 127 groups of at most 32767 records.
-    unsigned long group = i / 8192 + 1;
-    unsigned long block = (i / 512) % 16;
-    unsigned long index = i % 512;
-    return (static_cast<unsigned long>(kRid) << 24) | (group << 16) | (block << 12) | index;
+    auto group = static_cast<unsigned char>(i / 8192 + 1);
+    auto block = static_cast<unsigned>((i / 512) % 16);
+    auto index = static_cast<unsigned>(i % 512);
+    return zarvgmpid::Make(kRid, group, block, index);
 }
 
 CZARVMPInfo* NewPoint(size_t i) {

@@ -2,6 +2,7 @@
 
 #include "engine/db_engine.h"
 #include "host/zarvkernel/com_port.h"
+#include "host/zarvkernel/gmpid.h"
 #include "host/zarvkernel/port_srv.h"
 #include "host/zarvkernel/tcp_client_port.h"
 #include "host/zarvkernel/udp_client_port.h"
@@ -34,7 +35,7 @@ bool CZARVQENDriver::OnCreate(const CZARVMPInfo& info) {
     if (!desc.IsEmpty()) m_strDesc = static_cast<_zarv_str>(desc);
 
     const unsigned long gmpid = info.GetGMPID();
-    m_nPortNo = static_cast<int>((gmpid >> 16) & 0xFF);
+    m_nPortNo = zarvgmpid::Group(zarvgmpid::FromArg(gmpid));
 
     CZARVPtr<CZARVMPInfo> portInfo = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(gmpid));
     if (!OnCreatePortInfo(*portInfo)) return true;

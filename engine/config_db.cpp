@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <iterator>
 
-#include "engine/db_engine.h"
-
-CZARVConfigDB::CZARVConfigDB(unsigned char rid, int type, CZARVQENDbEngine* engine)
-    : m_nRID(rid), m_nType(type), m_pEngine(engine) {}
+CZARVConfigDB::CZARVConfigDB(unsigned char rid, int type, CZARVConfigDBOwner* owner)
+    : m_nRID(rid), m_nType(type), m_pOwner(owner) {}
 
 CZARVConfigDB::~CZARVConfigDB() { Clear(); }
 
 void CZARVConfigDB::Evict(CZARVMPInfo* info) {
-    if (m_pEngine) m_pEngine->OnRecordLeaving(info);
+    if (m_pOwner) m_pOwner->OnRecordLeaving(*this, *info);
     info->Release();
 }
 
@@ -21,10 +19,7 @@ void CZARVConfigDB::Clear() {
     RecordMap records;
     records.swap(m_mapMPInfo);
     m_byGMPID.Clear();
-    for (auto& [gmpid, info] : records) {
-        Evict(info);
-        if (m_pEngine) m_pEngine->EraseAssociations(gmpid, gmpid);
-    }
+    for (auto& [gmpid, info] : records) Evict(info);
 }
 
 bool CZARVConfigDB::InsertMPInfo(CZARVMPInfo* info) {

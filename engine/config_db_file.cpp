@@ -1,15 +1,13 @@
 // The file operations of a configuration database (layout in
 // engine/db_file_format.h).
-#include <sys/stat.h>
-
+#include <cstring>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "engine/config_db.h"
-#include "engine/db_engine.h"
 #include "engine/db_file_format.h"
 #include "engine/db_file_reader.h"
-#include "engine/version_text.h"
 #include "host/zarvlib/zarv_file.h"
 #include "host/zarvlib/zarv_result.h"
 #include "host/zarvlib/zarv_str.h"
@@ -17,8 +15,6 @@
 using namespace zarvdbfile;
 
 namespace {
-
-unsigned OpenFlag(const char* ver) { return VersionFlag(ZarvVersionMajor(ver)); }
 
 // The properties are walked in the record's own order, each value written
 // where it is stored (no list of numbers, no lookups, no copies). False, with
@@ -52,11 +48,11 @@ bool CZARVConfigDB::CanBeWritten(const std::set<unsigned char>& groups,
     return true;
 }
 
-bool CZARVConfigDB::Save(const char* path, const char* ver) const {
-    return ZarvResultOf(false, [&] { return WriteFile(path, ver); });
+bool CZARVConfigDB::Save(const char* path) const {
+    return ZarvResultOf(false, [&] { return WriteFile(path); });
 }
 
-bool CZARVConfigDB::WriteFile(const char* path, const char* ver) const {
+bool CZARVConfigDB::WriteFile(const char* path) const {
     if (!path) return false;
     std::set<unsigned char> groups;
     ListGroupNumbers(groups);
@@ -67,7 +63,7 @@ bool CZARVConfigDB::WriteFile(const char* path, const char* ver) const {
     if (!CanBeWritten(groups, counts)) return false;
 
     CZARVFile file;
-    if (!file.OpenBinary(path, kWriteMode, OpenFlag(ver))) return false;
+    if (!file.OpenBinary(path, kWriteMode)) return false;
     file << kMagic1 << kMagic2 << static_cast<char>(m_nRID) << static_cast<char>(groups.size());
     size_t g = 0;
     for (unsigned char group : groups) {
@@ -87,70 +83,86 @@ bool CZARVConfigDB::WriteFile(const char* path, const char* ver) const {
     return file.Close();
 }
 
-bool CZARVConfigDB::SaveToFile(const char* dir, const char* ver) {
+bool CZARVConfigDB::SaveToFile(const char* dir, const char* /*ver*/) {
     if (!dir) return false;
     _zarv_str base(dir);
     base.TrimRight(kPathSep);
     _zarv_str path;
     path.Format(kFileNameFormat, base.c_str(), static_cast<int>(m_nRID));
-    return Save(path, ver);
+    return Save(path);
 }
 
-bool CZARVConfigDB::SaveToTemplate(const char* path, const char* ver) { return Save(path, ver); }
+bool CZARVConfigDB::SaveToTemplate(const char* path, const char* /*ver*/) { return Save(path); }
 
 bool CZARVConfigDB::CheckFile(const char* path) {
     return ZarvResultOf(false, [&] { return CheckHeaderAndChecksum(path); });
 }
 
-bool CZARVConfigDB::CheckHeaderAndChecksum(const char* path) {
-    m_checkedStamp = CZARVFile::Stamp{};
-    struct stat st;
-    if (!path || ::stat(path, &st) != 0) return false;
-    CZARVFile file;
-    if (!file.OpenBinary(path, kReadMode, 1)) return false;
+bool CZARVConfigDB::ReadVerified(const char* path, CZARVFile& file) const {
+    if (!path || !file.OpenBinary(path, kReadMode)) return false;
     char magic1 = 0, magic2 = 0, rid = 0;
     file >> magic1 >> magic2 >> rid;
     if (file.fail() || magic1 != kMagic1 || magic2 != kMagic2 ||
-        static_cast<unsigned char>(rid) != m_nRID)
+        static_cast<unsigned char>(rid) != m_nRID || !file.CheckCRC()) {
+        file.Close();
         return false;
-    if (!file.CheckCRC()) return false;
-    m_checkedStamp = file.GetStamp();
+    }
     return true;
 }
 
-bool CZARVConfigDB::LoadFromFile(const char* path, const char* ver, int type) {
-    return ZarvResultOf(false, [&] { return ReadFile(path, ver, type); });
+bool CZARVConfigDB::CheckHeaderAndChecksum(const char* path) {
+    // The load that called this check decodes the bytes verified here; any
+    // other check keeps nothing.
+    LoadSource* source = m_pLoadSource;
+    if (source && !source->verified && path && source->path &&
+        std::strcmp(path, source->path) == 0) {
+        source->verified = ReadVerified(path, source->file);
+        return source->verified;
+    }
+    CZARVFile file;
+    return ReadVerified(path, file);
 }
 
-bool CZARVConfigDB::ReadFile(const char* path, const char* ver, int type) {
-    m_checkedStamp = CZARVFile::Stamp{};
-    if (!CheckFile(path)) return false;
-    CZARVFile file;
-    if (!file.OpenBinary(path, kReadMode, OpenFlag(ver))) return false;
-    // The check verified the checksum of the content it read. A file
-    // replaced or rewritten since then (its stamp differs) is verified
-    // again; the same content is not. A CheckFile of a derived database
-    // that leaves no stamp is taken at its word. Either way the checksum
-    // bytes are fenced off from the reads.
-    const CZARVFile::Stamp& checked = m_checkedStamp;
-    bool changed = checked.valid && !(file.GetStamp() == checked);
-    if (!(changed ? file.CheckCRC() : file.SkipCRC())) return false;
+bool CZARVConfigDB::LoadFromFile(const char* path, const char* /*ver*/, int type) {
+    return ZarvResultOf(false, [&] { return ReadFile(path, type); });
+}
 
-    CZARVDbFileReader reader(m_pEngine ? m_pEngine->GetMetaProps() : nullptr);
+bool CZARVConfigDB::ReadFile(const char* path, int type) {
+    LoadSource source{path, {}};
+    {
+        // Restored also when a derived CheckFile throws.
+        struct Scope {
+            LoadSource*& slot;
+            LoadSource* saved;
+            ~Scope() { slot = saved; }
+        } scope{m_pLoadSource, std::exchange(m_pLoadSource, &source)};
+        if (!CheckFile(path)) return false;
+    }
+    // A CheckFile that did not hand verified bytes over: the load reads and
+    // verifies the file itself.
+    if (!source.verified && !ReadVerified(path, source.file)) return false;
+    source.file.Rewind();
+
+    CZARVDbFileReader reader(m_pOwner ? m_pOwner->GetLoadMetaProps() : nullptr);
     std::vector<CZARVPtr<CZARVMPInfo>> records;
-    if (!reader.Read(file, m_nRID, records)) return false;
+    if (!reader.Read(source.file, m_nRID, records)) return false;
+    source.file.Close();  // the records hold what they need
 
     // The whole file is good: only now does the database change.
+    Replace(records, type);
+    return true;  // the loader's references go with `records`
+}
+
+void CZARVConfigDB::Replace(std::vector<CZARVPtr<CZARVMPInfo>>& records, int type) {
     Clear();
     m_nType = type;
     m_byGMPID.Reserve(records.size());
-    if (m_pEngine) m_pEngine->ReserveRecords(records.size());
+    if (m_pOwner) m_pOwner->OnLoadStoring(*this, records.size());
     for (const CZARVPtr<CZARVMPInfo>& info : records) {
         // A refused record is simply not stored; loading goes on.
-        if (m_pEngine)
-            m_pEngine->AddRecord(info.get(), this);
+        if (m_pOwner)
+            m_pOwner->AddLoadedRecord(*this, info.get());
         else
             InsertMPInfo(info.get());
     }
-    return true;  // the loader's references go with `records`
 }

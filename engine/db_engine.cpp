@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/config_db.h"
-#include "engine/gmpid.h"
+#include "host/zarvkernel/gmpid.h"
 #include "engine/version_text.h"
 #include "host/zarvkernel/kernel_version.h"
 #include "host/zarvkernel/ref_names.h"
@@ -13,17 +13,13 @@
 
 namespace {
 
-// RIDs whose databases of types 1 to 3 keep an IO index, and whose points of
-// a non-zero block may read their value through property 499.
-constexpr unsigned kIOIndexRidFirst = 192;
-constexpr unsigned kIOIndexRidLast = 254;
+// The IO-indexed RIDs (kIOIndexRidFirst..kIOIndexRidLast) are also those
+// whose points of a non-zero block may read their value through property 499.
 // RIDs whose points of a non-zero block must read through property 499.
 constexpr unsigned kRefOnlyRidFirst = 128;
 constexpr unsigned kRefOnlyRidLast = 191;
 // GetFreeRID hands out RIDs below this bound only.
 constexpr int kRidBound = 255;
-
-bool IsIndexedType(int type) { return type >= 1 && type <= 3; }
 
 // Appends the text of property `id` of `info` as a C string (a missing
 // property is empty) and returns the number of bytes appended.
@@ -65,26 +61,17 @@ void CZARVQENDbEngine::ResetDB() {}
 // Registries
 
 CZARVConfigDB* CZARVQENDbEngine::GetConfigDB(unsigned char rid) const {
-    return m_configByRid[rid];
+    return m_configDBs[rid].get();
 }
 
 bool CZARVQENDbEngine::CreateConfigDB(unsigned char rid, int type) {
-    if (GetConfigDB(rid)) return true;
-    auto db = CZARVPtr<CZARVConfigDB>::Adopt(new CZARVConfigDB(rid, type, this));
-    if (!m_mapConfigDB.emplace(rid, db.get()).second) return false;
-    m_configByRid[rid] = db.get();
-    db.release();  // the map keeps the creation reference
+    if (!GetConfigDB(rid))
+        m_configDBs[rid] = CZARVPtr<CZARVConfigDB>::Adopt(new CZARVConfigDB(rid, type, &m_dbLink));
     return true;
 }
 
 void CZARVQENDbEngine::DeleteConfigDB(unsigned char rid) {
-    auto it = m_mapConfigDB.find(rid);
-    if (it != m_mapConfigDB.end()) {
-        CZARVConfigDB* db = it->second;
-        m_mapConfigDB.erase(it);
-        m_configByRid[rid] = nullptr;
-        db->Release();
-    }
+    m_configDBs[rid].reset();
     DeleteSubRtdb(rid);
     DeleteIODB(rid);
 }
@@ -94,53 +81,50 @@ int CZARVQENDbEngine::GetConfigDBType(unsigned char rid) const {
     return db ? db->GetType() : -1;
 }
 
-CZARVIODB* CZARVQENDbEngine::GetIODB(unsigned char rid) const {
-    return m_ioByRid[rid];
-}
+CZARVIODB* CZARVQENDbEngine::GetIODB(unsigned char rid) const { return m_ioDBs[rid].get(); }
 
 bool CZARVQENDbEngine::CreateIODB(unsigned char rid) {
-    if (GetIODB(rid)) return true;
-    auto [it, made] = m_mapIODB.emplace(rid, std::make_shared<CZARVIODB>());
-    if (made) m_ioByRid[rid] = it->second.get();
-    return made;
-}
-
-void CZARVQENDbEngine::DeleteIODB(unsigned char rid) {
-    m_mapIODB.erase(rid);
-    m_ioByRid[rid] = nullptr;
-}
-
-CZARVSubRtdb* CZARVQENDbEngine::GetSubRtdb(unsigned char rid) const {
-    return m_subByRid[rid];
-}
-
-bool CZARVQENDbEngine::CreateSubRtdb(unsigned char rid) {
-    if (GetSubRtdb(rid)) return true;
-    auto sub = CZARVPtr<CZARVSubRtdb>::Adopt(new CZARVSubRtdb(rid));
-    if (!m_mapSubRtdb.emplace(rid, sub.get()).second) return false;
-    m_subByRid[rid] = sub.get();
-    sub.release();
+    if (!GetIODB(rid)) m_ioDBs[rid] = std::make_unique<CZARVIODB>();
     return true;
 }
 
-void CZARVQENDbEngine::DeleteSubRtdb(unsigned char rid) {
-    auto it = m_mapSubRtdb.find(rid);
-    if (it == m_mapSubRtdb.end()) return;
-    CZARVSubRtdb* sub = it->second;
-    m_mapSubRtdb.erase(it);
-    m_subByRid[rid] = nullptr;
-    sub->Release();
+void CZARVQENDbEngine::DeleteIODB(unsigned char rid) { m_ioDBs[rid].reset(); }
+
+CZARVSubRtdb* CZARVQENDbEngine::GetSubRtdb(unsigned char rid) const {
+    return m_subRtdbs[rid].get();
 }
 
+bool CZARVQENDbEngine::CreateSubRtdb(unsigned char rid) {
+    if (!GetSubRtdb(rid)) m_subRtdbs[rid] = CZARVPtr<CZARVSubRtdb>::Adopt(new CZARVSubRtdb(rid));
+    return true;
+}
+
+void CZARVQENDbEngine::DeleteSubRtdb(unsigned char rid) { m_subRtdbs[rid].reset(); }
+
 void CZARVQENDbEngine::Clear() {
-    std::map<unsigned char, CZARVSubRtdb*> subs;
-    subs.swap(m_mapSubRtdb);
-    m_subByRid.fill(nullptr);
-    for (auto& [rid, sub] : subs) sub->Release();
-    std::map<unsigned char, CZARVConfigDB*> dbs;
-    dbs.swap(m_mapConfigDB);
-    m_configByRid.fill(nullptr);
-    for (auto& [rid, db] : dbs) db->Release();
+    // Each handle is emptied before its database is released (CZARVPtr::reset),
+    // so nothing a release reaches finds a database on its way out.
+    for (CZARVPtr<CZARVSubRtdb>& sub : m_subRtdbs) sub.reset();
+    for (CZARVPtr<CZARVConfigDB>& db : m_configDBs) db.reset();
+}
+
+// ---------------------------------------------------------------------------
+// What the configuration databases tell the engine
+
+const CZARVMetaPropTbl* CZARVQENDbEngine::DbLink::GetLoadMetaProps() const {
+    return m_engine.m_pMetaProps;
+}
+
+void CZARVQENDbEngine::DbLink::OnLoadStoring(CZARVConfigDB& /*db*/, size_t count) {
+    m_engine.ReserveRecords(count);
+}
+
+bool CZARVQENDbEngine::DbLink::AddLoadedRecord(CZARVConfigDB& db, CZARVMPInfo* info) {
+    return m_engine.AddRecord(info, &db);
+}
+
+void CZARVQENDbEngine::DbLink::OnRecordLeaving(CZARVConfigDB& /*db*/, const CZARVMPInfo& info) {
+    m_engine.OnRecordLeaving(&info);
 }
 
 // ---------------------------------------------------------------------------
@@ -149,8 +133,7 @@ void CZARVQENDbEngine::Clear() {
 bool CZARVQENDbEngine::IndexIOAddress(CZARVMPInfo* info, CZARVConfigDB* db, std::string& key) {
     key.clear();
     unsigned char rid = db->GetRID();
-    if (rid < kIOIndexRidFirst || rid > kIOIndexRidLast) return true;
-    if (!IsIndexedType(db->GetType())) return true;
+    if (!KeepsIOIndex(rid, db->GetType())) return true;
     // "<401>$<402>", each text as a C string, built without a copy of either
     // property: this runs for every record a load stores.
     size_t first = AppendPropText(*info, kIOAddrProp1, key);
@@ -193,10 +176,12 @@ void CZARVQENDbEngine::WithdrawIOKey(unsigned char rid, const std::string& key,
 }
 
 void CZARVQENDbEngine::OnRecordLeaving(const CZARVMPInfo* info) {
+    const uint32_t gmpid = zarvgmpid::FromArg(info->GetGMPID());
+    EraseAssociations(gmpid, gmpid);
     auto it = m_mapIOKeys.find(info);
     if (it == m_mapIOKeys.end()) return;
     std::string key = it->second;
-    WithdrawIOKey(zarvgmpid::RID(zarvgmpid::FromArg(info->GetGMPID())), key, info);
+    WithdrawIOKey(zarvgmpid::RID(gmpid), key, info);
 }
 
 bool CZARVQENDbEngine::OnAddMPInfo(const CZARVMPInfo& info) {
@@ -262,6 +247,10 @@ int CZARVQENDbEngine::ListMPInfo(unsigned char rid, unsigned char group,
     return db ? db->ListMPInfo(group, out) : -1;
 }
 
+// A record that leaves takes its association entries with it
+// (OnRecordLeaving); the deletes below erase their whole range as well,
+// since a point may be referenced without having a record here (a live value
+// that outlived a reload of its database).
 void CZARVQENDbEngine::EraseAssociations(uint32_t lo, uint32_t hi) {
     if (lo > hi) return;
     m_mapAssGMPID.erase(m_mapAssGMPID.lower_bound(lo), m_mapAssGMPID.upper_bound(hi));

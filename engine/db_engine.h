@@ -38,12 +38,14 @@
 #define ENGINE_DB_ENGINE_H_
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
 
+#include "engine/config_db_owner.h"
 #include "engine/io_index.h"
 #include "host/zarvkernel/grp_data.h"
 #include "host/zarvkernel/mp_info.h"
@@ -68,6 +70,17 @@ public:
     static constexpr unsigned short kIOAddrProp2 = 402;  // second text of the IO address
     static constexpr unsigned short kHwIdProp = 106;     // hardware identifier, on kHwInfoGMPID
     static constexpr unsigned long kHwInfoGMPID = 0x0000F000;
+    // The RIDs whose databases of types 1 to 3 keep an IO index.
+    static constexpr unsigned char kIOIndexRidFirst = 192;
+    static constexpr unsigned char kIOIndexRidLast = 254;
+    static constexpr int kIOIndexTypeFirst = 1;
+    static constexpr int kIOIndexTypeLast = 3;
+    // True when a database of `rid` and `type` indexes its points' IO
+    // addresses.
+    static constexpr bool KeepsIOIndex(unsigned char rid, int type) {
+        return rid >= kIOIndexRidFirst && rid <= kIOIndexRidLast && type >= kIOIndexTypeFirst &&
+               type <= kIOIndexTypeLast;
+    }
 
     // Sets the kernel's data-format version m_gZARVVer to GetVer(ver).
     explicit CZARVQENDbEngine(const char* ver = "1.0.0");
@@ -125,6 +138,8 @@ public:
     _zarvVAR GetProperty(unsigned long gmpid, unsigned short id) const;
 
     // --- files ---
+    // The version text `ver` has no effect on what is written or read: the
+    // file has one format. It is kept for the callers of older engines.
     // Writes the database of `rid` to "<dir>/rs<rid>.dat" (trailing "/" of
     // `dir` removed), respectively to `path`. Atomic: on false the old file
     // is unchanged. False also for a database the format cannot carry whole
@@ -208,7 +223,19 @@ protected:
     bool CreateIOIndex(CZARVMPInfo* info, CZARVConfigDB* db);
 
 private:
-    friend class CZARVConfigDB;
+    // What the configuration databases of this engine tell it: records that
+    // loads add, records that leave.
+    class DbLink final : public CZARVConfigDBOwner {
+    public:
+        explicit DbLink(CZARVQENDbEngine& engine) : m_engine(engine) {}
+        const CZARVMetaPropTbl* GetLoadMetaProps() const override;
+        void OnLoadStoring(CZARVConfigDB& db, size_t count) override;
+        bool AddLoadedRecord(CZARVConfigDB& db, CZARVMPInfo* info) override;
+        void OnRecordLeaving(CZARVConfigDB& db, const CZARVMPInfo& info) override;
+
+    private:
+        CZARVQENDbEngine& m_engine;
+    };
 
     CZARVConfigDB* GetConfigDB(unsigned char rid) const;
     void Clear();
@@ -229,8 +256,9 @@ private:
     // Removes the index entry of `key` in the IO index of `rid` if, and only
     // if, it still points at `info`.
     void WithdrawIOKey(unsigned char rid, const std::string& key, const CZARVMPInfo* info);
-    // Called by a configuration database for every record that leaves it,
-    // before its reference is dropped: withdraws its IO index entry.
+    // A record leaves its configuration database (its reference is dropped
+    // right after): withdraws its IO index entry and erases the association
+    // entries keyed by its GMPID.
     void OnRecordLeaving(const CZARVMPInfo* info);
     // Makes room in the per-record side tables for `n` more records, before
     // a load stores them.
@@ -242,9 +270,15 @@ private:
     // resolved or the target RID has no live-value database.
     CZARVSubRtdb* ReadSource(unsigned long gmpid, uint32_t& target) const;
 
-    std::map<unsigned char, CZARVSubRtdb*> m_mapSubRtdb;
-    std::map<unsigned char, CZARVConfigDB*> m_mapConfigDB;
-    std::map<unsigned char, std::shared_ptr<CZARVIODB>> m_mapIODB;
+    // Declared before the registries, so that it outlives every database
+    // they release.
+    DbLink m_dbLink{*this};
+    // The registries, one owning handle per RID (ascending RID is array
+    // order): the engine's reference on each live-value and configuration
+    // database, and the only owner of each IO database.
+    std::array<CZARVPtr<CZARVSubRtdb>, 256> m_subRtdbs;
+    std::array<CZARVPtr<CZARVConfigDB>, 256> m_configDBs;
+    std::array<std::unique_ptr<CZARVIODB>, 256> m_ioDBs;
     // Referenced GMPID -> referencing GMPID; equal keys in insertion order.
     std::multimap<uint32_t, uint32_t> m_mapAssGMPID;
     bool m_bModified = false;
@@ -252,11 +286,6 @@ private:
     // The IO key each stored record is indexed under, so that the entry can
     // be withdrawn when the record leaves even if its properties changed.
     std::unordered_map<const CZARVMPInfo*, std::string> m_mapIOKeys;
-    // The three registries above by RID, for lookups at value rates; each
-    // changes together with its map.
-    std::array<CZARVConfigDB*, 256> m_configByRid{};
-    std::array<CZARVSubRtdb*, 256> m_subByRid{};
-    std::array<CZARVIODB*, 256> m_ioByRid{};
 };
 
 #endif  // ENGINE_DB_ENGINE_H_

@@ -10,7 +10,7 @@
 //   record   <GMPID & 0xFFFF: 16 bits>
 //            { <property code: 16 bits> <value: variant> } ...
 //            <end mark 0xFFFF: 16 bits>
-//   trailer  CRC-32 (4 bytes)
+//   trailer  CRC-32 (CZARVFile::kCrcBytes bytes)
 //
 // A property code carries the property number in bits 0..13 and its valid
 // type (0..3) in bits 14..15. A file holds at most 127 groups and 32767
@@ -21,12 +21,17 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "host/zarvkernel/gmpid.h"
+
 namespace zarvdbfile {
 
 inline constexpr char kMagic1 = 0x52;  // 'R'
 inline constexpr char kMagic2 = 0x53;  // 'S'
 inline constexpr uint16_t kEndMark = 0xFFFF;
 inline constexpr uint16_t kNumberMask = 0x3FFF;
+// The largest property number a file carries: 0x3FFF itself with valid type
+// 3 would read back as the end mark.
+inline constexpr unsigned short kMaxPropertyNumber = kNumberMask - 1;
 inline constexpr int kValidTypeShift = 14;
 inline constexpr int kMaxGroups = 127;
 inline constexpr int kMaxRecordsPerGroup = 32767;
@@ -58,13 +63,10 @@ inline constexpr unsigned short CodeNumber(uint16_t code) { return code & kNumbe
 inline constexpr int CodeValidType(uint16_t code) { return code >> kValidTypeShift; }
 
 // The low 16 bits a record stores, and the GMPID rebuilt from them.
-inline constexpr uint16_t LowGMPID(uint32_t gmpid) { return static_cast<uint16_t>(gmpid & 0xFFFF); }
+inline constexpr uint16_t LowGMPID(uint32_t gmpid) { return zarvgmpid::Low16(gmpid); }
 inline constexpr uint32_t FullGMPID(unsigned char rid, unsigned char group, uint16_t low) {
-    return (static_cast<uint32_t>(rid) << 24) | (static_cast<uint32_t>(group) << 16) | low;
+    return zarvgmpid::FromLow16(rid, group, low);
 }
-
-// The flag CZARVFile::OpenBinary receives: set for format versions up to 1.
-inline constexpr unsigned VersionFlag(int major) { return major <= 1 ? 1u : 0u; }
 
 }  // namespace zarvdbfile
 

@@ -29,8 +29,8 @@ void CIndexNode::Clear() {
 }
 
 void CIndexNode::DetachBranches(const CIndexNodeSet& set, CIndexNodeSet*& doomed) {
-    for (const std::shared_ptr<CIndexNode>& child : set) {
-        if (child->m_nType == NT_BRANCH && child->m_pData && child.use_count() == 1) {
+    for (const std::unique_ptr<CIndexNode>& child : set) {
+        if (child->m_nType == NT_BRANCH && child->m_pData) {
             auto* sub = static_cast<CIndexNodeSet*>(std::exchange(child->m_pData, nullptr));
             sub->m_pNextDoomed = doomed;
             doomed = sub;
@@ -167,13 +167,13 @@ bool CZARVIODB::CreateIndex(const char* key, void* data) {
     // The whole path cannot exist here (Find above), so i < hashes.size().
     for (; i < hashes.size(); ++i) {
         bool last = i + 1 == hashes.size();
-        std::shared_ptr<CIndexNode> node;
+        std::unique_ptr<CIndexNode> node;
         if (last) {
-            node = std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_LEAF, data);
+            node = std::make_unique<CIndexNode>(hashes[i], CIndexNode::NT_LEAF, data);
         } else {
             // The child set is held until the branch owns it.
             auto children = std::make_unique<CIndexNodeSet>();
-            node = std::make_shared<CIndexNode>(hashes[i], CIndexNode::NT_BRANCH, children.get());
+            node = std::make_unique<CIndexNode>(hashes[i], CIndexNode::NT_BRANCH, children.get());
             children.release();
         }
         CIndexNode* raw = node.get();

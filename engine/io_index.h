@@ -7,10 +7,10 @@
 // and hashes are unique within one set, so two texts with the same hash
 // are the same part to the index.
 //
-// Ownership: a node set holds its nodes through shared handles; erasing a
-// node from its set destroys it, and a branch destroys its child set and so
-// its whole subtree. The data of a leaf is never owned: the index takes no
-// reference on it and never dereferences it. Pointers returned by
+// Ownership: a node set is the only owner of its nodes (unique handles);
+// erasing a node from its set destroys it, and a branch destroys its child
+// set and so its whole subtree. The data of a leaf is never owned: the index
+// takes no reference on it and never dereferences it. Pointers returned by
 // GetIndexNode stay valid until that node (or a node above it) is removed
 // or the index is destroyed.
 #ifndef ENGINE_IO_INDEX_H_
@@ -32,19 +32,19 @@ class CIndexNode;
 // bare hash without building a lookup node.
 struct CIndexNodeLess {
     using is_transparent = void;
-    bool operator()(const std::shared_ptr<CIndexNode>& a,
-                    const std::shared_ptr<CIndexNode>& b) const;
-    bool operator()(const std::shared_ptr<CIndexNode>& a, uint32_t key) const;
-    bool operator()(uint32_t key, const std::shared_ptr<CIndexNode>& b) const;
+    bool operator()(const std::unique_ptr<CIndexNode>& a,
+                    const std::unique_ptr<CIndexNode>& b) const;
+    bool operator()(const std::unique_ptr<CIndexNode>& a, uint32_t key) const;
+    bool operator()(uint32_t key, const std::unique_ptr<CIndexNode>& b) const;
 };
 
 // A node set: the handles ordered by key (walks, leaf listings), and a hash
 // table beside them that finds the node of one key without descending the
-// tree, for lookups by IO address at value rates. The set holds the only
-// handles the index keeps; the table borrows the nodes.
+// tree, for lookups by IO address at value rates. The set owns the nodes;
+// the table borrows them.
 class CIndexNodeSet {
 public:
-    using Handle = std::shared_ptr<CIndexNode>;
+    using Handle = std::unique_ptr<CIndexNode>;
     using Ordered = std::set<Handle, CIndexNodeLess>;
     using iterator = Ordered::iterator;
     using const_iterator = Ordered::const_iterator;
@@ -57,9 +57,10 @@ public:
     // The node with that key, or null. Borrowed.
     CIndexNode* Lookup(uint32_t key) const { return m_byKey.Find(key); }
     const_iterator find(uint32_t key) const { return m_nodes.find(key); }
-    // Keys are unique: false, with the set unchanged, for a present key.
+    // Takes the node over. Keys are unique: false, with the set unchanged,
+    // for a present key (the node is then destroyed).
     std::pair<iterator, bool> insert(Handle node);
-    // Drops the set's handle (destroying the node when it was the last).
+    // Destroys the node.
     void erase(const_iterator it);
 
 private:
@@ -117,8 +118,7 @@ private:
     // Destroys a branch's child set (iteratively, so that a deep tree does
     // not exhaust the stack) and sets the data to null.
     void Clear();
-    // Moves the child sets of the branches in `set` that nothing else holds
-    // onto the list `doomed`.
+    // Moves the child sets of the branches in `set` onto the list `doomed`.
     static void DetachBranches(const CIndexNodeSet& set, CIndexNodeSet*& doomed);
     // Destroys every set on the list and every set below them. Allocates
     // nothing: it runs in destructors, also when memory has run out.
@@ -130,14 +130,14 @@ private:
     void* m_pData;
 };
 
-inline bool CIndexNodeLess::operator()(const std::shared_ptr<CIndexNode>& a,
-                                       const std::shared_ptr<CIndexNode>& b) const {
+inline bool CIndexNodeLess::operator()(const std::unique_ptr<CIndexNode>& a,
+                                       const std::unique_ptr<CIndexNode>& b) const {
     return a->LessThan(*b);
 }
-inline bool CIndexNodeLess::operator()(const std::shared_ptr<CIndexNode>& a, uint32_t key) const {
+inline bool CIndexNodeLess::operator()(const std::unique_ptr<CIndexNode>& a, uint32_t key) const {
     return a->GetKey() < key;
 }
-inline bool CIndexNodeLess::operator()(uint32_t key, const std::shared_ptr<CIndexNode>& b) const {
+inline bool CIndexNodeLess::operator()(uint32_t key, const std::unique_ptr<CIndexNode>& b) const {
     return key < b->GetKey();
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "drvlib/category_table.h"
+#include "engine/db_file_format.h"
 #include "host/zarvkernel/mp_info.h"
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_str.h"
@@ -20,7 +21,7 @@ namespace zarvtool {
 namespace {
 
 // Meta numbers a configuration database can keep (14 bits, below the end mark).
-constexpr unsigned kMaxStorableNumber = 0x3FFE;
+constexpr unsigned kMaxStorableNumber = zarvdbfile::kMaxPropertyNumber;
 // How the library writes the kind of an empty value (the empty kind -1 as an
 // unsigned decimal).
 constexpr const char* kEmptyKindText = "4294967295";

@@ -16,6 +16,7 @@
 
 #include "engine/db_engine.h"
 #include "engine/db_file_format.h"
+#include "host/zarvkernel/gmpid.h"
 #include "meta/meta_prop_tbl.h"
 #include "tools/commands.h"
 #include "tools/content.h"
@@ -178,7 +179,7 @@ bool ParseRow(const CsvRecord& rec, const Header& header, const std::vector<std:
     const std::string& id = rec.fields[header.gmpid_col].text;
     if (!ParseGmpid(id, rid, point.gmpid, why))
         errors.Add(rec.line, "gmpid: " + why);
-    else if ((point.gmpid >> 24) != static_cast<uint32_t>(rid))
+    else if (zarvgmpid::RID(point.gmpid) != rid)
         errors.Add(rec.line,
                    "gmpid " + GmpidBoth(point.gmpid) + " is not of RID " + std::to_string(rid));
     std::map<unsigned short, PointProp> props;
@@ -213,7 +214,7 @@ enum class Action { kAdd, kReplace, kSkip, kSame };
 bool WriteDatabase(const std::map<uint32_t, Point>& points, unsigned char rid,
                    const std::string& path, std::string& why) {
     std::map<unsigned, int> per_group;
-    for (const auto& [gmpid, p] : points) ++per_group[(gmpid >> 16) & 0xFF];
+    for (const auto& [gmpid, p] : points) ++per_group[zarvgmpid::Group(gmpid)];
     for (auto [group, n] : per_group) {
         if (n > zarvdbfile::kMaxRecordsPerGroup) {
             why = "group " + std::to_string(group) + " would hold " + std::to_string(n) +

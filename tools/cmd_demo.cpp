@@ -13,7 +13,7 @@
 #include "driver/qen_driver.h"
 #include "drvlib/drv_lib.h"
 #include "engine/db_engine.h"
-#include "engine/gmpid.h"
+#include "host/zarvkernel/gmpid.h"
 #include "host/zarvkernel/ref_names.h"
 #include "meta/meta_prop_tbl.h"
 #include "meta/meta_table.h"
@@ -252,7 +252,7 @@ int RunDemo(const DemoOptions& opt) {
                     shown.c_str(), quality.IsGood() ? "good" : "invalid", time.Format(stamp));
     };
     for (const Reading& r : FieldReadings())
-        if (r.gmpid >> 24 == kIoRid && ((r.gmpid >> 16) & 0xFF) == 1)
+        if (zarvgmpid::RID(r.gmpid) == kIoRid && zarvgmpid::Group(r.gmpid) == 1)
             show(r.gmpid, Prop(*engine, r.gmpid, 1), r.gmpid);
     // Reading a reference point reads the point it names.
     for (uint32_t ref : ReferencePoints()) {

@@ -4,6 +4,8 @@
 #include <set>
 #include <string>
 
+#include "engine/db_engine.h"
+#include "host/zarvkernel/gmpid.h"
 #include "tools/commands.h"
 #include "tools/content.h"
 #include "tools/db_scan.h"
@@ -21,7 +23,7 @@ void Line(const char* name, const std::string& value) {
 
 std::string RidText(unsigned char rid) {
     std::string out = std::to_string(rid);
-    if (rid >= 192 && rid <= 254)
+    if (rid >= CZARVQENDbEngine::kIOIndexRidFirst && rid <= CZARVQENDbEngine::kIOIndexRidLast)
         out += " (IO addresses indexed when loaded with type 1, 2 or 3)";
     else if (rid >= 128)
         out += " (points of blocks 1 to 15 are read through their references)";
@@ -34,7 +36,7 @@ void DescribeDatabase(const DbScan& scan) {
     std::set<unsigned short> numbers;
     size_t props = 0;
     for (const ScannedRecord& rec : scan.records) {
-        ++groups[static_cast<unsigned char>(rec.gmpid >> 16)];
+        ++groups[zarvgmpid::Group(rec.gmpid)];
         for (const ScannedProp& p : rec.props) numbers.insert(p.Number());
         props += rec.props.size();
     }

@@ -4,6 +4,7 @@
 
 #include "drvlib/category_table.h"
 #include "drvlib/drv_lib.h"
+#include "host/zarvkernel/gmpid.h"
 #include "host/zarvlib/zarv_dataset.h"
 #include "meta/meta_prop_tbl.h"
 #include "meta/meta_table.h"
@@ -274,7 +275,7 @@ bool LoadDatabase(const std::string& path, const CZARVMetaPropTbl* meta, Content
             e.fields.push_back(std::move(f));
         }
         props += static_cast<long long>(rec.props.size());
-        groups.insert(static_cast<unsigned char>(rec.gmpid >> 16));
+        groups.insert(zarvgmpid::Group(rec.gmpid));
     }
     Summary(c, "rid", scan.rid);
     Summary(c, "groups", static_cast<long long>(groups.size()));

@@ -9,6 +9,7 @@
 #include "engine/db_file_reader.h"
 #include "engine/io_index.h"
 #include "host/zarvkernel/mp_info.h"
+#include "host/zarvlib/zarv_file.h"
 #include "meta/meta_prop.h"
 #include "meta/meta_prop_tbl.h"
 #include "tools/gmpid_text.h"
@@ -19,7 +20,7 @@ namespace zarvtool {
 
 namespace {
 
-constexpr size_t kCrcBytes = 4;
+constexpr size_t kCrcBytes = CZARVFile::kCrcBytes;
 
 // Builds the record a load builds: codes decoded through the meta property
 // table when it knows the number, properties the record refuses reported.
@@ -74,7 +75,7 @@ const ScannedRecord* IndexHolder(CZARVIODB& index, const std::string& key) {
 }  // namespace
 
 bool IsIOIndexed(unsigned char rid, int type) {
-    return rid >= 192 && rid <= 254 && type >= 1 && type <= 3;
+    return CZARVQENDbEngine::KeepsIOIndex(rid, type);
 }
 
 int CheckDatabase(const DbScan& scan, const DbLoadSettings& settings, Findings& f) {

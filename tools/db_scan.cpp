@@ -10,7 +10,7 @@ namespace zarvtool {
 
 namespace {
 
-constexpr size_t kCrcBytes = 4;
+constexpr size_t kCrcBytes = CZARVFile::kCrcBytes;
 
 class Walker {
 public:

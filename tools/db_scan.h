@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/db_file_format.h"
 #include "host/zarvlib/zarv_var.h"
 
 namespace zarvtool {
@@ -20,7 +21,7 @@ struct ScannedProp {
     size_t offset = 0;
     uint16_t code = 0;  // number in bits 0..13, valid type in bits 14..15
     _zarvVAR value;
-    unsigned short Number() const { return code & 0x3FFF; }
+    unsigned short Number() const { return zarvdbfile::CodeNumber(code); }
     int ValidType() const { return code >> 14; }
 };
 

@@ -1,7 +1,7 @@
 #include "tools/demo_install.h"
 
 #include "drvlib/drv_lib.h"
-#include "engine/gmpid.h"
+#include "host/zarvkernel/gmpid.h"
 #include "meta/meta_prop_tbl.h"
 #include "meta/meta_table.h"
 #include "meta/typed_obj_tbl.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "engine/gmpid.h"
+#include "host/zarvkernel/gmpid.h"
 #include "tools/value_format.h"
 
 namespace zarvtool {

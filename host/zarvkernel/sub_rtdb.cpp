@@ -3,13 +3,18 @@
 #include <algorithm>
 #include <utility>
 
+#include "host/zarvkernel/gmpid.h"
 #include "host/zarvkernel/ref_names.h"
 
 namespace {
 
-// Slot of a GMPID: its group and block numbers, (group << 4) | block.
-int SlotIndex(unsigned long gmpid) { return static_cast<int>((gmpid >> 12) & 0xFFF); }
-int SlotIndex(unsigned char group, unsigned char block) { return (group << 4) | block; }
+// Slot of a GMPID: its group and block numbers.
+int SlotIndex(unsigned long gmpid) {
+    return static_cast<int>(zarvgmpid::GroupBlock(zarvgmpid::FromArg(gmpid)));
+}
+int SlotIndex(unsigned char group, unsigned char block) {
+    return static_cast<int>(zarvgmpid::GroupBlock(group, block));
+}
 
 template <class Entry>
 bool LessByGMPID(const Entry& e, unsigned long gmpid) {
@@ -23,14 +28,14 @@ CZARVSubRtdb::CZARVSubRtdb(unsigned char rid) : m_nRID(rid) {}
 CZARVSubRtdb::~CZARVSubRtdb() { RemoveAll(); }
 
 CZARVMPValue* CZARVSubRtdb::GetMPValueObj(unsigned long gmpid) const {
-    if ((gmpid >> 24) != m_nRID) return nullptr;
+    if (!zarvgmpid::IsOfRID(gmpid, m_nRID)) return nullptr;
     return m_byGMPID.Find(static_cast<uint32_t>(gmpid));
 }
 
 bool CZARVSubRtdb::InsertMPValue(CZARVMPValue* value) {
     if (!value) return false;
     const unsigned long gmpid = value->GetGMPID();
-    if ((gmpid >> 24) != m_nRID) return false;
+    if (!zarvgmpid::IsOfRID(gmpid, m_nRID)) return false;
     if (m_slots.empty()) m_slots.resize(kSlots);
     Slot& slot = m_slots[SlotIndex(gmpid)];
     // Loads store values in ascending order: most go at the end.
@@ -65,7 +70,7 @@ void CZARVSubRtdb::ReleaseSlot(Slot& slot) {
 }
 
 void CZARVSubRtdb::RemoveMPValue(unsigned long gmpid) {
-    if (m_slots.empty() || (gmpid >> 24) != m_nRID) return;
+    if (m_slots.empty() || !zarvgmpid::IsOfRID(gmpid, m_nRID)) return;
     Slot& slot = m_slots[SlotIndex(gmpid)];
     // Loads store values in ascending order: most go at the end.
     auto it = slot.empty() || slot.back().gmpid < gmpid
@@ -81,12 +86,12 @@ void CZARVSubRtdb::RemoveMPValue(unsigned long gmpid) {
 
 void CZARVSubRtdb::RemoveMPValue(unsigned char group) {
     if (m_slots.empty()) return;
-    for (unsigned char block = 0; block < 16; ++block)
+    for (unsigned char block = 0; block < zarvgmpid::kBlocksPerGroup; ++block)
         ReleaseSlot(m_slots[SlotIndex(group, block)]);
 }
 
 void CZARVSubRtdb::RemoveMPValue(unsigned char group, unsigned char block) {
-    if (m_slots.empty() || block > 15) return;
+    if (m_slots.empty() || block > zarvgmpid::kMaxBlock) return;
     ReleaseSlot(m_slots[SlotIndex(group, block)]);
 }
 
@@ -99,7 +104,7 @@ void CZARVSubRtdb::RemoveAll() {
 
 int CZARVSubRtdb::ListValue(unsigned char group, CZARVDataSet<CZARVMPValue>& out) const {
     if (!m_slots.empty()) {
-        for (unsigned char block = 0; block < 16; ++block)
+        for (unsigned char block = 0; block < zarvgmpid::kBlocksPerGroup; ++block)
             for (const Entry& e : m_slots[SlotIndex(group, block)]) out.Add(e.value);
     }
     return out.GetCount();
@@ -107,7 +112,7 @@ int CZARVSubRtdb::ListValue(unsigned char group, CZARVDataSet<CZARVMPValue>& out
 
 int CZARVSubRtdb::ListValue(unsigned char group, unsigned char block,
                             CZARVDataSet<CZARVMPValue>& out) const {
-    if (!m_slots.empty() && block <= 15) {
+    if (!m_slots.empty() && block <= zarvgmpid::kMaxBlock) {
         for (const Entry& e : m_slots[SlotIndex(group, block)]) out.Add(e.value);
     }
     return out.GetCount();

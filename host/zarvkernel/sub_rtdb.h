@@ -27,6 +27,7 @@
 #include "host/zarvlib/zarv_id_map.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_var.h"
+#include "host/zarvkernel/gmpid.h"
 #include "host/zarvkernel/mp_quality.h"
 #include "host/zarvkernel/mp_value.h"
 #include "host/zarvkernel/zarv_time.h"
@@ -103,14 +104,14 @@ private:
         CZARVMPValue* value;
     };
     using Slot = std::vector<Entry>;
-    static constexpr int kSlots = 256 * 16;
+    static constexpr int kSlots = zarvgmpid::kGroupBlocks;
 
     void ReleaseSlot(Slot& slot);
     void ReleaseValue(CZARVMPValue* value);
 
     unsigned char m_nRID;
     int m_nCount = 0;
-    std::vector<Slot> m_slots;  // kSlots entries, index (group << 4) | block
+    std::vector<Slot> m_slots;  // kSlots entries, indexed by zarvgmpid::GroupBlock
     // The values of m_slots by GMPID.
     CZARVIdMap<CZARVMPValue> m_byGMPID;
 };

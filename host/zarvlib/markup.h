@@ -48,7 +48,13 @@ public:
         MNT_PROCESSING_INSTRUCTION = 16,
         MNT_COMMENT = 32,
     };
-    // An opaque handle of a position (an element, or null for the top).
+    // An opaque handle of a position (an element, or null for the top). It
+    // names that element of this document only, and stays valid while the
+    // element is in the document: until it or an element above it is removed
+    // (RemoveElem, RemoveChildElem) or the whole document is replaced (Load
+    // and SetDoc, whether or not they succeed) or destroyed. Adding elements or attributes, and moving the
+    // positions, leave every handle valid. A handle that is no longer valid
+    // must not be passed to x_SetPos.
     using Pos = void*;
 
     CMarkup();
@@ -63,6 +69,8 @@ public:
     bool SetDoc(const char* text);
     bool SetDoc(const char* text, size_t len);
     std::string GetDoc() const;
+    // True when the document has a root element. A document that is only an
+    // XML declaration (how an empty catalogue is saved) has none: false.
     bool IsWellFormed() const;
 
     // --- navigation ---
@@ -102,6 +110,8 @@ public:
 
     // --- building ---
     bool AddNode(int type, const char* text);
+    // `flags` is accepted for compatibility and ignored: an element is always
+    // added as described above, with `data` (may be null) as its text.
     bool AddElem(const char* name, const char* data = nullptr, int flags = 0);
     bool AddChildElem(const char* name, const char* data = nullptr, int flags = 0);
     bool AddAttrib(const char* name, const char* value);

@@ -14,16 +14,14 @@
 // Reads the regular file at `path` into `out` (any contiguous byte buffer
 // with resize, size and data). False for a missing or unreadable file, for
 // anything that is not a regular file, and for a file that does not fit in
-// memory. When `after` is given it receives the file's status taken after
-// the last read, so that any change made to the file up to then shows in its
-// times.
+// memory.
 //
 // A path that is not a regular file is refused before it is opened: opening
 // a FIFO would wait for a writer, opening a device may act on it, and an
 // endless one (/dev/zero) would be read until memory runs out. The open
 // itself does not wait either, should the path change in between.
 template <class Buffer>
-bool ZarvReadWholeFile(const char* path, Buffer& out, struct stat* after = nullptr) {
+bool ZarvReadWholeFile(const char* path, Buffer& out) {
     struct stat st;
     if (!path || ::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
     int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -53,7 +51,6 @@ bool ZarvReadWholeFile(const char* path, Buffer& out, struct stat* after = nullp
     } catch (const std::exception&) {  // the file does not fit in memory
         ok = false;
     }
-    ok = ok && (!after || ::fstat(fd, after) == 0);
     ::close(fd);
     return ok;
 }

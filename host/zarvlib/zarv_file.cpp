@@ -1,6 +1,5 @@
 #include "host/zarvlib/zarv_file.h"
 
-#include <sys/stat.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -23,17 +22,6 @@ uint32_t Crc32(uint32_t crc, const unsigned char* data, size_t n) {
     return crc;
 }
 
-CZARVFile::Stamp StampOf(const struct stat& st) {
-    CZARVFile::Stamp stamp;
-    stamp.dev = static_cast<uint64_t>(st.st_dev);
-    stamp.ino = static_cast<uint64_t>(st.st_ino);
-    stamp.size = static_cast<uint64_t>(st.st_size);
-    stamp.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    stamp.ctimeNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-    stamp.valid = true;
-    return stamp;
-}
-
 }  // namespace
 
 CZARVFile::~CZARVFile() {
@@ -46,17 +34,14 @@ bool CZARVFile::OpenBinary(const char* path, unsigned mode, unsigned /*flag*/) {
     m_failed = false;
     m_data.clear();
     m_pos = m_limit = 0;
-    m_stamp = Stamp{};
     if (!path || !*path) return false;
 
     if (mode == modeRead) {
-        struct stat after;
-        if (!ZarvReadWholeFile(path, m_data, &after)) {
+        if (!ZarvReadWholeFile(path, m_data)) {
             m_data.clear();
             m_data.shrink_to_fit();
             return false;
         }
-        m_stamp = StampOf(after);
         m_limit = m_data.size();
         m_mode = modeRead;
         return true;
@@ -179,7 +164,7 @@ bool CZARVFile::Flush() {
 bool CZARVFile::AppendCRC() {
     if (!IsWriting() || m_failed) return Fail();
     UpdateCrc();
-    WriteInt(m_crc, 4);
+    WriteInt(m_crc, kCrcBytes);
     return good();
 }
 
@@ -279,20 +264,14 @@ CZARVFile& CZARVFile::operator>>(_zarvVAR& v) {
     return *this;
 }
 
-bool CZARVFile::SkipCRC() {
-    if (m_mode != modeRead || m_data.size() < 4) return false;
-    size_t body = m_data.size() - 4;
+bool CZARVFile::CheckCRC() {
+    if (m_mode != modeRead || m_data.size() < kCrcBytes) return false;
+    size_t body = m_data.size() - kCrcBytes;
+    uint32_t stored = 0;
+    for (size_t i = 0; i < kCrcBytes; ++i) stored |= static_cast<uint32_t>(m_data[body + i]) << (8 * i);
+    uint32_t crc = Crc32(static_cast<uint32_t>(::crc32(0, nullptr, 0)), m_data.data(), body);
+    if (crc != stored) return false;
     if (m_limit > body) m_limit = body;
     if (m_pos > m_limit) m_pos = m_limit;  // reads already past the body stay at its end
     return true;
-}
-
-bool CZARVFile::CheckCRC() {
-    if (m_mode != modeRead || m_data.size() < 4) return false;
-    size_t body = m_data.size() - 4;
-    uint32_t stored = 0;
-    for (size_t i = 0; i < 4; ++i) stored |= static_cast<uint32_t>(m_data[body + i]) << (8 * i);
-    uint32_t crc = Crc32(static_cast<uint32_t>(::crc32(0, nullptr, 0)), m_data.data(), body);
-    if (crc != stored) return false;
-    return SkipCRC();
 }

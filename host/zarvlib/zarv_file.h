@@ -15,7 +15,7 @@
 // Reading (mode 1): the whole file is read into memory at open. Every read
 // is bounded: a read past the end fails, yields zero (or an empty variant)
 // and sets the fail state, which all later reads keep. A successful
-// CheckCRC() also excludes the four checksum bytes from what can be read.
+// CheckCRC() also excludes the checksum bytes from what can be read.
 //
 // The open `flag` argument is accepted for compatibility and has no effect.
 //
@@ -75,6 +75,8 @@ struct _zarv_uninit_alloc : std::allocator<T> {
 class ZARVLIB_API CZARVFile {
 public:
     enum : unsigned { modeRead = 1, modeWrite = 0x13 };
+    // The size of the checksum trailer (a CRC-32).
+    static constexpr size_t kCrcBytes = 4;
 
     CZARVFile() = default;
     CZARVFile(const CZARVFile&) = delete;
@@ -84,7 +86,7 @@ public:
 
     // Opens `path` for reading (mode 1) or writing (mode 0x13). Any other
     // mode, a null path or an unreadable file gives false. Opening closes
-    // (and abandons) whatever the object had open.
+    // (and abandons) whatever the object had open. `flag` has no effect.
     bool OpenBinary(const char* path, unsigned mode, unsigned flag = 0);
     bool IsOpen() const { return m_mode != 0; }
     bool IsWriting() const { return m_mode == modeWrite; }
@@ -122,26 +124,13 @@ public:
     }
     CZARVFile& operator>>(_zarvVAR& v);
     bool ReadBytes(void* out, size_t n);
-    // Verifies that the file ends with the CRC-32 of all bytes before it.
-    // On success reads can no longer reach the checksum bytes.
+    // Verifies that the file ends with the CRC-32 of all bytes before it
+    // (the bytes read at open: the file is not read again). On success
+    // reads can no longer reach the checksum bytes.
     bool CheckCRC();
-    // Excludes the four checksum bytes from what can be read, without
-    // verifying them: for a reader whose file was verified by an earlier
-    // opening with the same stamp. False for a file shorter than four bytes.
-    bool SkipCRC();
-
-    // What identifies the content a read opening saw: device, inode, size
-    // and modification and change times, taken after the whole file had been
-    // read. Two openings with equal valid stamps read the same bytes (short
-    // of a rewrite within the file system's time resolution).
-    struct Stamp {
-        uint64_t dev = 0, ino = 0, size = 0;
-        int64_t mtimeNs = 0, ctimeNs = 0;
-        bool valid = false;
-        bool operator==(const Stamp&) const = default;
-    };
-    // The stamp of the file opened for reading; invalid otherwise.
-    const Stamp& GetStamp() const { return m_stamp; }
+    // Moves reading back to the first byte; what CheckCRC fenced off stays
+    // fenced off. A read that has failed stays failed.
+    void Rewind() { m_pos = 0; }
 
     // Bytes that can still be read.
     size_t Remaining() const { return m_fail_or_end() ? 0 : m_limit - m_pos; }
@@ -198,7 +187,6 @@ private:
     Bytes m_data;
     size_t m_pos = 0;
     size_t m_limit = 0;
-    Stamp m_stamp;
     // Writing.
     CZARVAtomicWrite m_write;
     // Pending bytes of a write: kFlushThreshold bytes, m_bufLen of them used.

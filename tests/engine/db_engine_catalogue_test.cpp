@@ -24,6 +24,28 @@ TEST_F(EngineTest, CreateKeepsTheFirstTypeAndDeleteDropsRecordsValuesAndIndex) {
     EXPECT_TRUE(engine->InsertMPInfo(info.get()));
 }
 
+TEST_F(EngineTest, EachRidHasItsOwnDatabasesAndTheEngineReleasesThemAllAtItsEnd) {
+    const unsigned char rids[] = {0, 1, 192, 254, 255};
+    std::vector<RecordPtr> records;
+    for (unsigned char rid : rids) {
+        ASSERT_TRUE(engine->CreateConfigDB(rid, 1));
+        records.push_back(IORecord(Gmpid(rid, 1, 0, 1), "a", "b"));
+        ASSERT_TRUE(engine->InsertMPInfo(records.back().get())) << int(rid);
+    }
+    for (unsigned char rid : rids) {
+        EXPECT_EQ(Listed(rid, 1), 1) << int(rid);
+        EXPECT_EQ(Values(rid, 1), 1) << int(rid);
+        // Only the IO-indexed RIDs have an index.
+        EXPECT_EQ(ByIO(rid, "a$b"), rid >= 192 && rid <= 254 ? 1 : -1) << int(rid);
+    }
+    EXPECT_EQ(engine->GetFreeRID(0, 3), 2);
+    engine->DeleteConfigDB(192);
+    EXPECT_EQ(records[2]->GetRefCount(), 1);
+    EXPECT_EQ(Listed(254, 1), 1);  // the neighbours keep theirs
+    engine.reset();
+    for (const RecordPtr& info : records) EXPECT_EQ(info->GetRefCount(), 1);
+}
+
 TEST_F(EngineTest, VersionTextsGiveTheMajorNumberBeforeTheFirstPoint) {
     const std::pair<const char*, int> cases[] = {{"1.0.0", 1}, {"10.2", 10}, {nullptr, 0}, {"7", 0},
                                                  {"x.1", 0},   {" 3.1", 3},  {".5", 0}};

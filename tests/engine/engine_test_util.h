@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/db_engine.h"
-#include "engine/gmpid.h"
+#include "host/zarvkernel/gmpid.h"
 #include "host/zarvkernel/mp_info.h"
 #include "host/zarvkernel/ref_names.h"
 #include "host/zarvlib/zarv_dataset.h"

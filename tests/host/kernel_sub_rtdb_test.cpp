@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "host/zarvkernel/gmpid.h"
 #include "host/zarvkernel/grp_data.h"
 #include "host/zarvkernel/mp_value.h"
 #include "host/zarvkernel/ref_names.h"
@@ -19,7 +20,7 @@ constexpr unsigned char kRID = 7;
 constexpr unsigned long kNone = 0xFFFFFFFFUL;
 
 unsigned long Gmpid(unsigned group, unsigned block, unsigned index) {
-    return (static_cast<unsigned long>(kRID) << 24) | (group << 16) | (block << 12) | index;
+    return zarvgmpid::Make(kRID, static_cast<unsigned char>(group), block, index);
 }
 
 class SubRtdbTest : public ::testing::Test {

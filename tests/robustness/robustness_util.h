@@ -10,7 +10,7 @@
 
 #include "drvlib/drv_lib.h"
 #include "engine/db_engine.h"
-#include "engine/gmpid.h"
+#include "host/zarvkernel/gmpid.h"
 #include "host/zarvkernel/mp_info.h"
 #include "host/zarvkernel/ref_names.h"
 #include "host/zarvlib/zarv_obj.h"
@@ -66,7 +66,7 @@ inline void FillDatabase(CZARVQENDbEngine& engine, unsigned char rid, int points
     for (int i = 0; i < points; ++i) {
         const unsigned group = static_cast<unsigned>(i / 32000), low = i % 32000;
         auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(
-            zarvgmpid::Make(rid, static_cast<unsigned char>(group), low >> 12, low & 0xFFF)));
+            zarvgmpid::FromLow16(rid, static_cast<unsigned char>(group), static_cast<uint16_t>(low))));
         info->InsertMPProp(
             2, _zarvVAR(("point-" + std::to_string(i) + std::string(pad, '.')).c_str()), 0);
         info->InsertMPProp(20, Var(static_cast<long>(i)), 1);

@@ -1,5 +1,6 @@
 // The GMPID: the 32-bit identifier of a measurement point, and the ranges
-// the engine selects with it.
+// selected with it. Records and live values are keyed by it, so its layout
+// is the kernel's; every layer above reads and builds GMPIDs through here.
 //
 //   bits 24..31  RID           the configuration database
 //   bits 16..23  group number  listing, deleting and file sections
@@ -8,8 +9,8 @@
 //
 // Callers pass GMPIDs as `unsigned long`, which is 64 bits wide on this
 // platform; only the low 32 bits are a GMPID (FromArg).
-#ifndef ENGINE_GMPID_H_
-#define ENGINE_GMPID_H_
+#ifndef ZARVKERNEL_GMPID_H_
+#define ZARVKERNEL_GMPID_H_
 
 #include <cstdint>
 
@@ -17,6 +18,9 @@ namespace zarvgmpid {
 
 // Blocks are 4-bit numbers; a larger block number selects nothing.
 inline constexpr unsigned kMaxBlock = 15;
+inline constexpr unsigned kBlocksPerGroup = kMaxBlock + 1;
+// Distinct (group, block) pairs of one RID (see GroupBlock).
+inline constexpr unsigned kGroupBlocks = 256 * kBlocksPerGroup;
 inline constexpr uint32_t kBlockSize = 0x1000;
 
 inline constexpr uint32_t FromArg(unsigned long gmpid) { return static_cast<uint32_t>(gmpid); }
@@ -31,10 +35,28 @@ inline constexpr unsigned char Block(uint32_t gmpid) {
     return static_cast<unsigned char>((gmpid >> 12) & 0xF);
 }
 
+// True when `gmpid` is a 32-bit GMPID whose RID is `rid`; an argument with
+// bits above the low 32 belongs to no RID.
+inline constexpr bool IsOfRID(unsigned long gmpid, unsigned char rid) {
+    return gmpid <= 0xFFFFFFFFul && RID(FromArg(gmpid)) == rid;
+}
+
+// The (group, block) pair as one 12-bit number, (group << 4) | block: the
+// GMPID without its RID and point index.
+inline constexpr unsigned GroupBlock(uint32_t gmpid) { return (gmpid >> 12) & 0xFFFu; }
+inline constexpr unsigned GroupBlock(unsigned char group, unsigned block) {
+    return (static_cast<unsigned>(group) << 4) | (block & 0xFu);
+}
+// The block number and point index together: the GMPID's low 16 bits.
+inline constexpr uint16_t Low16(uint32_t gmpid) { return static_cast<uint16_t>(gmpid & 0xFFFFu); }
+
+// The GMPID of a RID, a group and the low 16 bits (block and index).
+inline constexpr uint32_t FromLow16(unsigned char rid, unsigned char group, uint16_t low) {
+    return (static_cast<uint32_t>(rid) << 24) | (static_cast<uint32_t>(group) << 16) | low;
+}
 inline constexpr uint32_t Make(unsigned char rid, unsigned char group, unsigned block,
                                unsigned index) {
-    return (static_cast<uint32_t>(rid) << 24) | (static_cast<uint32_t>(group) << 16) |
-           ((block & 0xFu) << 12) | (index & 0xFFFu);
+    return FromLow16(rid, group, static_cast<uint16_t>(((block & 0xFu) << 12) | (index & 0xFFFu)));
 }
 
 // An inclusive range of GMPIDs; `empty` when it selects nothing.
@@ -60,4 +82,4 @@ inline constexpr Range GroupRange(unsigned char rid, unsigned char group) {
 
 }  // namespace zarvgmpid
 
-#endif  // ENGINE_GMPID_H_
+#endif  // ZARVKERNEL_GMPID_H_

@@ -1,0 +1,40 @@
+// CZARVConfigDBOwner: what a configuration database tells whoever owns it.
+//
+// The database is a store and includes nothing of its owner; the owner (the
+// engine) implements this interface and keeps the side structures of the
+// records (IO index, associations, live values). Two things pass: a record a
+// load wants to add, which the owner links and stores or refuses, and a
+// record that leaves the database.
+#ifndef ENGINE_CONFIG_DB_OWNER_H_
+#define ENGINE_CONFIG_DB_OWNER_H_
+
+#include <cstddef>
+
+class CZARVConfigDB;
+class CZARVMetaPropTbl;
+class CZARVMPInfo;
+
+// The owner outlives the database's use of it; the database never owns or
+// releases it.
+class CZARVConfigDBOwner {
+public:
+    // The meta property table a load decodes stored property codes with
+    // (borrowed, may be null).
+    virtual const CZARVMetaPropTbl* GetLoadMetaProps() const = 0;
+    // A load of `db` has cleared the database and is about to offer it
+    // `count` records.
+    virtual void OnLoadStoring(CZARVConfigDB& db, size_t count) = 0;
+    // A record a load of `db` wants to add. The owner links it into its side
+    // structures and stores it with db.InsertMPInfo, or refuses it (false):
+    // a refused record is not stored and the load goes on. The load keeps
+    // its own reference on `info` in both cases.
+    virtual bool AddLoadedRecord(CZARVConfigDB& db, CZARVMPInfo* info) = 0;
+    // A record leaves `db` (a delete, a reload, the database's end); the
+    // database still holds its reference and drops it right after.
+    virtual void OnRecordLeaving(CZARVConfigDB& db, const CZARVMPInfo& info) = 0;
+
+protected:
+    ~CZARVConfigDBOwner() = default;
+};
+
+#endif  // ENGINE_CONFIG_DB_OWNER_H_
