@@ -4,6 +4,7 @@
 #define HOST_ZARVLIB_H_
 
 #include "host/zarvlib/file_ops.h"
+#include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_dataset.h"
 #include "host/zarvlib/zarv_file.h"

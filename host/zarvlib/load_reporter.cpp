@@ -1,0 +1,3 @@
+#include "host/zarvlib/load_reporter.h"
+
+CZARVLoadReporter::~CZARVLoadReporter() = default;
