@@ -74,18 +74,23 @@ void SetLines(CZARVSrvNode& node, bool reloaded, Lines& lines) {
     PropLines(props, "  par ", reloaded, lines);
 }
 
+// Nodes of one kind by key, in key order; the library holds them.
+template <class Node>
+using Keyed = std::map<std::string, Node*>;
+
+struct Nodes {
+    Keyed<CZARVDrvNode> drivers;
+    Keyed<CZARVSrvNode> services;
+    Keyed<CZARVTskNode> tasks;
+};
+
 // The nodes of one map. A node is written with its current module, which
 // is its key once loaded: when `reloaded`, nodes are keyed by their module,
 // the first in the saved (old key) order winning.
-template <class Node, class Get>
-void NodeLines(CZARVDrvLib& lib, CZARVDrvLib::NODETYPE type, const char* kind, Get get,
-               bool reloaded, Lines& lines) {
-    std::vector<std::string> keys;
-    lib.GetNodeNameList(keys, type);
+template <class Node>
+void NodeLines(const Keyed<Node>& nodes, const char* kind, bool reloaded, Lines& lines) {
     std::map<std::string, Lines> by_module;
-    for (const std::string& key : keys) {
-        Node* node = (lib.*get)(key.c_str());
-        if (!node) continue;  // a key with a NUL byte: such a library is refused
+    for (const auto& [key, node] : nodes) {
         if (!reloaded) FUZZ_CHECK(node->module.str() == key);
         auto [entry, fresh] = by_module.try_emplace(node->module.str());
         if (!fresh) continue;
@@ -97,15 +102,34 @@ void NodeLines(CZARVDrvLib& lib, CZARVDrvLib::NODETYPE type, const char* kind, G
         lines.insert(lines.end(), node_lines.begin(), node_lines.end());
 }
 
-Lines Describe(CZARVDrvLib& lib, bool reloaded) {
+Lines Describe(const Nodes& nodes, bool reloaded) {
     Lines lines;
-    NodeLines<CZARVDrvNode>(lib, CZARVDrvLib::NODE_DRV, "drv", &CZARVDrvLib::GetDrvNode, reloaded,
-                            lines);
-    NodeLines<CZARVSrvNode>(lib, CZARVDrvLib::NODE_SRV, "srv", &CZARVDrvLib::GetSrvNode, reloaded,
-                            lines);
-    NodeLines<CZARVTskNode>(lib, CZARVDrvLib::NODE_TSK, "tsk", &CZARVDrvLib::GetTskNode, reloaded,
-                            lines);
+    NodeLines(nodes.drivers, "drv", reloaded, lines);
+    NodeLines(nodes.services, "srv", reloaded, lines);
+    NodeLines(nodes.tasks, "tsk", reloaded, lines);
     return lines;
+}
+
+// The nodes of one map of a loaded library, found through its listing and
+// lookups (a loaded key holds no NUL byte).
+template <class Node, class Get>
+Keyed<Node> Listed(CZARVDrvLib& lib, CZARVDrvLib::NODETYPE type, Get get) {
+    std::vector<std::string> keys;
+    lib.GetNodeNameList(keys, type);
+    Keyed<Node> nodes;
+    for (const std::string& key : keys) {
+        Node* node = (lib.*get)(key.c_str());
+        FUZZ_CHECK(node);
+        nodes.emplace(key, node);
+    }
+    return nodes;
+}
+
+Lines DescribeLoaded(CZARVDrvLib& lib) {
+    Nodes nodes{Listed<CZARVDrvNode>(lib, CZARVDrvLib::NODE_DRV, &CZARVDrvLib::GetDrvNode),
+                Listed<CZARVSrvNode>(lib, CZARVDrvLib::NODE_SRV, &CZARVDrvLib::GetSrvNode),
+                Listed<CZARVTskNode>(lib, CZARVDrvLib::NODE_TSK, &CZARVDrvLib::GetTskNode)};
+    return Describe(nodes, false);
 }
 
 // Whether every text of the library can be written: no NUL in a node's
@@ -128,10 +152,9 @@ bool SetsCarried(CZARVSrvNode& node) {
     node.QueryParameters(props);
     return PropsCarried(props);
 }
-// The nodes the library holds: those whose insertion succeeded.
 template <class Node>
-bool NodesCarried(const std::vector<CZARVPtr<Node>>& nodes) {
-    for (const CZARVPtr<Node>& node : nodes)
+bool NodesCarried(const Keyed<Node>& nodes) {
+    for (const auto& [key, node] : nodes)
         if (AnyNul(TextFields(*node)) || !SetsCarried(*node)) return false;
     return true;
 }
@@ -221,40 +244,44 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     auto lib = CZARVPtr<CZARVDrvLib>::Adopt(new CZARVDrvLib);
     std::vector<CZARVPtr<CZARVMetaProp>> shared;
-    std::vector<CZARVPtr<CZARVDrvNode>> drivers;
-    std::vector<CZARVPtr<CZARVSrvNode>> services;
-    std::vector<CZARVPtr<CZARVTskNode>> tasks;
+    // The nodes inserted, by the key they were inserted under (which may
+    // hold NUL bytes, so they are not looked up by a C text).
+    Nodes built;
     for (int n = in.ConsumeIntegralInRange(0, 6); n > 0; --n) {
         switch (in.ConsumeIntegralInRange(0, 2)) {
             case 0: {
                 auto node = MakeNode<CZARVDrvNode>(in);
                 FillSets(in, *node, shared);
-                if (lib->InsertDrvNode(node.get())) drivers.push_back(node);
+                if (lib->InsertDrvNode(node.get()))
+                    built.drivers.emplace(node->module.str(), node.get());
                 break;
             }
             case 1: {
                 auto node = MakeNode<CZARVSrvNode>(in);
                 FillSets(in, *node, shared);
-                if (lib->InsertSrvNode(node.get())) services.push_back(node);
+                if (lib->InsertSrvNode(node.get()))
+                    built.services.emplace(node->module.str(), node.get());
                 break;
             }
             default: {
                 auto node = MakeNode<CZARVTskNode>(in);
                 FillSets(in, *node, shared);
-                if (lib->InsertTskNode(node.get())) tasks.push_back(node);
+                if (lib->InsertTskNode(node.get()))
+                    built.tasks.emplace(node->module.str(), node.get());
                 break;
             }
         }
     }
     // A node whose module changes after insertion keeps its key until the
     // file is loaded again.
-    if (!drivers.empty() && in.ConsumeBool()) SetText(in, drivers.front()->module);
-    if (!tasks.empty() && in.ConsumeBool()) SetText(in, tasks.back()->module);
+    if (!built.drivers.empty() && in.ConsumeBool())
+        SetText(in, built.drivers.begin()->second->module);
+    if (!built.tasks.empty() && in.ConsumeBool()) SetText(in, built.tasks.rbegin()->second->module);
 
-    bool carries = NodesCarried(drivers) && NodesCarried(services) && NodesCarried(tasks);
+    bool carries =
+        NodesCarried(built.drivers) && NodesCarried(built.services) && NodesCarried(built.tasks);
     fuzzrt::Declaration decl(in);
     // Even an empty library has its root element, and loads.
-    fuzzrt::CheckRoundTrip(*lib, decl, carries, true, Describe(*lib, true),
-                           [](CZARVDrvLib& loaded) { return Describe(loaded, false); });
+    fuzzrt::CheckRoundTrip(*lib, decl, carries, true, Describe(built, true), DescribeLoaded);
     return 0;
 }
