@@ -6,6 +6,7 @@
 #include "meta/value_text.h"
 #include "meta/xml_catalogue.h"
 
+using zarvqen::CZARVXmlWriter;
 using zarvqen::ReadDecimal;
 using zarvqen::ReadLow16;
 using zarvqen::XmlLevel;
@@ -36,23 +37,23 @@ int SelectorOfTag(const _zarv_str& tag, NodeKind kind) {
 
 // Writes the properties of `props` inside the current child element. The
 // document is left at the level it was found.
-void WriteProps(CMarkup& doc, const CZARVDataSet<CZARVMetaProp>& props) {
-    if (props.empty() || !doc.IntoElem()) return;
+void WriteProps(CZARVXmlWriter& writer, const CZARVDataSet<CZARVMetaProp>& props) {
+    if (props.empty() || !writer.IntoElem()) return;
     for (CZARVMetaProp* prop : props)
-        zarvqen::WritePropElem(doc, XmlLevel::kChild, *prop, zarvqen::ValidAttr::kOmit);
-    doc.OutOfElem();
+        zarvqen::WritePropElem(writer, XmlLevel::kChild, *prop, zarvqen::ValidAttr::kOmit);
+    writer.OutOfElem();
 }
 
 // The eleven category elements of a driver or task node, each with its
 // properties, as children of the main element.
 template <class Node>
-void WriteCategories(CMarkup& doc, Node& node, NodeKind kind) {
+void WriteCategories(CZARVXmlWriter& writer, Node& node, NodeKind kind) {
     for (int sel = zarvqen::kFirstCategory; sel < zarvqen::kFirstCategory + zarvqen::kCategoryCount;
          ++sel) {
-        if (!doc.AddChildElem(CategoryTag(sel, kind))) continue;
+        if (!writer.Add(XmlLevel::kChild, CategoryTag(sel, kind))) continue;
         CZARVDataSet<CZARVMetaProp> props;
         node.QueryIOSet(static_cast<typename Node::CFGTYPE>(sel), props);
-        WriteProps(doc, props);
+        WriteProps(writer, props);
     }
 }
 
@@ -185,61 +186,62 @@ void CZARVDrvLib::Clear() {
 // --- file ---
 
 bool CZARVDrvLib::SaveToFile(const char* path, const char* version, const char* encoding) {
-    return ZarvResultOf(false, [&] {
-        CMarkup doc;
-        if (!zarvqen::AddXmlDeclaration(doc, version, encoding)) return false;
-        if (!doc.AddElem(kRoot) || !doc.IntoElem()) return false;
-        WriteDrivers(doc);
-        WriteServices(doc);
-        WriteTasks(doc);
-        return doc.Save(path);
-    });
+    // The root is written even for an empty library.
+    const zarvqen::XmlCatalogueFrame frame{kRoot, true, true};
+    return zarvqen::SaveXmlCatalogue(path, version, encoding, frame,
+                                     [this](CZARVXmlWriter& writer) {
+                                         WriteDrivers(writer);
+                                         WriteServices(writer);
+                                         WriteTasks(writer);
+                                     });
 }
 
-void CZARVDrvLib::WriteDrivers(CMarkup& doc) {
+// Node texts are given whole (view()): one holding a NUL byte then spoils
+// the save instead of being written cut.
+void CZARVDrvLib::WriteDrivers(CZARVXmlWriter& writer) {
     for (auto& [key, node] : m_drivers) {
-        if (!doc.AddElem(kDrvTag)) continue;
-        doc.AddAttrib("family", node->family);
-        doc.AddAttrib("name", node->name);
-        doc.AddAttrib("module", node->module);
-        doc.AddAttrib("type", static_cast<int>(node->type));
-        doc.AddAttrib("io", node->io);
-        doc.AddAttrib("ver", node->ver);
-        doc.AddAttrib("desc", node->desc);
-        doc.AddAttrib("pseudodrv", node->pseudodrv);
-        doc.AddAttrib("pseudoied", node->pseudoied);
-        WriteCategories(doc, *node, NodeKind::kDriver);
+        if (!writer.Add(XmlLevel::kMain, kDrvTag)) continue;
+        writer.SetAttrib(XmlLevel::kMain, "family", node->family.view());
+        writer.SetAttrib(XmlLevel::kMain, "name", node->name.view());
+        writer.SetAttrib(XmlLevel::kMain, "module", node->module.view());
+        writer.SetAttrib(XmlLevel::kMain, "type", static_cast<int>(node->type));
+        writer.SetAttrib(XmlLevel::kMain, "io", node->io);
+        writer.SetAttrib(XmlLevel::kMain, "ver", node->ver.view());
+        writer.SetAttrib(XmlLevel::kMain, "desc", node->desc.view());
+        writer.SetAttrib(XmlLevel::kMain, "pseudodrv", node->pseudodrv.view());
+        writer.SetAttrib(XmlLevel::kMain, "pseudoied", node->pseudoied.view());
+        WriteCategories(writer, *node, NodeKind::kDriver);
     }
 }
 
-void CZARVDrvLib::WriteServices(CMarkup& doc) {
+void CZARVDrvLib::WriteServices(CZARVXmlWriter& writer) {
     for (auto& [key, node] : m_services) {
-        if (!doc.AddElem(kSrvTag)) continue;
-        doc.AddAttrib("name", node->name);
-        doc.AddAttrib("module", node->module);
-        doc.AddAttrib("io", node->io);
-        doc.AddAttrib("ver", node->ver);
-        doc.AddAttrib("desc", node->desc);
-        doc.AddAttrib("pseudosrv", node->pseudosrv);
-        if (!doc.AddChildElem(kParTag)) continue;
+        if (!writer.Add(XmlLevel::kMain, kSrvTag)) continue;
+        writer.SetAttrib(XmlLevel::kMain, "name", node->name.view());
+        writer.SetAttrib(XmlLevel::kMain, "module", node->module.view());
+        writer.SetAttrib(XmlLevel::kMain, "io", node->io);
+        writer.SetAttrib(XmlLevel::kMain, "ver", node->ver.view());
+        writer.SetAttrib(XmlLevel::kMain, "desc", node->desc.view());
+        writer.SetAttrib(XmlLevel::kMain, "pseudosrv", node->pseudosrv.view());
+        if (!writer.Add(XmlLevel::kChild, kParTag)) continue;
         CZARVDataSet<CZARVMetaProp> pars;
         node->QueryParameters(pars);
-        WriteProps(doc, pars);
+        WriteProps(writer, pars);
     }
 }
 
-void CZARVDrvLib::WriteTasks(CMarkup& doc) {
+void CZARVDrvLib::WriteTasks(CZARVXmlWriter& writer) {
     for (auto& [key, node] : m_tasks) {
-        if (!doc.AddElem(kTskTag)) continue;
-        doc.AddAttrib("name", node->name);
-        doc.AddAttrib("module", node->module);
-        doc.AddAttrib("type", static_cast<int>(node->type));
-        doc.AddAttrib("io", node->io);
-        doc.AddAttrib("ver", node->ver);
-        doc.AddAttrib("desc", node->desc);
-        doc.AddAttrib("pseudotask", node->pseudotask);
-        doc.AddAttrib("pseudoied", node->pseudoied);
-        WriteCategories(doc, *node, NodeKind::kTask);
+        if (!writer.Add(XmlLevel::kMain, kTskTag)) continue;
+        writer.SetAttrib(XmlLevel::kMain, "name", node->name.view());
+        writer.SetAttrib(XmlLevel::kMain, "module", node->module.view());
+        writer.SetAttrib(XmlLevel::kMain, "type", static_cast<int>(node->type));
+        writer.SetAttrib(XmlLevel::kMain, "io", node->io);
+        writer.SetAttrib(XmlLevel::kMain, "ver", node->ver.view());
+        writer.SetAttrib(XmlLevel::kMain, "desc", node->desc.view());
+        writer.SetAttrib(XmlLevel::kMain, "pseudotask", node->pseudotask.view());
+        writer.SetAttrib(XmlLevel::kMain, "pseudoied", node->pseudoied.view());
+        WriteCategories(writer, *node, NodeKind::kTask);
     }
 }
 

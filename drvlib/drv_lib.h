@@ -28,6 +28,10 @@
 #include "drvlib/tsk_node.h"
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_obj.h"
+
+namespace zarvqen {
+class CZARVXmlWriter;
+}
 #include "host/zarvlib/zarv_str.h"
 #include "zarvqen_export.h"
 
@@ -64,7 +68,9 @@ public:
     // replaced. False leaves the library unchanged.
     bool LoadFromFile(const char* path);
     // Writes the whole library atomically; false when the document cannot
-    // be built or written (the old file stays).
+    // be built or written, or a text cannot be carried by the file (one
+    // holding a NUL byte, in a node's texts or a property's value): the old
+    // file then stays as it was.
     bool SaveToFile(const char* path, const char* version, const char* encoding);
 
 protected:
@@ -87,9 +93,9 @@ private:
     void ReadDrivers(CMarkup& doc);
     void ReadServices(CMarkup& doc);
     void ReadTasks(CMarkup& doc);
-    void WriteDrivers(CMarkup& doc);
-    void WriteServices(CMarkup& doc);
-    void WriteTasks(CMarkup& doc);
+    void WriteDrivers(zarvqen::CZARVXmlWriter& writer);
+    void WriteServices(zarvqen::CZARVXmlWriter& writer);
+    void WriteTasks(zarvqen::CZARVXmlWriter& writer);
 
     NodeMap<CZARVDrvNode> m_drivers;
     NodeMap<CZARVSrvNode> m_services;

@@ -18,13 +18,15 @@ namespace {
 
 // The properties are walked in the record's own order, each value written
 // where it is stored (no list of numbers, no lookups, no copies). False, with
-// the file to be abandoned, for a code equal to the end mark: it would end
-// the record early on reading.
+// the file to be abandoned, for a code that would not read back as this
+// property: one equal to the end mark would end the record early, and a
+// number beyond the code's 14 bits would come back as another number.
 bool WriteRecord(CZARVFile& file, const CZARVMPInfo& info) {
     file << _basictype<unsigned short>(LowGMPID(static_cast<uint32_t>(info.GetGMPID())));
     for (int i = 0, n = info.GetMPPropCount(); i < n; ++i) {
-        uint16_t code = PropertyCode(info.GetMPPropIdAt(i), info.GetMPTypeAt(i));
-        if (code == kEndMark) return false;
+        unsigned short number = info.GetMPPropIdAt(i);
+        uint16_t code = PropertyCode(number, info.GetMPTypeAt(i));
+        if (code == kEndMark || CodeNumber(code) != number) return false;
         file << _basictype<unsigned short>(code) << info.GetMPPropAt(i);
     }
     file << _basictype<unsigned short>(kEndMark);
@@ -56,9 +58,9 @@ bool CZARVConfigDB::WriteFile(const char* path) const {
     if (!path) return false;
     std::set<unsigned char> groups;
     ListGroupNumbers(groups);
-    // Refuse what the format cannot carry before opening; a code equal to
-    // the end mark is found while writing, and abandoning the temporary
-    // file then leaves the old file as it is too.
+    // Refuse what the format cannot carry before opening; a property code
+    // that would not read back is found while writing, and abandoning the
+    // temporary file then leaves the old file as it is too.
     std::vector<int> counts;
     if (!CanBeWritten(groups, counts)) return false;
 

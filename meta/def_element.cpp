@@ -6,16 +6,16 @@
 
 namespace zarvqen {
 
-bool WriteDefElem(CZARVXmlElem elem, const char* tag, const std::string& lead, const _zarvVAR& init,
-                  int32_t input, const char* param, const char* desc) {
+bool WriteDefElem(CZARVXmlWriter& writer, XmlLevel level, const char* tag, const std::string& lead,
+                  const _zarvVAR& init, int32_t input, const char* param, const char* desc) {
     std::string text = lead;
     text += ',';
     text += KindAndValueText(init);
     text += ',';
     text += std::to_string(static_cast<uint32_t>(input));
-    if (!elem.Add(tag, text.c_str())) return false;
-    elem.SetAttrib("par", param);
-    elem.SetAttrib("desc", desc);
+    if (!writer.Add(level, tag, text)) return false;
+    writer.SetAttrib(level, "par", param);
+    writer.SetAttrib(level, "desc", desc);
     return true;
 }
 

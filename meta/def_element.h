@@ -38,11 +38,13 @@ struct DefElemParts {
     const char* desc = "";
 };
 
-// Adds element `tag` at `elem`'s level with the text
+// Adds element `tag` at `level` with the text
 // "<lead>,<kind>,<value text>,<input>" (input as an unsigned decimal) and the
-// attributes "par" and "desc". False when the document refuses the element.
-bool WriteDefElem(CZARVXmlElem elem, const char* tag, const std::string& lead, const _zarvVAR& init,
-                  int32_t input, const char* param, const char* desc);
+// attributes "par" and "desc". False when the document refuses the element
+// or its text cannot be written (a value text holding a NUL byte, which
+// spoils the save).
+bool WriteDefElem(CZARVXmlWriter& writer, XmlLevel level, const char* tag, const std::string& lead,
+                  const _zarvVAR& init, int32_t input, const char* param, const char* desc);
 
 // Reads the current element at `elem`'s level. False (and `out` unspecified)
 // unless its text has exactly `lead_count` + 3 pieces; `lead_count` is at

@@ -52,10 +52,11 @@ bool CZARVMetaPropTbl::LoadFromFile(const char* path) {
 
 bool CZARVMetaPropTbl::SaveToFile(const char* path, const char* version, const char* encoding) {
     const zarvqen::XmlCatalogueFrame frame{kRootTag, !IsEmpty(), false};
-    return zarvqen::SaveXmlCatalogue(path, version, encoding, frame, [this](CMarkup& doc) {
-        iterator it = GetFirst();
-        while (const CZARVMetaProp* prop = GetNext(it))
-            zarvqen::WritePropElem(doc, zarvqen::XmlLevel::kChild, *prop,
-                                   zarvqen::ValidAttr::kInclude);
-    });
+    return zarvqen::SaveXmlCatalogue(
+        path, version, encoding, frame, [this](zarvqen::CZARVXmlWriter& writer) {
+            iterator it = GetFirst();
+            while (const CZARVMetaProp* prop = GetNext(it))
+                zarvqen::WritePropElem(writer, zarvqen::XmlLevel::kChild, *prop,
+                                       zarvqen::ValidAttr::kInclude);
+        });
 }

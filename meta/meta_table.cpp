@@ -13,12 +13,11 @@ constexpr const char* kFieldTag = "prop";
 constexpr unsigned kGeneratedNames = 65535;  // "TBL0" to "TBL65534"
 
 // The field element lives inside its node element, as a child element.
-void WriteFieldElem(CMarkup& doc, const CZARVTableField& field) {
+void WriteFieldElem(zarvqen::CZARVXmlWriter& writer, const CZARVTableField& field) {
     _zarvVAR init;
     field.GetInitValue(init);
-    zarvqen::WriteDefElem(zarvqen::CZARVXmlElem(doc, zarvqen::XmlLevel::kChild), kFieldTag,
-                          field.GetFieldName(), init, field.GetInputType(), field.GetParameter(),
-                          field.GetDesc());
+    zarvqen::WriteDefElem(writer, zarvqen::XmlLevel::kChild, kFieldTag, field.GetFieldName(), init,
+                          field.GetInputType(), field.GetParameter(), field.GetDesc());
 }
 
 // A new field (the caller's reference) or null when the element is skipped.
@@ -111,11 +110,14 @@ bool CZARVMetaTable::LoadFromFile(const char* path) {
 
 bool CZARVMetaTable::SaveToFile(const char* path, const char* version, const char* encoding) {
     const zarvqen::XmlCatalogueFrame frame{kRootTag, !m_nodes.empty(), true};
-    return zarvqen::SaveXmlCatalogue(path, version, encoding, frame, [this](CMarkup& doc) {
-        for (const auto& [name, node] : m_nodes) {
-            if (!doc.AddElem(name.c_str())) continue;  // not a valid XML name
-            CZARVTableNode::iterator it = node->GetFirst();
-            while (const CZARVTableField* field = node->GetNext(it)) WriteFieldElem(doc, *field);
-        }
-    });
+    return zarvqen::SaveXmlCatalogue(
+        path, version, encoding, frame, [this](zarvqen::CZARVXmlWriter& writer) {
+            for (const auto& [name, node] : m_nodes) {
+                // A name that is no valid XML name leaves its node out.
+                if (!writer.Add(zarvqen::XmlLevel::kMain, name.c_str())) continue;
+                CZARVTableNode::iterator it = node->GetFirst();
+                while (const CZARVTableField* field = node->GetNext(it))
+                    WriteFieldElem(writer, *field);
+            }
+        });
 }

@@ -11,18 +11,18 @@ namespace {
 constexpr const char* kPropTag = "prop";
 }  // namespace
 
-bool WritePropElem(CMarkup& doc, XmlLevel level, const CZARVMetaProp& prop, ValidAttr valid) {
-    CZARVXmlElem elem(doc, level);
+bool WritePropElem(CZARVXmlWriter& writer, XmlLevel level, const CZARVMetaProp& prop,
+                   ValidAttr valid) {
     _zarvVAR init;
     prop.GetInitValue(init);
     std::string lead = std::to_string(prop.GetID());
     lead += ',';
     lead += prop.GetMetaName();
-    if (!WriteDefElem(elem, kPropTag, lead, init, prop.GetInputType(), prop.GetParameter(),
+    if (!WriteDefElem(writer, level, kPropTag, lead, init, prop.GetInputType(), prop.GetParameter(),
                       prop.GetDesc()))
         return false;
     if (valid == ValidAttr::kInclude)
-        elem.SetAttrib("valid", static_cast<int>(prop.GetValidType()));
+        writer.SetAttrib(level, "valid", static_cast<int>(prop.GetValidType()));
     return true;
 }
 

@@ -26,10 +26,12 @@ namespace zarvqen {
 // Whether the element carries the "valid" attribute.
 enum class ValidAttr { kOmit, kInclude };
 
-// Adds the property element of `prop` at `level` of `doc` (as the next main
-// element or the next child element) with its attributes. False when the
-// document refuses the element.
-bool WritePropElem(CMarkup& doc, XmlLevel level, const CZARVMetaProp& prop, ValidAttr valid);
+// Adds the property element of `prop` at `level` of the writer's document
+// (as the next main element or the next child element) with its
+// attributes. False when the document refuses the element or its text
+// cannot be written (see CZARVXmlWriter).
+bool WritePropElem(CZARVXmlWriter& writer, XmlLevel level, const CZARVMetaProp& prop,
+                   ValidAttr valid);
 
 // Reads the current element at `level` as a property element. Returns a new
 // record (the caller's reference, held by the CZARVPtr) or null when the

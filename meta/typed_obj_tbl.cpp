@@ -52,13 +52,16 @@ bool CZARVTypedObjTbl::LoadFromFile(const char* path) {
 
 bool CZARVTypedObjTbl::SaveToFile(const char* path, const char* version, const char* encoding) {
     const zarvqen::XmlCatalogueFrame frame{kRootTag, !IsEmpty(), false};
-    return zarvqen::SaveXmlCatalogue(path, version, encoding, frame, [this](CMarkup& doc) {
-        iterator it = GetFirst();
-        while (CZARVTypedObj* obj = GetNext(it)) {
-            std::string text = std::to_string(obj->GetID());
-            text += ',';
-            text += obj->MetaListToString(kMetaSep).str();
-            if (doc.AddChildElem(kObjTag, text.c_str())) doc.AddChildAttrib("desc", obj->GetDesc());
-        }
-    });
+    return zarvqen::SaveXmlCatalogue(
+        path, version, encoding, frame, [this](zarvqen::CZARVXmlWriter& writer) {
+            constexpr zarvqen::XmlLevel kLevel = zarvqen::XmlLevel::kChild;
+            iterator it = GetFirst();
+            while (CZARVTypedObj* obj = GetNext(it)) {
+                std::string text = std::to_string(obj->GetID());
+                text += ',';
+                text += obj->MetaListToString(kMetaSep).str();
+                if (writer.Add(kLevel, kObjTag, text))
+                    writer.SetAttrib(kLevel, "desc", obj->GetDesc());
+            }
+        });
 }

@@ -1,22 +1,10 @@
 #include "meta/xml_catalogue.h"
 
+#include <string>
+
 #include "host/zarvlib/zarv_result.h"
 
 namespace zarvqen {
-
-bool CZARVXmlElem::Add(const char* tag, const char* data) {
-    return m_level == XmlLevel::kMain ? m_doc.AddElem(tag, data) : m_doc.AddChildElem(tag, data);
-}
-
-bool CZARVXmlElem::SetAttrib(const char* name, const char* value) {
-    return m_level == XmlLevel::kMain ? m_doc.AddAttrib(name, value)
-                                      : m_doc.AddChildAttrib(name, value);
-}
-
-bool CZARVXmlElem::SetAttrib(const char* name, int value) {
-    return m_level == XmlLevel::kMain ? m_doc.AddAttrib(name, value)
-                                      : m_doc.AddChildAttrib(name, value);
-}
 
 const char* CZARVXmlElem::DataText() const {
     return m_level == XmlLevel::kMain ? m_doc.DataText() : m_doc.ChildDataText();
@@ -29,6 +17,32 @@ const char* CZARVXmlElem::AttribText(const char* name) const {
 _zarv_str CZARVXmlElem::Data() const { return _zarv_str(DataText()); }
 _zarv_str CZARVXmlElem::Attrib(const char* name) const { return _zarv_str(AttribText(name)); }
 
+bool CZARVXmlWriter::Writable(std::string_view text) {
+    if (text.find('\0') == std::string_view::npos) return true;
+    m_spoilt = true;
+    return false;
+}
+
+bool CZARVXmlWriter::Add(XmlLevel level, const char* tag, std::string_view data) {
+    // The document takes C texts: `data` is copied once to end in a NUL.
+    if (!Writable(data)) return false;
+    std::string text(data);
+    return level == XmlLevel::kMain ? m_doc.AddElem(tag, text.c_str())
+                                    : m_doc.AddChildElem(tag, text.c_str());
+}
+
+bool CZARVXmlWriter::SetAttrib(XmlLevel level, const char* name, std::string_view value) {
+    if (!Writable(value)) return false;
+    std::string text(value);
+    return level == XmlLevel::kMain ? m_doc.AddAttrib(name, text.c_str())
+                                    : m_doc.AddChildAttrib(name, text.c_str());
+}
+
+bool CZARVXmlWriter::SetAttrib(XmlLevel level, const char* name, int value) {
+    return level == XmlLevel::kMain ? m_doc.AddAttrib(name, value)
+                                    : m_doc.AddChildAttrib(name, value);
+}
+
 bool AddXmlDeclaration(CMarkup& doc, const char* version, const char* encoding) {
     if (!doc.AddNode(CMarkup::MNT_PROCESSING_INSTRUCTION, "xml")) return false;
     doc.AddAttrib("version", version ? version : "");
@@ -38,12 +52,14 @@ bool AddXmlDeclaration(CMarkup& doc, const char* version, const char* encoding) 
 
 bool SaveXmlCatalogue(const char* path, const char* version, const char* encoding,
                       const XmlCatalogueFrame& frame,
-                      const std::function<void(CMarkup&)>& write_body) {
+                      const std::function<void(CZARVXmlWriter&)>& write_body) {
     return ZarvResultOf(false, [&] {
         CMarkup doc;
         if (!AddXmlDeclaration(doc, version, encoding)) return false;
+        CZARVXmlWriter writer(doc);
         if (frame.has_content && doc.AddElem(frame.root) && (!frame.enter_root || doc.IntoElem()))
-            write_body(doc);
+            write_body(writer);
+        if (writer.Spoilt()) return false;
         return doc.Save(path);
     });
 }

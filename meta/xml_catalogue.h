@@ -1,12 +1,15 @@
 // The XML frame every catalogue file shares: the declaration carrying the
 // caller's version and encoding texts, one root element that is written only
 // when the catalogue has content, and loading that enters the root. Also
-// CZARVXmlElem, which lets one element codec read and write an element
-// either at the document's main position or as its current child.
+// CZARVXmlWriter, through which every catalogue writes its elements and
+// which refuses texts no XML file can carry, and CZARVXmlElem, which lets
+// one element codec read an element either at the document's main position
+// or as its current child.
 #ifndef META_XML_CATALOGUE_H_
 #define META_XML_CATALOGUE_H_
 
 #include <functional>
+#include <string_view>
 
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_str.h"
@@ -19,18 +22,11 @@ enum class XmlLevel {
     kChild,  // AddChildElem / GetChildData / GetChildAttrib: the current child
 };
 
-// One element of a document at a given level. Holds a reference to the
-// document, which must outlive it.
+// One element of a document at a given level, for reading. Holds a
+// reference to the document, which must outlive it.
 class CZARVXmlElem {
 public:
     CZARVXmlElem(CMarkup& doc, XmlLevel level) : m_doc(doc), m_level(level) {}
-
-    // Adds a new element after the current one at this level and makes it
-    // current. False (nothing added) when the document refuses the tag.
-    bool Add(const char* tag, const char* data);
-    // Sets an attribute of the current element; values are written as given.
-    bool SetAttrib(const char* name, const char* value);
-    bool SetAttrib(const char* name, int value);
 
     // Text and attributes of the current element; empty when absent.
     _zarv_str Data() const;
@@ -44,6 +40,47 @@ private:
     XmlLevel m_level;
 };
 
+// The building side of a catalogue save: every element and attribute a
+// catalogue writes goes through here, with its text given whole (length
+// included). XML cannot write the character U+0000, so a text holding a NUL
+// byte is not written at all and spoils the save: SaveXmlCatalogue then
+// leaves the file as it was and returns false, instead of writing the text
+// cut at the NUL, which would load back as another text. Holds a reference
+// to the document, which must outlive it.
+class CZARVXmlWriter {
+public:
+    explicit CZARVXmlWriter(CMarkup& doc) : m_doc(doc) {}
+    CZARVXmlWriter(const CZARVXmlWriter&) = delete;
+    CZARVXmlWriter& operator=(const CZARVXmlWriter&) = delete;
+
+    // Adds a new element after the current one at `level` and makes it
+    // current. False (nothing added) when the document refuses the tag or
+    // the data cannot be written.
+    bool Add(XmlLevel level, const char* tag, std::string_view data = {});
+    // Sets an attribute of the current element at `level`. False when the
+    // document refuses it or the value cannot be written.
+    bool SetAttrib(XmlLevel level, const char* name, std::string_view value);
+    // The same for a C text; null is written as an empty text.
+    bool SetAttrib(XmlLevel level, const char* name, const char* value) {
+        return SetAttrib(level, name, std::string_view(value ? value : ""));
+    }
+    bool SetAttrib(XmlLevel level, const char* name, int value);
+    // Steps into the main element / back out of it (CMarkup's IntoElem and
+    // OutOfElem).
+    bool IntoElem() { return m_doc.IntoElem(); }
+    bool OutOfElem() { return m_doc.OutOfElem(); }
+
+    // True once a text that cannot be written was given.
+    bool Spoilt() const { return m_spoilt; }
+
+private:
+    // False, and the save spoilt, for a text the file cannot carry.
+    bool Writable(std::string_view text);
+
+    CMarkup& m_doc;
+    bool m_spoilt = false;
+};
+
 // Adds the XML declaration with the attributes "version" and "encoding" (a
 // null text is written as an empty one). False when the document refuses
 // the declaration; the attributes' own results do not count.
@@ -53,18 +90,19 @@ bool AddXmlDeclaration(CMarkup& doc, const char* version, const char* encoding);
 struct XmlCatalogueFrame {
     const char* root;  // tag of the root element
     bool has_content;  // false: the file holds only the declaration
-    bool enter_root;   // true: write_body runs inside the root (AddElem adds
-                       // children); false: at the root (AddChildElem does)
+    bool enter_root;   // true: write_body runs inside the root (kMain adds
+                       // children); false: at the root (kChild does)
 };
 
 // Writes a catalogue file: the declaration, then, when the catalogue has
 // content, the root element and whatever `write_body` adds to it. A root that
-// cannot be added (or entered) leaves only the declaration. Returns false when
-// the declaration is refused (nothing is written), else the result of saving
-// the document to `path`.
+// cannot be added (or entered) leaves only the declaration. Returns false,
+// writing nothing, when the declaration is refused or `write_body` gave the
+// writer a text the file cannot carry; else the result of saving the
+// document to `path`. Either way a failure leaves the old file whole.
 bool SaveXmlCatalogue(const char* path, const char* version, const char* encoding,
                       const XmlCatalogueFrame& frame,
-                      const std::function<void(CMarkup&)>& write_body);
+                      const std::function<void(CZARVXmlWriter&)>& write_body);
 
 // Outcome of OpenXmlCatalogue.
 enum class XmlOpen {

@@ -12,15 +12,16 @@ constexpr const char* kPseudoTag = "pseudo";
 constexpr const char* kValueTag = "dat";
 
 // Writes the "dat" children of the current "pseudo" element.
-void WriteValues(CMarkup& doc, const CZARVPseudo& pseudo) {
+void WriteValues(zarvqen::CZARVXmlWriter& writer, const CZARVPseudo& pseudo) {
+    constexpr zarvqen::XmlLevel kLevel = zarvqen::XmlLevel::kChild;
     std::vector<unsigned short> meta_nos;
     pseudo.GetPSDPropVector(meta_nos);
     for (unsigned short meta_no : meta_nos) {
-        if (!doc.AddChildElem(kValueTag)) continue;
+        if (!writer.Add(kLevel, kValueTag)) continue;
         _zarvVAR value = pseudo.PSDProp(meta_no);
-        doc.AddChildAttrib("mtno", meta_no);
-        doc.AddChildAttrib("vt", value.GetType());
-        doc.AddChildAttrib("val", zarvqen::ValueToText(value).c_str());
+        writer.SetAttrib(kLevel, "mtno", meta_no);
+        writer.SetAttrib(kLevel, "vt", value.GetType());
+        writer.SetAttrib(kLevel, "val", zarvqen::ValueToText(value));
     }
 }
 
@@ -64,12 +65,13 @@ bool CZARVPseudos::LoadFromFile(const char* path) {
 
 bool CZARVPseudos::SaveToFile(const char* path, const char* version, const char* encoding) {
     const zarvqen::XmlCatalogueFrame frame{kRootTag, !IsEmpty(), true};
-    return zarvqen::SaveXmlCatalogue(path, version, encoding, frame, [this](CMarkup& doc) {
-        iterator it = GetFirst();
-        while (const CZARVPseudo* pseudo = GetNext(it)) {
-            if (!doc.AddElem(kPseudoTag)) continue;
-            doc.AddAttrib("id", pseudo->GetID());
-            WriteValues(doc, *pseudo);
-        }
-    });
+    return zarvqen::SaveXmlCatalogue(
+        path, version, encoding, frame, [this](zarvqen::CZARVXmlWriter& writer) {
+            iterator it = GetFirst();
+            while (const CZARVPseudo* pseudo = GetNext(it)) {
+                if (!writer.Add(zarvqen::XmlLevel::kMain, kPseudoTag)) continue;
+                writer.SetAttrib(zarvqen::XmlLevel::kMain, "id", pseudo->GetID());
+                WriteValues(writer, *pseudo);
+            }
+        });
 }

@@ -30,6 +30,23 @@ std::string ShortestText(F value) {
     return std::string(buf, res.ptr);
 }
 
+// Files read a float's text as a double and round that to single precision.
+// The shortest text of a float reads back as that float when read as a float,
+// but for a few (7.038531e-26 among them) the double it reads as lies so near
+// the midpoint between two floats that the second rounding picks the
+// neighbour. Those are written with the shortest text of their exact value
+// as a double, which reads back exactly. Texts at the ends of the range
+// (infinities, NaN, beyond the largest float) are read by their own rules.
+std::string FloatText(float value) {
+    std::string text = ShortestText(value);
+    if (!std::isfinite(value)) return text;
+    double back = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), back);
+    if (std::fabs(back) > std::numeric_limits<float>::max() || static_cast<float>(back) == value)
+        return text;
+    return ShortestText(static_cast<double>(value));
+}
+
 }  // namespace
 
 _zarvVAR& _zarvVAR::AssignText(const _zarvVAR& o) {
@@ -196,7 +213,7 @@ std::string _zarvVAR::ToString() const {
             return std::to_string(GetBits());
         // Shortest text that reads back to the same value.
         case VT_R4:
-            return ShortestText(GetFloat());
+            return FloatText(GetFloat());
         case VT_R8:
             return ShortestText(GetDouble());
         case VT_STR:

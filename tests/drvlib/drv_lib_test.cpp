@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "meta/catalogue_test_util.h"
 #include "support/make_var.h"
 #include "support/temp_dir.h"
 
@@ -184,6 +185,18 @@ TEST_F(DrvLibTest, LoaderDropsWhatItCannotUseAndLeavesTheFlag) {
     ASSERT_NE(lib.GetTskNode("t"), nullptr);
     EXPECT_EQ(lib.GetTskNode("t")->io, 1);  // low 16 bits
     EXPECT_EQ(lib.GetTskNode("t")->GetMetaProp(905, CZARVTskNode::CFG_TASKPAR), nullptr);
+}
+
+TEST_F(DrvLibTest, SaveRefusesANulByteInANodeTextOrAPropertyValueAndKeepsTheOldFile) {
+    auto drv = New<CZARVDrvNode>();
+    drv->desc = std::string("a\0b", 3);
+    ASSERT_TRUE(lib.InsertDrvNode(drv.get()));
+    ExpectSaveRefusedKeepingTheOldFile(dir, lib);
+    drv->desc = "ab";
+    AddProp(*drv, CZARVDrvNode::CFG_IED, 960, TextWithNul());
+    ExpectSaveRefusedKeepingTheOldFile(dir, lib);
+    drv->Clear(CZARVDrvNode::CFG_IED);
+    Save();  // without the NUL bytes the same library saves
 }
 
 TEST_F(DrvLibTest, FailedLoadKeepsTheContentAndSaveLeavesTheFlag) {

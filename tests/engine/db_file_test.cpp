@@ -273,4 +273,9 @@ TEST_F(SaveLimitTest, NoPropertyCodeMayEqualTheEndMark) {
     ExpectLimit(info);
 }
 
+// 0x4005 would be stored as 5 and read back as another property.
+TEST_F(SaveLimitTest, NoPropertyNumberBeyondFourteenBits) {
+    ExpectLimit(Record(Gmpid(5, 0, 0, 2), {{0x4005, Var(1L)}}));
+}
+
 }  // namespace

@@ -42,6 +42,23 @@ inline std::vector<_zarvVAR> EveryValueKind(const char* text) {
     return v;
 }
 
+// A text value holding a NUL byte, which no XML file can carry.
+inline _zarvVAR TextWithNul() {
+    _zarvVAR v;
+    v.SetText("a\0b", 3);
+    return v;
+}
+
+// Saves `catalogue` over a file of `dir` holding other bytes: the save must
+// be refused and leave those bytes as they were.
+template <class Catalogue>
+void ExpectSaveRefusedKeepingTheOldFile(const TempDir& dir, Catalogue& catalogue) {
+    const std::string path = dir.File("old.xml"), old = "<?xml version=\"1.0\"?><old/>";
+    WriteAll(path, old);
+    EXPECT_FALSE(catalogue.SaveToFile(path.c_str(), "1.0", "UTF-8"));
+    EXPECT_EQ(ReadAll(path), old);
+}
+
 // Loads a sample of cuts of the file at `path` into a catalogue holding a
 // marker: each load either succeeds, replacing the marker, or keeps it.
 template <class Catalogue, class AddMarker, class HasMarker>

@@ -50,6 +50,12 @@ TEST_F(MetaPropTblTest, FreeMetaNoIsTheSmallestGapFromOneBelow16383) {
     EXPECT_EQ(m_tbl.GetFreeMetaNo(), -1);  // 0 and 16383 up are never handed out
 }
 
+TEST_F(MetaPropTblTest, SaveRefusesATextValueWithANulByteAndKeepsTheOldFile) {
+    Fill(1, 2);
+    *m_tbl.GetMetaProp(2) = TextWithNul();
+    ExpectSaveRefusedKeepingTheOldFile(m_dir, m_tbl);
+}
+
 TEST_F(MetaPropTblTest, LoaderTakesARootOfAnyNameSkipsMalformedElementsAndKeepsTheFirstOfAnId) {
     std::string path = WriteXml(m_dir,
                                 "<other>"

@@ -123,6 +123,13 @@ TEST_F(MetaTableTest, RoundTripKeepsNodesFieldsOrderAndValueKindsInTheFileLayout
     }
 }
 
+TEST_F(MetaTableTest, SaveRefusesAFieldTextWithANulByteAndKeepsTheOldFile) {
+    auto field = CZARVPtr<CZARVTableField>::Adopt(new CZARVTableField(
+        "f", TextWithNul(), CZARVTableField::FLDINPUTTYPE(0), nullptr, nullptr));
+    ASSERT_TRUE(m_tbl.CreateNewNode("points")->AddField(field.get()));
+    ExpectSaveRefusedKeepingTheOldFile(m_dir, m_tbl);
+}
+
 TEST_F(MetaTableTest, OnlyAWholeDocumentWithTheRootMetatblLoadsAndThenReplacesTheContent) {
     std::string empty = Save();  // only the declaration
     CZARVPtr<CZARVTableNode> kept(m_tbl.CreateNewNode("kept"));

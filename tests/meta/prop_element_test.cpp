@@ -23,7 +23,8 @@ protected:
     static std::string Written(const CZARVMetaProp& prop, ValidAttr valid = ValidAttr::kInclude) {
         CMarkup doc;
         EXPECT_TRUE(doc.AddElem("root"));
-        EXPECT_TRUE(WritePropElem(doc, XmlLevel::kChild, prop, valid));
+        CZARVXmlWriter writer(doc);
+        EXPECT_TRUE(WritePropElem(writer, XmlLevel::kChild, prop, valid));
         return doc.GetDoc();
     }
     // Reads the first "prop" element under the root of `xml`.

@@ -52,6 +52,16 @@ TEST(ValueTextTest, EachKindReadsItsTextAndFloatsNarrowWithoutUndefinedBehaviour
     EXPECT_EQ(FromText(5, ValueToText(max).c_str()).GetFloat(), FLT_MAX);
 }
 
+// The shortest text of 7.038531e-26f, read as a double and rounded to single
+// precision, gives the next float up: the text written must survive that.
+TEST(ValueTextTest, FloatTextReadsBackThroughTheDoubleAndTheSecondRounding) {
+    for (float f : {7.038531e-26f, -7.038531e-26f, 0.1f}) {
+        _zarvVAR v;
+        v = f;
+        EXPECT_EQ(FromText(5, ValueToText(v).c_str()).GetFloat(), f) << ValueToText(v);
+    }
+}
+
 TEST(ValueTextTest, KindsOutsideZeroToSevenGiveAnEmptyValue) {
     for (int32_t kind : {8, -1}) {
         _zarvVAR v;

@@ -81,6 +81,13 @@ TEST_F(PseudosTest, RoundTripKeepsEveryValueWithItsKindInTheFileLayout) {
     EXPECT_EQ(back.GetPseudo(0)->GetPSDPropVector(none), 0);
 }
 
+TEST_F(PseudosTest, SaveRefusesATextValueWithANulByteAndKeepsTheOldFile) {
+    auto p = CZARVPtr<CZARVPseudo>::Adopt(new CZARVPseudo(1));
+    ASSERT_TRUE(p->InsertPSDProp(2, TextWithNul()));
+    ASSERT_TRUE(m_set.InsertPseudo(p.get()));
+    ExpectSaveRefusedKeepingTheOldFile(m_dir, m_set);
+}
+
 // How each kind reads its text is the value layer's; here: "vt" chooses the
 // kind, a missing "vt" is kind 0, a missing "mtno" number 0; unknown kinds go.
 TEST_F(PseudosTest, ValueKindsAreReadByVt) {
