@@ -51,25 +51,43 @@ TEST(ZarvObjTest, PtrsAndDataSetsHoldAReferenceEachAndTheObjectDiesAtZero) {
     EXPECT_EQ(deaths, 2);
 }
 
-TEST(ZarvStrTest, BuildCutSplitAndHash) {
+TEST(ZarvStrTest, BuildsFromPrefixesNullAndItsOwnFormat) {
     EXPECT_EQ(_zarv_str("abcdef", 3), "abc");
     EXPECT_EQ(_zarv_str(static_cast<const char*>(nullptr)), "");
-    _zarv_str s("abc"), first("a.b.c"), last("a.b.c///");
+    _zarv_str s("abc");
     s.Format("%s-%s-%d", s.c_str(), static_cast<const char*>(s), 7);  // from itself
     EXPECT_EQ(s, "abc-abc-7");
+}
+
+TEST(ZarvStrTest, CutsAtTheFirstOrLastSeparator) {
+    _zarv_str first("a.b.c"), last("a.b.c///");
     last.TrimRight('/');
     EXPECT_EQ(first.DeleteAfterIncluding("."), 1);
     EXPECT_NE(last.DeleteAfterLastIncluding("."), 0);
-    EXPECT_EQ(first.str() + "|" + last.str(), "a|a.b");
+    EXPECT_EQ(first, "a");
+    EXPECT_EQ(last, "a.b");
+}
+
+// The pieces as plain strings, so a whole split is compared at once.
+std::vector<std::string> Strings(const std::vector<_zarv_str>& pieces) {
+    std::vector<std::string> out;
+    for (const _zarv_str& p : pieces) out.push_back(p.str());
+    return out;
+}
+
+TEST(ZarvStrTest, SplitsKeepEmptyPiecesAndReplaceTheVector) {
     std::vector<_zarv_str> out{"stale"};
     EXPECT_EQ(SplitStrByComma("a,,b", out), 3);
-    EXPECT_EQ(out[1].str() + out[2].str(), "b");
+    EXPECT_EQ(Strings(out), (std::vector<std::string>{"a", "", "b"}));
     EXPECT_EQ(SplitStrByComma(nullptr, out), 0);
     EXPECT_TRUE(out.empty());
     EXPECT_EQ(SplitStrByStr("a::b::::c", "::", out), 4);
-    EXPECT_EQ(out[2].str() + out[3].str(), "c");
+    EXPECT_EQ(Strings(out), (std::vector<std::string>{"a", "b", "", "c"}));
+}
+
+TEST(ZarvStrTest, DjbHashTakesBytesAsUnsigned) {
     EXPECT_EQ(DJBHash("abc"), 193485963u);
-    EXPECT_EQ(DJBHash("\xff"), 5381u * 33 + 255);  // bytes are unsigned
+    EXPECT_EQ(DJBHash("\xff"), 5381u * 33 + 255);
 }
 
 TEST(ZarvVarTest, KindTextAndConversionsFollowTheAssignedType) {
