@@ -170,29 +170,36 @@ TEST_F(DbFileTest, LoadReplacesTheContentThroughTheInsertPathAndRefusedRecordsAr
     EXPECT_EQ(other.ListValue(200, 0, values), 1);  // no value for the reference point
 }
 
-TEST_F(DbFileTest, FailedLoadsOfMissingForeignCutOrFlippedFilesLeaveTheDatabaseAsItWas) {
+TEST_F(DbFileTest, AFileOfAnotherRidIsRefusedAndTheDatabaseKept) {
     std::string path = SampleFile();
     ASSERT_TRUE(engine->CreateConfigDB(6, 1));
     ASSERT_TRUE(Insert(Record(Gmpid(6, 0, 0, 1))));
-    EXPECT_FALSE(engine->LoadFromFile(6, path.c_str(), "1.0", 2));  // another RID's file
+    EXPECT_FALSE(engine->LoadFromFile(6, path.c_str(), "1.0", 2));
     EXPECT_EQ(Content(6), std::vector<unsigned long>{Gmpid(6, 0, 0, 1)});
     EXPECT_EQ(engine->GetConfigDBType(6), 1);
-    // A new database stays registered, empty, with the given type.
+}
+
+TEST_F(DbFileTest, AMissingFileOrAFolderLeavesTheNewDatabaseRegisteredEmpty) {
     EXPECT_FALSE(engine->LoadFromFile(8, dir.File("none.dat").c_str(), "1.0", 2));
     EXPECT_EQ(engine->GetConfigDBType(8), 2);
-    EXPECT_FALSE(engine->LoadFromFile(8, dir.path().c_str(), "1.0", 2));  // a directory
-    const std::string good = ReadAll(path);
-    std::vector<unsigned long> before = Content(5);
+    EXPECT_FALSE(engine->LoadFromFile(8, dir.path().c_str(), "1.0", 2));
+    EXPECT_EQ(Content(8), std::vector<unsigned long>{});
+}
+
+TEST_F(DbFileTest, AFileCutAtAnyLengthOrWithAnyByteFlippedIsRefusedAndTheDatabaseKept) {
+    const std::string good = ReadAll(SampleFile());
+    const std::vector<unsigned long> before = Content(5);
     const std::string bad_path = dir.File("bad.dat");
     auto refused = [&](const std::string& bytes) {
         WriteAll(bad_path, bytes);
         return !engine->LoadFromFile(5, bad_path.c_str(), "1.0", 9) && Content(5) == before;
     };
-    for (size_t len : {size_t{0}, size_t{5}, good.size() / 2, good.size() - 1})  // a sample of cuts
-        ASSERT_TRUE(refused(good.substr(0, len))) << len;
-    std::string flipped = good;
-    flipped[good.size() / 2] ^= 0x10;
-    ASSERT_TRUE(refused(flipped));
+    for (size_t len = 0; len < good.size(); ++len) EXPECT_TRUE(refused(good.substr(0, len))) << len;
+    for (size_t i = 0; i < good.size(); ++i) {
+        std::string flipped = good;
+        flipped[i] = static_cast<char>(flipped[i] ^ 0x10);
+        EXPECT_TRUE(refused(flipped)) << "byte " << i;
+    }
     EXPECT_EQ(engine->GetConfigDBType(5), 1);
 }
 
