@@ -198,13 +198,11 @@ bool CZARVConfigDB::AddLoaded(CZARVMPInfo* info, const CZARVLoadTrace* trace) {
     if (m_pOwner) return m_pOwner->AddLoadedRecord(*this, info, trace);
     if (InsertMPInfo(info)) return true;
     if (trace) {
-        auto first = trace->stored.find(zarvgmpid::FromArg(info->GetGMPID()));
+        const uint32_t gmpid = zarvgmpid::FromArg(info->GetGMPID());
         trace->reporter->Report(
             CZARVLoadReporter::kProblem, CZARVLoadReporter::Where::Offset(trace->offset),
-            CZARVDbFileReader::PointText(zarvgmpid::FromArg(info->GetGMPID())) +
-                " dropped: its GMPID is already stored" +
-                (first != trace->stored.end() ? " from offset " + std::to_string(first->second)
-                                              : std::string()));
+            CZARVDbFileReader::PointText(gmpid) + " dropped: its GMPID is already stored" +
+                trace->StoredAt(gmpid));
     }
     return false;
 }

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 
 class CZARVConfigDB;
@@ -24,6 +25,12 @@ struct CZARVLoadTrace {
     CZARVLoadReporter* reporter = nullptr;           // not null
     long long offset = -1;                           // of the record offered
     std::unordered_map<uint32_t, long long> stored;  // GMPID -> offset
+
+    // " (offset N)" of the stored record of `gmpid`; empty when none.
+    std::string StoredAt(uint32_t gmpid) const {
+        auto it = stored.find(gmpid);
+        return it == stored.end() ? std::string() : " (offset " + std::to_string(it->second) + ")";
+    }
 };
 
 // The owner outlives the database's use of it; the database never owns or

@@ -227,12 +227,6 @@ bool CZARVQENDbEngine::AddRecord(CZARVMPInfo* info, CZARVConfigDB* db,
 
 void CZARVQENDbEngine::ReportRefusal(const CZARVLoadTrace& trace, const CZARVMPInfo& info,
                                      const CZARVConfigDB& db, Refusal step) const {
-    // The offset of a record this load stored, for naming the one in the way.
-    auto storedAt = [&](uint32_t gmpid) {
-        auto it = trace.stored.find(gmpid);
-        return it == trace.stored.end() ? std::string()
-                                        : " (offset " + std::to_string(it->second) + ")";
-    };
     const uint32_t gmpid = zarvgmpid::FromArg(info.GetGMPID());
     std::string what = CZARVDbFileReader::PointText(gmpid) + " dropped: ";
     switch (step) {
@@ -250,7 +244,7 @@ void CZARVQENDbEngine::ReportRefusal(const CZARVLoadTrace& trace, const CZARVMPI
                 if (node && node->GetNodeType() == CIndexNode::NT_LEAF && node->GetData()) {
                     uint32_t holder = zarvgmpid::FromArg(
                         static_cast<const CZARVMPInfo*>(node->GetData())->GetGMPID());
-                    what += " by " + CZARVDbFileReader::PointText(holder) + storedAt(holder);
+                    what += " by " + CZARVDbFileReader::PointText(holder) + trace.StoredAt(holder);
                     break;
                 }
                 size_t cut = part.rfind('$');
@@ -263,7 +257,7 @@ void CZARVQENDbEngine::ReportRefusal(const CZARVLoadTrace& trace, const CZARVMPI
                     " refuses its value";
             break;
         case Refusal::kGMPID:
-            what += "its GMPID is already stored" + storedAt(gmpid);
+            what += "its GMPID is already stored" + trace.StoredAt(gmpid);
             break;
     }
     trace.reporter->Report(CZARVLoadReporter::kProblem,

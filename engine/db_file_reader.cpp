@@ -109,6 +109,10 @@ bool CZARVDbFileReader::Read(CZARVFile& file, unsigned char rid,
     if (static_cast<unsigned char>(fileRid) != rid) return Fail(file, "file of another RID");
 
     int groups = static_cast<signed char>(groupByte);
+    if (groups < 0 && m_pReporter)
+        m_pReporter->Report(
+            CZARVLoadReporter::kNote, CZARVLoadReporter::Where::Offset(3),
+            "the group count reads as " + std::to_string(groups) + ", so no group is read");
     if (groups > 0 && static_cast<size_t>(groups) * kGroupHeaderBytes > file.Remaining())
         return Fail(file, "group count beyond the end of the file");
     for (int g = 0; g < groups; ++g) {
@@ -117,6 +121,13 @@ bool CZARVDbFileReader::Read(CZARVFile& file, unsigned char rid,
         file >> group >> count;
         if (file.fail()) return Fail(file, "truncated group header");
         int n = count.value;
+        if (n < 0 && m_pReporter)
+            m_pReporter->Report(CZARVLoadReporter::kNote,
+                                CZARVLoadReporter::Where::Offset(
+                                    static_cast<long long>(file.Position() - kGroupHeaderBytes)),
+                                "group " + std::to_string(static_cast<unsigned char>(group)) +
+                                    ": the record count reads as " + std::to_string(n) +
+                                    ", so no record of it is read");
         if (n > 0 && static_cast<size_t>(n) * kMinRecordBytes > file.Remaining())
             return Fail(file, "record count beyond the end of the file");
         if (n > 0 && records.capacity() - records.size() < static_cast<size_t>(n))

@@ -185,4 +185,15 @@ TEST_F(DbLoadRefusalTest, ARecordCountBeyondTheEndIsReported) {
     EXPECT_TRUE(Says(OnlyProblem(), "record count beyond the end")) << OnlyProblem().text;
 }
 
+TEST_F(DbLoadReportTest, ANegativeRecordCountIsANoteAtItsGroup) {
+    RawDatabase raw(path, 200, 1);
+    raw.Group(1, 0xFFFF);
+    ASSERT_TRUE(raw.Close());
+    EXPECT_TRUE(Load(200, 0));
+    ASSERT_EQ(recorder.reports.size(), 1u);
+    EXPECT_EQ(recorder.reports[0].severity, CZARVLoadReporter::kNote);
+    EXPECT_EQ(recorder.reports[0].offset, 4);
+    EXPECT_TRUE(Says(recorder.reports[0], "record count reads as -1")) << recorder.reports[0].text;
+}
+
 }  // namespace
