@@ -119,7 +119,8 @@ bool Refuse(CZARVFile& file, CZARVLoadReporter* reporter, long long offset, cons
 bool CZARVConfigDB::ReadVerified(const char* path, CZARVFile& file,
                                  CZARVLoadReporter* reporter) const {
     if (!path || !file.OpenBinary(path, kReadMode))
-        return Refuse(file, reporter, -1, "cannot be opened as a regular file");
+        return Refuse(file, reporter, -1,
+                      "cannot be opened (missing, unreadable or not a regular file)");
     char magic1 = 0, magic2 = 0, rid = 0;
     file >> magic1 >> magic2 >> rid;
     if (file.fail()) return Refuse(file, reporter, 0, "too short for its header");
