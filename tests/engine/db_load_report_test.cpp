@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "host/zarvlib/load_reporter.h"
+#include "meta/meta_prop.h"
+#include "meta/meta_prop_tbl.h"
 #include "tests/engine/engine_test_util.h"
 #include "tests/support/raw_database.h"
 #include "tests/support/temp_dir.h"
@@ -49,8 +51,10 @@ protected:
     // Loads the file into the engine without a reporter and into a second
     // engine with one; expects the same result and content from both.
     bool Load(unsigned char rid, int type) {
+        engine->SetMetaProps(meta);
         bool plain = engine->LoadFromFile(rid, path.c_str(), nullptr, type);
         CZARVQENDbEngine reported;
+        reported.SetMetaProps(meta);
         bool result = reported.LoadFromFile(rid, path.c_str(), nullptr, type, &recorder);
         EXPECT_EQ(result, plain) << "a reporter changed the load's result";
         EXPECT_EQ(Content(reported, rid), Content(*engine, rid))
@@ -77,9 +81,20 @@ protected:
         return r.text.find(part) != std::string::npos;
     }
 
+    // Gives the loads a meta property table defining `id` with `valid`.
+    void Define(unsigned short id, int valid) {
+        if (!meta) meta = &table;
+        auto prop = CZARVPtr<CZARVMetaProp>::Adopt(
+            new CZARVMetaProp(id, "P", Var(0), CZARVMetaProp::METAINPUTTYPE(0), "", "",
+                              CZARVMetaProp::METAVALIDTYPE(valid)));
+        ASSERT_TRUE(table.InsertMetaProp(prop.get()));
+    }
+
     TempDir dir;
     std::string path = dir.File("rs200.dat");
     Recorder recorder;
+    CZARVMetaPropTbl table;
+    CZARVMetaPropTbl* meta = nullptr;  // given to the loads
 };
 
 // Offsets: the header takes 4 bytes and a group header 3, so the first
@@ -194,6 +209,35 @@ TEST_F(DbLoadReportTest, ANegativeRecordCountIsANoteAtItsGroup) {
     EXPECT_EQ(recorder.reports[0].severity, CZARVLoadReporter::kNote);
     EXPECT_EQ(recorder.reports[0].offset, 4);
     EXPECT_TRUE(Says(recorder.reports[0], "record count reads as -1")) << recorder.reports[0].text;
+}
+
+TEST_F(DbLoadReportTest, AFileThatLoadsWholeIsNotReportedOn) {
+    ASSERT_TRUE(WriteTwoPointsOfOneIOAddress());
+    Define(401, 1);
+    Define(402, 2);
+    EXPECT_TRUE(Load(200, 0));
+    EXPECT_TRUE(recorder.reports.empty()) << recorder.reports.front().text;
+}
+
+TEST_F(DbLoadReportTest, AMetaValidTypeARecordCannotHoldAndNumbersTheTableLacksAreNotes) {
+    RawDatabase raw(path, 200, 1);
+    raw.Group(1, 1).Record(5).Prop(401, 1, Var("a")).Prop(7, 2, Var("b")).End();
+    ASSERT_TRUE(raw.Close());
+    Define(401, 5);
+    EXPECT_TRUE(Load(200, 0));
+    ASSERT_EQ(recorder.reports.size(), 2u);
+    const Report& typed = recorder.reports[0];
+    EXPECT_EQ(typed.severity, CZARVLoadReporter::kNote);
+    EXPECT_EQ(typed.offset, 9);
+    EXPECT_TRUE(Says(typed,
+                     "property 401: valid type 5 from the meta property table does not fit a "
+                     "record (0 to 3); the stored valid type 1 is kept"))
+        << typed.text;
+    const Report& unknown = recorder.reports[1];
+    EXPECT_EQ(unknown.severity, CZARVLoadReporter::kNote);
+    EXPECT_EQ(unknown.offset, -1);
+    EXPECT_TRUE(Says(unknown, "not in the meta property table, kept as stored: 7")) << unknown.text;
+    EXPECT_EQ(engine->GetMPInfo(0xC8010005)->MPType(401), 1);
 }
 
 }  // namespace
