@@ -48,8 +48,9 @@ void CZARVDbFileReader::ReportPassedOver(long long offset, uint32_t gmpid, unsig
     std::string what = PointText(gmpid) + ": property " + std::to_string(number);
     what += info.IsExist(number) ? " given twice; the first is kept, this value is dropped: "
                                  : " refused by the record; its value is dropped: ";
-    m_pReporter->Report(CZARVLoadReporter::kProblem, CZARVLoadReporter::Where::Offset(offset),
-                        what + value.ToString());
+    m_pReporter->Report(
+        CZARVLoadReporter::kProblem, CZARVLoadReporter::Where::Offset(offset),
+        what + value.ToString() + " (kind " + std::to_string(value.GetType()) + ")");
 }
 
 void CZARVDbFileReader::DecodeCode(const CZARVMetaPropTbl* meta, uint16_t code,

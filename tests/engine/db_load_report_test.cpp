@@ -120,7 +120,7 @@ TEST_F(DbLoadReportTest, APropertyNumberGivenTwiceIsReportedAtTheSecondCode) {
     Report r = OnlyProblem();
     EXPECT_EQ(r.offset, 7 + 2 + 2 + 10);
     EXPECT_TRUE(Says(r, "property 3 given twice")) << r.text;
-    EXPECT_TRUE(Says(r, "cd")) << r.text;
+    EXPECT_TRUE(Says(r, "this value is dropped: cd (kind 7)")) << r.text;
 }
 
 TEST_F(DbLoadReportTest, ASecondPointOfAnIOAddressIsReportedWithThePointHoldingIt) {

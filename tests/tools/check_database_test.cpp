@@ -19,7 +19,7 @@ TEST_F(ToolCheckDatabaseTest, ASecondRecordOfAGmpidAndASecondPropertyAreDropped)
     ExpectParts(run.out, {"rs200.dat@55: point 0xC8010005 dropped: its GMPID is already stored (offset 7)",
                           "note: 1 of 2 records stored", "(configuration database of RID 200, 1 point loads)",
                           "rs200.dat@37: point 0xC8010005: property 3 given twice; the first is kept, this "
-                          "value is dropped: two"});
+                          "value is dropped: two (kind 7)"});
 }
 
 // A meta valid type outside 0 to 3 cannot be applied: the load keeps the
