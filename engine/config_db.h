@@ -53,6 +53,9 @@
 #include "host/zarvlib/zarv_id_map.h"
 #include "host/zarvlib/zarv_obj.h"
 
+class CZARVLoadReporter;
+struct CZARVReadRecord;
+
 class CZARVConfigDB : public CZARVObj {
 public:
     // `owner` (may be null) is not owned.
@@ -76,6 +79,11 @@ public:
     // this header); false with the database unchanged otherwise. True also
     // when the owner refused some of the records.
     virtual bool LoadFromFile(const char* path, const char* ver, int type);
+    // The same load, telling `reporter` (may be null, not owned) why the
+    // file is refused and which records and properties it passes over, with
+    // their byte offsets. Same result and content as without a reporter.
+    // Not virtual: it runs this class's load (and the virtual CheckFile).
+    bool LoadFromFile(const char* path, const char* ver, int type, CZARVLoadReporter* reporter);
     // True when the file exists, starts with the magic bytes and this
     // database's RID, and its checksum holds. Inside LoadFromFile the bytes
     // it verified are the ones that load decodes.
@@ -117,6 +125,8 @@ private:
         const char* path;
         CZARVFile file;
         bool verified = false;
+        CZARVLoadReporter* reporter = nullptr;
+        bool checked = false;  // the base CheckFile ran for this load
     };
 
     int AppendRange(zarvgmpid::Range range, CZARVDataSet<CZARVMPInfo>& out) const;
@@ -132,11 +142,14 @@ private:
     bool Save(const char* path) const;
     bool WriteFile(const char* path) const;
     bool CheckHeaderAndChecksum(const char* path);
-    // Reads `path` into `file` and verifies the header and the checksum.
-    bool ReadVerified(const char* path, CZARVFile& file) const;
-    bool ReadFile(const char* path, int type);
+    // Reads `path` into `file` and verifies the header and the checksum;
+    // tells `reporter` (may be null) why not.
+    bool ReadVerified(const char* path, CZARVFile& file, CZARVLoadReporter* reporter) const;
+    bool ReadFile(const char* path, int type, CZARVLoadReporter* reporter);
     // Replaces the records and the type with `records`, through the owner.
-    void Replace(std::vector<CZARVPtr<CZARVMPInfo>>& records, int type);
+    void Replace(std::vector<CZARVReadRecord>& records, int type, CZARVLoadReporter* reporter);
+    // Offers one record of a load to the owner (without owner: stores it).
+    bool AddLoaded(CZARVMPInfo* info, const CZARVLoadTrace* trace);
 
     unsigned char m_nRID;
     int m_nType;

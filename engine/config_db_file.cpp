@@ -8,6 +8,7 @@
 #include "engine/config_db.h"
 #include "engine/db_file_format.h"
 #include "engine/db_file_reader.h"
+#include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/zarv_file.h"
 #include "host/zarvlib/zarv_result.h"
 #include "host/zarvlib/zarv_str.h"
@@ -100,14 +101,42 @@ bool CZARVConfigDB::CheckFile(const char* path) {
     return ZarvResultOf(false, [&] { return CheckHeaderAndChecksum(path); });
 }
 
-bool CZARVConfigDB::ReadVerified(const char* path, CZARVFile& file) const {
-    if (!path || !file.OpenBinary(path, kReadMode)) return false;
+namespace {
+
+// Why a file is refused whole, at `offset` (-1: the file as a whole).
+bool Refuse(CZARVFile& file, CZARVLoadReporter* reporter, long long offset, const char* why,
+            unsigned fileRid = 0, unsigned ownRid = 0) {
+    file.Close();
+    if (!reporter) return false;
+    std::string what = why;
+    if (fileRid != ownRid)
+        what += " " + std::to_string(fileRid) + ", not of RID " + std::to_string(ownRid);
+    reporter->Report(CZARVLoadReporter::kProblem, CZARVLoadReporter::Where::Offset(offset),
+                     what + ": the whole file is refused");
+    return false;
+}
+
+}  // namespace
+
+bool CZARVConfigDB::ReadVerified(const char* path, CZARVFile& file,
+                                 CZARVLoadReporter* reporter) const {
+    if (!path || !file.OpenBinary(path, kReadMode))
+        return Refuse(file, reporter, -1,
+                      "cannot be opened (missing, unreadable or not a regular file)");
     char magic1 = 0, magic2 = 0, rid = 0;
     file >> magic1 >> magic2 >> rid;
-    if (file.fail() || magic1 != kMagic1 || magic2 != kMagic2 ||
-        static_cast<unsigned char>(rid) != m_nRID || !file.CheckCRC()) {
-        file.Close();
-        return false;
+    if (file.fail()) return Refuse(file, reporter, 0, "too short for its header");
+    if (magic1 != kMagic1 || magic2 != kMagic2)
+        return Refuse(file, reporter, 0,
+                      "not a configuration database file (no \"RS\" at its start)");
+    if (static_cast<unsigned char>(rid) != m_nRID)
+        return Refuse(file, reporter, 2, "file of RID", static_cast<unsigned char>(rid), m_nRID);
+    if (!file.CheckCRC()) {
+        const size_t size = file.Size();
+        return Refuse(
+            file, reporter,
+            static_cast<long long>(size >= CZARVFile::kCrcBytes ? size - CZARVFile::kCrcBytes : 0),
+            "checksum mismatch");
     }
     return true;
 }
@@ -118,19 +147,26 @@ bool CZARVConfigDB::CheckHeaderAndChecksum(const char* path) {
     LoadSource* source = m_pLoadSource;
     if (source && !source->verified && path && source->path &&
         std::strcmp(path, source->path) == 0) {
-        source->verified = ReadVerified(path, source->file);
+        source->checked = true;
+        source->verified = ReadVerified(path, source->file, source->reporter);
         return source->verified;
     }
     CZARVFile file;
-    return ReadVerified(path, file);
+    return ReadVerified(path, file, nullptr);
 }
 
 bool CZARVConfigDB::LoadFromFile(const char* path, const char* /*ver*/, int type) {
-    return ZarvResultOf(false, [&] { return ReadFile(path, type); });
+    return ZarvResultOf(false, [&] { return ReadFile(path, type, nullptr); });
 }
 
-bool CZARVConfigDB::ReadFile(const char* path, int type) {
+bool CZARVConfigDB::LoadFromFile(const char* path, const char* /*ver*/, int type,
+                                 CZARVLoadReporter* reporter) {
+    return ZarvResultOf(false, [&] { return ReadFile(path, type, reporter); });
+}
+
+bool CZARVConfigDB::ReadFile(const char* path, int type, CZARVLoadReporter* reporter) {
     LoadSource source{path, {}};
+    source.reporter = reporter;
     {
         // Restored also when a derived CheckFile throws.
         struct Scope {
@@ -138,33 +174,65 @@ bool CZARVConfigDB::ReadFile(const char* path, int type) {
             LoadSource* saved;
             ~Scope() { slot = saved; }
         } scope{m_pLoadSource, std::exchange(m_pLoadSource, &source)};
-        if (!CheckFile(path)) return false;
+        if (!CheckFile(path)) {
+            // A derived CheckFile that refused without the base one said why.
+            if (reporter && !source.checked)
+                reporter->Report(CZARVLoadReporter::kProblem, CZARVLoadReporter::Where(),
+                                 "refused by the database's file check");
+            return false;
+        }
     }
     // A CheckFile that did not hand verified bytes over: the load reads and
     // verifies the file itself.
-    if (!source.verified && !ReadVerified(path, source.file)) return false;
+    if (!source.verified && !ReadVerified(path, source.file, reporter)) return false;
     source.file.Rewind();
 
-    CZARVDbFileReader reader(m_pOwner ? m_pOwner->GetLoadMetaProps() : nullptr);
-    std::vector<CZARVPtr<CZARVMPInfo>> records;
+    CZARVDbFileReader reader(m_pOwner ? m_pOwner->GetLoadMetaProps() : nullptr, reporter);
+    std::vector<CZARVReadRecord> records;
     if (!reader.Read(source.file, m_nRID, records)) return false;
     source.file.Close();  // the records hold what they need
 
     // The whole file is good: only now does the database change.
-    Replace(records, type);
+    Replace(records, type, reporter);
     return true;  // the loader's references go with `records`
 }
 
-void CZARVConfigDB::Replace(std::vector<CZARVPtr<CZARVMPInfo>>& records, int type) {
+bool CZARVConfigDB::AddLoaded(CZARVMPInfo* info, const CZARVLoadTrace* trace) {
+    if (m_pOwner) return m_pOwner->AddLoadedRecord(*this, info, trace);
+    if (InsertMPInfo(info)) return true;
+    if (trace) {
+        const uint32_t gmpid = zarvgmpid::FromArg(info->GetGMPID());
+        trace->reporter->Report(
+            CZARVLoadReporter::kProblem, CZARVLoadReporter::Where::Offset(trace->offset),
+            CZARVDbFileReader::PointText(gmpid) + " dropped: its GMPID is already stored" +
+                trace->StoredAt(gmpid));
+    }
+    return false;
+}
+
+void CZARVConfigDB::Replace(std::vector<CZARVReadRecord>& records, int type,
+                            CZARVLoadReporter* reporter) {
     Clear();
     m_nType = type;
     m_byGMPID.Reserve(records.size());
     if (m_pOwner) m_pOwner->OnLoadStoring(*this, records.size());
-    for (const CZARVPtr<CZARVMPInfo>& info : records) {
+    if (!reporter) {
         // A refused record is simply not stored; loading goes on.
-        if (m_pOwner)
-            m_pOwner->AddLoadedRecord(*this, info.get());
-        else
-            InsertMPInfo(info.get());
+        for (const CZARVReadRecord& record : records) AddLoaded(record.info.get(), nullptr);
+        return;
     }
+    CZARVLoadTrace trace;
+    trace.reporter = reporter;
+    trace.stored.reserve(records.size());
+    size_t stored = 0;
+    for (const CZARVReadRecord& record : records) {
+        trace.offset = record.offset;
+        if (!AddLoaded(record.info.get(), &trace)) continue;
+        trace.stored.emplace(zarvgmpid::FromArg(record.info->GetGMPID()), record.offset);
+        ++stored;
+    }
+    if (stored != records.size())
+        reporter->Report(
+            CZARVLoadReporter::kNote, CZARVLoadReporter::Where(),
+            std::to_string(stored) + " of " + std::to_string(records.size()) + " records stored");
 }

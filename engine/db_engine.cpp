@@ -4,8 +4,9 @@
 #include <vector>
 
 #include "engine/config_db.h"
-#include "host/zarvkernel/gmpid.h"
+#include "engine/db_file_reader.h"
 #include "engine/version_text.h"
+#include "host/zarvkernel/gmpid.h"
 #include "host/zarvkernel/kernel_version.h"
 #include "host/zarvkernel/ref_names.h"
 #include "host/zarvlib/zarv_result.h"
@@ -119,8 +120,9 @@ void CZARVQENDbEngine::DbLink::OnLoadStoring(CZARVConfigDB& /*db*/, size_t count
     m_engine.ReserveRecords(count);
 }
 
-bool CZARVQENDbEngine::DbLink::AddLoadedRecord(CZARVConfigDB& db, CZARVMPInfo* info) {
-    return m_engine.AddRecord(info, &db);
+bool CZARVQENDbEngine::DbLink::AddLoadedRecord(CZARVConfigDB& db, CZARVMPInfo* info,
+                                               const CZARVLoadTrace* trace) {
+    return m_engine.AddRecord(info, &db, trace);
 }
 
 void CZARVQENDbEngine::DbLink::OnRecordLeaving(CZARVConfigDB& /*db*/, const CZARVMPInfo& info) {
@@ -198,19 +200,68 @@ bool CZARVQENDbEngine::OnAddMPInfo(const CZARVMPInfo& info) {
     return GetSubRtdb(rid)->InsertMPValue(value.get());
 }
 
-bool CZARVQENDbEngine::AddRecord(CZARVMPInfo* info, CZARVConfigDB* db) {
+bool CZARVQENDbEngine::AddRecord(CZARVMPInfo* info, CZARVConfigDB* db,
+                                 const CZARVLoadTrace* trace) {
     std::string key;
+    Refusal step = Refusal::kIOIndex;
     // The IO index points at the record: it must not go on pointing at one
     // the database did not take, also when memory runs out on the way.
     try {
-        if (!IndexIOAddress(info, db, key)) return false;
-        if (OnAddMPInfo(*info) && db->InsertMPInfo(info)) return true;
+        if (!IndexIOAddress(info, db, key)) {
+            if (trace) ReportRefusal(*trace, *info, *db, step);
+            return false;
+        }
+        step = Refusal::kLiveValue;
+        if (OnAddMPInfo(*info)) {
+            step = Refusal::kGMPID;
+            if (db->InsertMPInfo(info)) return true;
+        }
     } catch (...) {
         WithdrawIOKey(db->GetRID(), key, info);
         throw;
     }
     WithdrawIOKey(db->GetRID(), key, info);
+    if (trace) ReportRefusal(*trace, *info, *db, step);
     return false;
+}
+
+void CZARVQENDbEngine::ReportRefusal(const CZARVLoadTrace& trace, const CZARVMPInfo& info,
+                                     const CZARVConfigDB& db, Refusal step) const {
+    const uint32_t gmpid = zarvgmpid::FromArg(info.GetGMPID());
+    std::string what = CZARVDbFileReader::PointText(gmpid) + " dropped: ";
+    switch (step) {
+        case Refusal::kIOIndex: {
+            std::string key;
+            AppendPropText(info, kIOAddrProp1, key);
+            key += '$';
+            AppendPropText(info, kIOAddrProp2, key);
+            what += "its IO address \"" + key + "\" is already indexed";
+            // The leaf in the way: the address itself or its first part.
+            CZARVIODB* io = GetIODB(db.GetRID());
+            std::string part = key;
+            for (CIndexNode* node = nullptr; io && !part.empty();) {
+                node = io->GetIndexNode(part.c_str());
+                if (node && node->GetNodeType() == CIndexNode::NT_LEAF && node->GetData()) {
+                    uint32_t holder = zarvgmpid::FromArg(
+                        static_cast<const CZARVMPInfo*>(node->GetData())->GetGMPID());
+                    what += " by " + CZARVDbFileReader::PointText(holder) + trace.StoredAt(holder);
+                    break;
+                }
+                size_t cut = part.rfind('$');
+                part.erase(cut == std::string::npos ? 0 : cut);
+            }
+            break;
+        }
+        case Refusal::kLiveValue:
+            what += "the live-value database of RID " + std::to_string(db.GetRID()) +
+                    " refuses its value";
+            break;
+        case Refusal::kGMPID:
+            what += "its GMPID is already stored" + trace.StoredAt(gmpid);
+            break;
+    }
+    trace.reporter->Report(CZARVLoadReporter::kProblem,
+                           CZARVLoadReporter::Where::Offset(trace.offset), what);
 }
 
 bool CZARVQENDbEngine::InsertMPInfo(CZARVMPInfo* info) {
@@ -311,9 +362,21 @@ bool CZARVQENDbEngine::SaveToTemplate(unsigned char rid, const char* path, const
 
 bool CZARVQENDbEngine::LoadFromFile(unsigned char rid, const char* path, const char* ver,
                                     int type) {
-    if (!GetConfigDB(rid) && !ZarvResultOf(false, [&] { return CreateConfigDB(rid, type); }))
+    return LoadFromFile(rid, path, ver, type, nullptr);
+}
+
+bool CZARVQENDbEngine::LoadFromFile(unsigned char rid, const char* path, const char* ver, int type,
+                                    CZARVLoadReporter* reporter) {
+    if (!GetConfigDB(rid) && !ZarvResultOf(false, [&] { return CreateConfigDB(rid, type); })) {
+        if (reporter)
+            reporter->Report(
+                CZARVLoadReporter::kProblem, CZARVLoadReporter::Where(),
+                "no configuration database of RID " + std::to_string(rid) + " could be created");
         return false;
-    return GetConfigDB(rid)->LoadFromFile(path, ver, type);
+    }
+    CZARVConfigDB* db = GetConfigDB(rid);
+    return reporter ? db->LoadFromFile(path, ver, type, reporter)
+                    : db->LoadFromFile(path, ver, type);
 }
 
 // ---------------------------------------------------------------------------

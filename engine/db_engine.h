@@ -54,6 +54,7 @@
 #include "host/zarvkernel/sub_rtdb.h"
 #include "host/zarvkernel/sys_config.h"
 #include "host/zarvkernel/zarv_time.h"
+#include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/zarv_dataset.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_var.h"
@@ -152,6 +153,12 @@ public:
     // and the type. False, with the database unchanged, for a missing,
     // foreign (other RID), corrupt or truncated file.
     bool LoadFromFile(unsigned char rid, const char* path, const char* ver, int type);
+    // The same load, telling `reporter` (may be null, not owned) why the
+    // file is refused and which records and properties the load passes over
+    // and why, each with its byte offset. The result and the engine's
+    // content are exactly those of the load without a reporter.
+    bool LoadFromFile(unsigned char rid, const char* path, const char* ver, int type,
+                      CZARVLoadReporter* reporter);
 
     // --- lookups by IO address; `key` is "<401>$<402>" or only "<401>" ---
     // Append the records indexed under `key` (all, respectively those of
@@ -230,7 +237,8 @@ private:
         explicit DbLink(CZARVQENDbEngine& engine) : m_engine(engine) {}
         const CZARVMetaPropTbl* GetLoadMetaProps() const override;
         void OnLoadStoring(CZARVConfigDB& db, size_t count) override;
-        bool AddLoadedRecord(CZARVConfigDB& db, CZARVMPInfo* info) override;
+        bool AddLoadedRecord(CZARVConfigDB& db, CZARVMPInfo* info,
+                             const CZARVLoadTrace* trace) override;
         void OnRecordLeaving(CZARVConfigDB& db, const CZARVMPInfo& info) override;
 
     private:
@@ -250,7 +258,12 @@ private:
 
     // The insert path shared by InsertMPInfo and loading: IO index, then
     // OnAddMPInfo, then the database; withdraws the index entry on failure.
-    bool AddRecord(CZARVMPInfo* info, CZARVConfigDB* db);
+    // A refusal is reported to `trace` (may be null).
+    bool AddRecord(CZARVMPInfo* info, CZARVConfigDB* db, const CZARVLoadTrace* trace = nullptr);
+    // Why AddRecord refused `info` at `step`, told to `trace`.
+    enum class Refusal { kIOIndex, kLiveValue, kGMPID };
+    void ReportRefusal(const CZARVLoadTrace& trace, const CZARVMPInfo& info,
+                       const CZARVConfigDB& db, Refusal step) const;
     // CreateIOIndex, reporting the key it indexed (empty when none).
     bool IndexIOAddress(CZARVMPInfo* info, CZARVConfigDB* db, std::string& key);
     // Removes the index entry of `key` in the IO index of `rid` if, and only

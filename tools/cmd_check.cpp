@@ -9,8 +9,7 @@
 #include "tools/catalogue_check.h"
 #include "tools/commands.h"
 #include "tools/content.h"
-#include "tools/db_check.h"
-#include "tools/db_scan.h"
+#include "tools/db_load.h"
 #include "tools/file_kind.h"
 #include "tools/findings.h"
 
@@ -40,18 +39,17 @@ int CheckOne(const std::string& path, const CheckOptions& opt, const CZARVMetaPr
         findings.Problem(probe.xml_error_line, "not well-formed XML: " + probe.xml_error +
                                                    "; the library refuses the file");
     } else if (probe.kind == FileKind::kDatabase) {
-        DbScan scan;
-        if (!ScanDbFile(path, scan, why)) {
+        DbLoad load;
+        if (!LoadDbFile(path, meta, opt.type, load, why)) {
             ReportError(path, why);
             return kExitUsage;
         }
-        DbLoadSettings settings;
-        settings.meta = meta;
-        settings.type = opt.type;
-        int stored = CheckDatabase(scan, settings, findings);
-        summary = "configuration database of RID " + std::to_string(scan.rid) + ", " +
-                  std::to_string(stored) + " of " + std::to_string(scan.records.size()) +
-                  " points load";
+        findings = load.findings;
+        int points = load.records.GetCount();
+        summary = "configuration database of RID " + std::to_string(load.rid) +
+                  (!load.loaded ? ", refused"
+                                : ", " + std::to_string(points) +
+                                      (points == 1 ? " point loads" : " points load"));
     } else {
         CheckCatalogue(path, probe.kind, findings);
         summary = KindTitle(probe.kind);

@@ -21,7 +21,7 @@
 #include "tools/commands.h"
 #include "tools/content.h"
 #include "tools/csv.h"
-#include "tools/db_scan.h"
+#include "tools/db_load.h"
 #include "tools/file_kind.h"
 #include "tools/findings.h"
 #include "tools/gmpid_text.h"
@@ -36,18 +36,13 @@ namespace {
 // The version text databases are written with.
 constexpr const char* kDbVersion = "1.0.0";
 
-// Reads a database a load would accept; false with `why` otherwise.
-bool ReadDatabase(const std::string& path, DbScan& scan, std::string& why) {
-    if (!ScanDbFile(path, scan, why)) return false;
-    if (!scan.header_ok || !scan.complete) {
-        why = "damaged at byte " + std::to_string(scan.failure_offset) + ": " + scan.failure;
-        return false;
-    }
-    if (!scan.crc_ok) {
-        why = "checksum mismatch: the library refuses this file";
-        return false;
-    }
-    return true;
+// Loads a database as a load with the default type and no meta property
+// table keeps it (property codes as stored); false with `why` when the
+// library refuses it.
+bool ReadDatabase(const std::string& path, DbLoad& load, std::string& why) {
+    if (!LoadDbFile(path, nullptr, kDefaultDbType, load, why)) return false;
+    if (!load.loaded) why = load.Refusal();
+    return load.loaded;
 }
 
 bool WriteText(const std::string& path, const std::string& text, std::string& why) {
@@ -67,18 +62,17 @@ bool WriteText(const std::string& path, const std::string& text, std::string& wh
 int RunExportCsv(const ExportCsvOptions& opt) {
     CZARVMetaPropTbl meta;
     std::string why;
-    DbScan scan;
+    DbLoad load;
     if (!LoadMetaOption(opt.meta, meta)) return kExitUsage;
-    if (!ReadDatabase(opt.db, scan, why)) {
+    if (!ReadDatabase(opt.db, load, why)) {
         ReportError(opt.db, why);
         return kExitUsage;
     }
-    int dropped = 0;
-    std::map<uint32_t, Point> points = PointsOfScan(scan, dropped);
-    if (dropped > 0)
+    std::map<uint32_t, Point> points = PointsOfLoad(load);
+    if (int dropped = load.findings.ProblemCount())
         std::fprintf(stderr,
-                     "zarvqen: %s: warning: %d records or properties repeat a GMPID or a number; "
-                     "only the first of each is exported, as a load keeps it\n",
+                     "zarvqen: %s: warning: %d records or properties are passed over by the "
+                     "load (see check); what it keeps is exported\n",
                      opt.db.c_str(), dropped);
 
     std::map<Column, size_t> columns;
@@ -271,14 +265,13 @@ int RunImportCsv(const ImportCsvOptions& opt) {
     int rid = opt.rid;
     std::map<uint32_t, Point> points;
     if (!opt.into.empty()) {
-        DbScan scan;
-        if (!ReadDatabase(opt.into, scan, why)) return usage(opt.into + ": " + why);
-        if (rid >= 0 && rid != scan.rid)
+        DbLoad load;
+        if (!ReadDatabase(opt.into, load, why)) return usage(opt.into + ": " + why);
+        if (rid >= 0 && rid != load.rid)
             return usage("--rid " + std::to_string(rid) + " differs from the RID " +
-                         std::to_string(scan.rid) + " of " + opt.into);
-        rid = scan.rid;
-        int dropped = 0;
-        points = PointsOfScan(scan, dropped);
+                         std::to_string(load.rid) + " of " + opt.into);
+        rid = load.rid;
+        points = PointsOfLoad(load);
     }
 
     // Read everything first: nothing is written unless every row is good.

@@ -22,8 +22,7 @@
 #include "tools/catalogue_check.h"
 #include "tools/commands.h"
 #include "tools/content.h"
-#include "tools/db_check.h"
-#include "tools/db_scan.h"
+#include "tools/db_load.h"
 #include "tools/demo_install.h"
 #include "tools/file_kind.h"
 #include "tools/findings.h"
@@ -127,12 +126,10 @@ int CheckFiles(const std::string& dir, const std::vector<std::string>& files) {
         FileProbe probe = ProbeFile(path);
         Findings findings;
         if (probe.kind == FileKind::kDatabase) {
-            DbScan scan;
+            DbLoad load;
             std::string why;
-            DbLoadSettings settings;
-            settings.type = name == "rs200.dat" ? kIoType : 0;
-            if (ScanDbFile(path, scan, why))
-                CheckDatabase(scan, settings, findings);
+            if (LoadDbFile(path, nullptr, name == "rs200.dat" ? kIoType : 0, load, why))
+                findings = load.findings;
             else
                 findings.Problem(0, why);
         } else {

@@ -1,5 +1,6 @@
 // zarvqen info FILE...: what each file is and what it holds, in a few lines.
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -8,7 +9,7 @@
 #include "host/zarvkernel/gmpid.h"
 #include "tools/commands.h"
 #include "tools/content.h"
-#include "tools/db_scan.h"
+#include "tools/db_load.h"
 #include "tools/file_kind.h"
 #include "tools/findings.h"
 #include "tools/value_format.h"
@@ -30,15 +31,29 @@ std::string RidText(unsigned char rid) {
     return out;
 }
 
-void DescribeDatabase(const DbScan& scan) {
-    Line("rid", RidText(scan.rid));
+void DescribeRecords(const DbLoad& load);
+
+// What the library's load of the file holds, and what it said.
+void DescribeDatabase(const std::string& path, const DbLoad& load) {
+    Line("rid", RidText(load.rid));
+    if (load.loaded)
+        DescribeRecords(load);
+    else
+        Line("load", "REFUSED: " + load.Refusal());
+    std::error_code error;
+    auto size = std::filesystem::file_size(path, error);
+    if (!error) Line("size", std::to_string(size) + " bytes");
+}
+
+// The groups, points and properties the load stored.
+void DescribeRecords(const DbLoad& load) {
     std::map<unsigned char, int> groups;
     std::set<unsigned short> numbers;
     size_t props = 0;
-    for (const ScannedRecord& rec : scan.records) {
-        ++groups[zarvgmpid::Group(rec.gmpid)];
-        for (const ScannedProp& p : rec.props) numbers.insert(p.Number());
-        props += rec.props.size();
+    for (const CZARVMPInfo* rec : load.records) {
+        ++groups[zarvgmpid::Group(zarvgmpid::FromArg(rec->GetGMPID()))];
+        for (int i = 0; i < rec->GetMPPropCount(); ++i) numbers.insert(rec->GetMPPropIdAt(i));
+        props += static_cast<size_t>(rec->GetMPPropCount());
     }
     std::string list = std::to_string(groups.size());
     const char* sep = ": ";
@@ -48,7 +63,7 @@ void DescribeDatabase(const DbScan& scan) {
         sep = ", ";
     }
     Line("groups", list);
-    Line("points", std::to_string(scan.records.size()));
+    Line("points", std::to_string(load.records.GetCount()));
     std::string nums = std::to_string(props);
     if (!numbers.empty()) {
         nums += " (" + std::to_string(numbers.size()) + " numbers:";
@@ -56,11 +71,10 @@ void DescribeDatabase(const DbScan& scan) {
         nums += ")";
     }
     Line("properties", nums);
-    Line("checksum", scan.crc_ok ? "ok" : "MISMATCH: the library refuses this file");
-    if (!scan.complete)
-        Line("structure",
-             "damaged at byte " + std::to_string(scan.failure_offset) + ": " + scan.failure);
-    Line("size", std::to_string(scan.size) + " bytes");
+    Line("checksum", "ok");
+    if (int dropped = load.findings.ProblemCount())
+        Line("dropped", std::to_string(dropped) +
+                            " records or properties passed over by the load (see check)");
 }
 
 // Prints one file; returns its exit status.
@@ -73,16 +87,12 @@ int InfoOne(const std::string& path, const std::string& forced) {
     }
     std::printf("%s: %s\n", path.c_str(), KindTitle(probe.kind));
     if (probe.kind == FileKind::kDatabase) {
-        DbScan scan;
-        if (!ScanDbFile(path, scan, why)) {
+        DbLoad load;
+        if (!LoadDbFile(path, nullptr, kDefaultDbType, load, why)) {
             ReportError(path, why);
             return kExitUsage;
         }
-        if (!scan.header_ok) {
-            ReportError(path, scan.failure);
-            return kExitUsage;
-        }
-        DescribeDatabase(scan);
+        DescribeDatabase(path, load);
         return kExitClean;
     }
     if (!probe.root.empty()) Line("root", "<" + probe.root + ">");

@@ -10,8 +10,7 @@
 #include "meta/meta_table.h"
 #include "meta/typed_obj_tbl.h"
 #include "pseudo/pseudos.h"
-#include "tools/db_check.h"
-#include "tools/db_scan.h"
+#include "tools/db_load.h"
 #include "tools/findings.h"
 #include "tools/gmpid_text.h"
 #include "tools/value_format.h"
@@ -247,41 +246,37 @@ bool LoadPseudos(const std::string& path, Content& c, std::string& why) {
 
 bool LoadDatabase(const std::string& path, const CZARVMetaPropTbl* meta, Content& c,
                   std::string& why) {
-    DbScan scan;
-    if (!ScanDbFile(path, scan, why)) return false;
-    if (!scan.header_ok || !scan.complete) {
-        why = (scan.failure.empty() ? std::string("damaged") : scan.failure) + " (at byte " +
-              std::to_string(scan.failure_offset) + ")";
+    DbLoad load;
+    if (!LoadDbFile(path, meta, kDefaultDbType, load, why)) return false;
+    if (!load.loaded) {
+        why = load.Refusal();
         return false;
     }
-    if (!scan.crc_ok) c.warnings.push_back("checksum mismatch: the library refuses this file");
-    Findings drops;
-    DbLoadSettings settings;
-    settings.meta = meta;
-    CheckDatabase(scan, settings, drops);
-    if (drops.ProblemCount() > 0 && scan.crc_ok)
-        c.warnings.push_back(std::to_string(drops.ProblemCount()) +
-                             " records or properties would be dropped by a load (see check)");
+    if (int dropped = load.findings.ProblemCount())
+        c.warnings.push_back(std::to_string(dropped) +
+                             " records or properties passed over by the load (see check)");
     std::set<unsigned char> groups;
     long long props = 0;
-    for (const ScannedRecord& rec : scan.records) {
-        Entry& e = AddEntry(c, "point", GmpidDotted(rec.gmpid));
+    for (const CZARVMPInfo* rec : load.records) {
+        const uint32_t gmpid = zarvgmpid::FromArg(rec->GetGMPID());
+        Entry& e = AddEntry(c, "point", GmpidDotted(gmpid));
         e.has_gmpid = true;
-        e.gmpid = rec.gmpid;
-        for (const ScannedProp& p : rec.props) {
-            Field f = Typed("p" + std::to_string(p.Number()), p.value, p.ValidType());
-            if (const CZARVMetaProp* def = meta ? meta->GetMetaProp(p.Number()) : nullptr)
+        e.gmpid = gmpid;
+        for (int i = 0; i < rec->GetMPPropCount(); ++i) {
+            const unsigned short number = rec->GetMPPropIdAt(i);
+            Field f = Typed("p" + std::to_string(number), rec->GetMPPropAt(i), rec->GetMPTypeAt(i));
+            if (const CZARVMetaProp* def = meta ? meta->GetMetaProp(number) : nullptr)
                 f.label = def->GetMetaName();
             e.fields.push_back(std::move(f));
         }
-        props += static_cast<long long>(rec.props.size());
-        groups.insert(zarvgmpid::Group(rec.gmpid));
+        props += rec->GetMPPropCount();
+        groups.insert(zarvgmpid::Group(gmpid));
     }
-    Summary(c, "rid", scan.rid);
+    Summary(c, "rid", load.rid);
     Summary(c, "groups", static_cast<long long>(groups.size()));
-    Summary(c, "points", static_cast<long long>(scan.records.size()));
+    Summary(c, "points", static_cast<long long>(load.records.GetCount()));
     Summary(c, "properties", props);
-    Summary(c, "checksum", scan.crc_ok ? "ok" : "mismatch");
+    Summary(c, "checksum", "ok");
     return true;
 }
 

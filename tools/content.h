@@ -4,8 +4,8 @@
 // them entry by entry and field by field, `info` prints the summary.
 //
 // Catalogues are read through the library's own classes, so the content is
-// what a program using the library sees; a database is read through a walk
-// of its file, so every stored record shows, as stored.
+// what a program using the library sees; so is a database, through the
+// library's load (db_load.h).
 #ifndef TOOLS_CONTENT_H_
 #define TOOLS_CONTENT_H_
 
@@ -45,13 +45,14 @@ struct Content {
     FileKind kind = FileKind::kUnknown;
     std::vector<SummaryItem> summary;
     std::vector<Entry> entries;
-    // Said on standard error by the commands (a checksum that does not hold,
-    // records a load would drop).
+    // Said on standard error by the commands (records and properties the
+    // load passed over).
     std::vector<std::string> warnings;
 };
 
-// Reads `path` as a file of `kind`. `meta` (may be null) labels database
-// properties with their meta names. False with `why` set when the file
+// Reads `path` as a file of `kind`. `meta` (may be null) decodes database
+// properties as a load with that table does and labels them with their
+// meta names. False with `why` set when the file
 // cannot be read as that kind (the library refuses it).
 bool LoadContent(const std::string& path, FileKind kind, const CZARVMetaPropTbl* meta, Content& out,
                  std::string& why);

@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+
 #include "engine/db_file_format.h"
 #include "meta/meta_prop_tbl.h"
 #include "tools/csv.h"
@@ -36,19 +38,16 @@ bool SamePoint(const Point& a, const Point& b) {
     return true;
 }
 
-std::map<uint32_t, Point> PointsOfScan(const DbScan& scan, int& dropped) {
+std::map<uint32_t, Point> PointsOfLoad(const DbLoad& load) {
     std::map<uint32_t, Point> points;
-    dropped = 0;
-    for (const ScannedRecord& rec : scan.records) {
+    for (const CZARVMPInfo* rec : load.records) {
         Point p;
-        p.gmpid = rec.gmpid;
-        std::map<unsigned short, PointProp> props;
-        for (const ScannedProp& sp : rec.props) {
-            PointProp prop{sp.Number(), sp.ValidType(), sp.value};
-            if (!props.emplace(prop.number, prop).second) ++dropped;
-        }
-        for (auto& [number, prop] : props) p.props.push_back(std::move(prop));
-        if (!points.emplace(rec.gmpid, std::move(p)).second) ++dropped;
+        p.gmpid = zarvgmpid::FromArg(rec->GetGMPID());
+        for (int i = 0; i < rec->GetMPPropCount(); ++i)
+            p.props.push_back({rec->GetMPPropIdAt(i), rec->GetMPTypeAt(i), rec->GetMPPropAt(i)});
+        std::sort(p.props.begin(), p.props.end(),
+                  [](const PointProp& a, const PointProp& b) { return a.number < b.number; });
+        points.emplace(p.gmpid, std::move(p));
     }
     return points;
 }

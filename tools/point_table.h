@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "host/zarvlib/zarv_var.h"
-#include "tools/db_scan.h"
+#include "tools/db_load.h"
 
 class CZARVMetaPropTbl;
 
@@ -42,10 +42,8 @@ struct Point {
 // Same properties with the same kinds, values and valid types.
 bool SamePoint(const Point& a, const Point& b);
 
-// The points a load of `scan` stores: the first record of a GMPID and, in
-// it, the first property of a number (as stored, not decoded through a meta
-// property table). Records or properties left out are counted in `dropped`.
-std::map<uint32_t, Point> PointsOfScan(const DbScan& scan, int& dropped);
+// The points the load stored, each with its properties ascending by number.
+std::map<uint32_t, Point> PointsOfLoad(const DbLoad& load);
 
 struct Column {
     unsigned short number = 0;

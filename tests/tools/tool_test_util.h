@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/make_var.h"
+#include "support/raw_database.h"
 #include "support/temp_dir.h"
 #include "zarvqencore.h"
 
@@ -76,34 +77,6 @@ inline bool SaveDatabase(const std::string& path, unsigned char rid,
     }
     return engine.SaveToTemplate(rid, path.c_str(), "1.0.0");
 }
-
-// Writes a database file field by field, so that tests can store what the
-// library never writes (a GMPID twice, a property number twice...).
-class RawDatabase {
-public:
-    RawDatabase(const std::string& path, unsigned char rid, char groups) {
-        m_ok = m_file.OpenBinary(path.c_str(), CZARVFile::modeWrite, 1);
-        m_file << 'R' << 'S' << static_cast<char>(rid) << groups;
-    }
-    RawDatabase& Group(unsigned char number, unsigned short count) {
-        m_file << static_cast<char>(number) << _basictype<unsigned short>(count);
-        return *this;
-    }
-    RawDatabase& Record(unsigned short low) { return U16(low); }
-    RawDatabase& Prop(unsigned short number, int valid, const _zarvVAR& value) {
-        U16(static_cast<unsigned short>(number | (valid << 14))).m_file << value;
-        return *this;
-    }
-    RawDatabase& End() { return U16(0xFFFF); }
-    bool Close() { return m_ok && m_file.Flush() && m_file.AppendCRC() && m_file.Close(); }
-private:
-    RawDatabase& U16(unsigned short v) {
-        m_file << _basictype<unsigned short>(v);
-        return *this;
-    }
-    CZARVFile m_file;
-    bool m_ok = false;
-};
 
 // Fixture: a folder for the files of one test.
 class ToolTest : public ::testing::Test {

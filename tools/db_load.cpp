@@ -1,0 +1,63 @@
+#include "tools/db_load.h"
+
+#include <fstream>
+
+#include "host/zarvlib/load_reporter.h"
+#include "meta/meta_prop_tbl.h"
+
+namespace zarvtool {
+
+namespace {
+
+// The version text databases are loaded with; it has no effect on the file.
+constexpr const char* kDbVersion = "1.0.0";
+
+class FindingsReporter : public CZARVLoadReporter {
+public:
+    explicit FindingsReporter(Findings& out) : m_out(out) {}
+    void Report(Severity severity, const Where& where, const std::string& what) override {
+        if (severity == kProblem)
+            m_out.ProblemAt(where.offset, what);
+        else
+            m_out.NoteAt(where.offset, what);
+    }
+
+private:
+    Findings& m_out;
+};
+
+}  // namespace
+
+std::string DbLoad::Refusal() const {
+    for (const Finding& f : findings.Items()) {
+        if (!f.problem) continue;
+        if (f.offset < 0) return f.text;
+        return f.text + " (at byte " + std::to_string(f.offset) + ")";
+    }
+    return "refused";
+}
+
+bool LoadDbFile(const std::string& path, const CZARVMetaPropTbl* meta, int type, DbLoad& out,
+                std::string& why) {
+    // The header's third byte names the database the file belongs to; the
+    // load checks it together with everything else.
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        why = "cannot be opened";
+        return false;
+    }
+    char head[3] = {0, 0, 0};
+    if (in.read(head, 3)) out.rid = static_cast<unsigned char>(head[2]);
+    in.close();
+
+    out.engine = CZARVPtr<CZARVQENDbEngine>::Adopt(new CZARVQENDbEngine(kDbVersion));
+    // The engine only reads the table (it decodes property codes with it).
+    out.engine->SetMetaProps(const_cast<CZARVMetaPropTbl*>(meta));
+    FindingsReporter reporter(out.findings);
+    out.loaded = out.engine->LoadFromFile(out.rid, path.c_str(), kDbVersion, type, &reporter);
+    for (int group = 0; group < 256; ++group)
+        out.engine->ListMPInfo(out.rid, static_cast<unsigned char>(group), out.records);
+    return true;
+}
+
+}  // namespace zarvtool
