@@ -92,6 +92,11 @@ int InfoOne(const std::string& path, const std::string& forced) {
             ReportError(path, why);
             return kExitUsage;
         }
+        // Without the header there is no database to describe.
+        if (!load.header) {
+            ReportError(path, load.Refusal());
+            return kExitUsage;
+        }
         DescribeDatabase(path, load);
         return kExitClean;
     }

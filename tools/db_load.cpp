@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "engine/db_file_format.h"
 #include "host/zarvlib/load_reporter.h"
 #include "meta/meta_prop_tbl.h"
 
@@ -47,7 +48,10 @@ bool LoadDbFile(const std::string& path, const CZARVMetaPropTbl* meta, int type,
         return false;
     }
     char head[3] = {0, 0, 0};
-    if (in.read(head, 3)) out.rid = static_cast<unsigned char>(head[2]);
+    if (in.read(head, 3)) {
+        out.rid = static_cast<unsigned char>(head[2]);
+        out.header = head[0] == zarvdbfile::kMagic1 && head[1] == zarvdbfile::kMagic2;
+    }
     in.close();
 
     out.engine = CZARVPtr<CZARVQENDbEngine>::Adopt(new CZARVQENDbEngine(kDbVersion));

@@ -25,6 +25,7 @@ struct DbLoad {
     // The RID the file's header names, which the load was asked for; 0 for
     // a file too short to name one (the load then says why it refuses it).
     unsigned char rid = 0;
+    bool header = false;  // the file starts with the magic bytes and a RID
     bool loaded = false;  // the library accepted the file
     Findings findings;    // what the load reported, with byte offsets
     CZARVPtr<CZARVQENDbEngine> engine;

@@ -19,4 +19,12 @@ TEST_F(ToolInfoTest, EachFileIsRecognisedAndSummarised) {
     ExpectParts(Run({"info", "--kind", "meta", odd}).out, {"properties  1"});
 }
 
+TEST_F(ToolInfoTest, AFileForcedAsADatabaseWithoutItsHeaderIsAnError) {
+    std::string fake = dir.File("fake.dat");
+    WriteAll(fake, "XXXXXXXXXXXX");
+    ToolRun run = Run({"info", "--kind", "database", fake});
+    EXPECT_EQ(run.status, 2);
+    ExpectParts(run.err, {"not a configuration database file"});
+}
+
 }  // namespace
