@@ -9,10 +9,14 @@
 
 namespace {
 
-TEST_F(EngineTest, CreateKeepsTheFirstTypeAndDeleteDropsRecordsValuesAndIndex) {
+TEST_F(EngineTest, CreateKeepsTheFirstType) {
     ASSERT_TRUE(engine->CreateConfigDB(200, 2));
     EXPECT_TRUE(engine->CreateConfigDB(200, 3));
     EXPECT_EQ(engine->GetConfigDBType(200), 2);
+}
+
+TEST_F(EngineTest, DeleteDropsRecordsValuesAndIndex) {
+    ASSERT_TRUE(engine->CreateConfigDB(200, 2));
     RecordPtr info = IORecord(Gmpid(200, 1, 0, 1), "a", "b");
     ASSERT_TRUE(engine->InsertMPInfo(info.get()));
     EXPECT_FALSE(engine->IsModified());  // only SetModify sets the flag

@@ -51,13 +51,16 @@ TEST_F(ValuesTest, ReadsGoThroughTheReferenceOnlyWhereTheRIDAndBlockSaySo) {
     for (auto [gmpid, value] : reads) EXPECT_EQ(Read(gmpid), value) << std::hex << gmpid;
 }
 
-TEST_F(ValuesTest, ResolutionIsOneStepAndAFailedReadLeavesTheOutputsAlone) {
+TEST_F(ValuesTest, ResolutionIsOneStep) {
     // R1 (RID 130) names R2, a reference point of RID 131 that itself names P.
     ASSERT_TRUE(Insert(Record(Gmpid(131, 0, 1, 1), {{1, "R2"}, {499, "P"}})));
     ASSERT_TRUE(engine->OnAddMPInfo(*NamedRecord(Gmpid(131, 0, 1, 1), "R2")));  // a value and name
     Write(Gmpid(131, 0, 1, 1), 99);
     ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 1, 5), {{499, "R2"}})));
     EXPECT_EQ(Read(Gmpid(130, 0, 1, 5)), 99);
+}
+
+TEST_F(ValuesTest, AFailedReadLeavesTheOutputsAlone) {
     _zarvVAR value("keep");
     CMPQuality quality(CMPQuality::QUALITY_BLOCKED);
     CZARVTime time(55);
@@ -66,13 +69,18 @@ TEST_F(ValuesTest, ResolutionIsOneStepAndAFailedReadLeavesTheOutputsAlone) {
     EXPECT_EQ(time.GetMilliseconds(), 55);
 }
 
-TEST_F(ValuesTest, WritesGoToTheGivenGMPIDAndGroupValuesTravelAsTextThatNeedNotParse) {
+TEST_F(ValuesTest, WritesGoToTheGivenGMPID) {
     ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 1, 1), {{499, "P"}})));
     EXPECT_EQ(Write(Gmpid(130, 0, 1, 1), 1), 0u);  // RID 130 has no live-value database yet
     Own(Gmpid(130, 0, 0, 9));
     EXPECT_EQ(Write(Gmpid(130, 0, 1, 1), 1), CZARVSubRtdb::WRITE_UNKNOWN);
     EXPECT_EQ(Write(kP, 42, 5), CZARVSubRtdb::WRITE_UNCHANGED);
     EXPECT_EQ(Write(0x1'0000'0000UL | kP, 44, 7), CZARVSubRtdb::WRITE_CHANGED);  // low 32 bits
+    EXPECT_EQ(Read(kP), 44);
+}
+
+TEST_F(ValuesTest, GroupValuesTravelAsTextThatNeedNotParse) {
+    ASSERT_EQ(Write(kP, 44, 7), CZARVSubRtdb::WRITE_CHANGED);
     CZARVGRPData data, back;
     data.Add(Var(3L));
     data.Add(_zarvVAR("x"));

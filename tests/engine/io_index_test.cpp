@@ -26,12 +26,17 @@ protected:
     CZARVIODB db;
 };
 
-TEST_F(IODBTest, NodesKeyByTheHashOfTheirPartLeavesAreCollectedThroughEveryLevelAndPrefixesClash) {
+TEST_F(IODBTest, NodesKeyByTheHashOfTheirPart) {
     ASSERT_TRUE(db.CreateIndex("A$B$C", C));
     EXPECT_EQ(db.GetIndexNode("A")->GetKey(), DJBHash("A"));
+}
+
+TEST_F(IODBTest, LeavesAreCollectedThroughEveryLevel) {
+    ASSERT_TRUE(db.CreateIndex("A$B$C", C));
     EXPECT_EQ(Leaves("A$B", {B}), (Data{B, C}));
-    db.Remove(nullptr);
-    // A prefix of a leaf or a leaf under a branch is refused.
+}
+
+TEST_F(IODBTest, APrefixOfALeafOrALeafUnderABranchIsRefused) {
     ASSERT_TRUE(db.CreateIndex("a$b", A));
     EXPECT_FALSE(db.CreateIndex("a$b$c", B));  // "a$b" is a leaf
     EXPECT_TRUE(db.CreateIndex("a$c$d", B));
