@@ -79,6 +79,7 @@ TEST_F(EngineTest, InsertRefusalsLeaveTheRecordAndTheStoredOneHoldsOneReference)
     for (unsigned long id : {Gmpid(5, 0, 0, 2), Gmpid(5, 0, 0, 2), Gmpid(6, 0, 0, 1)})
         set.Add(Record(id).get());
     EXPECT_EQ(engine->InsertMPInfo(set), 1);
+    EXPECT_EQ(engine->GetMPInfo(Gmpid(5, 0, 0, 2)), set[0]);
     EXPECT_EQ(set[1]->GetRefCount(), 1);
 }
 
