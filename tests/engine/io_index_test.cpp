@@ -51,7 +51,7 @@ unsigned int LongestFirst(const std::string& part) {
     return 100 - static_cast<unsigned>(part.size());
 }
 
-TEST(IODBHashTest, SiblingsAscendByHashAndACustomHashIsTheOnlyOneUsed) {
+TEST(IODBHashTest, SiblingsAscendByACustomHashAndItIsTheOnlyOneUsed) {
     CZARVIODB db(&LongestFirst);
     ASSERT_TRUE(db.CreateIndex("k$a", A));
     ASSERT_TRUE(db.CreateIndex("k$ccc", C));
@@ -65,12 +65,14 @@ TEST(IODBHashTest, SiblingsAscendByHashAndACustomHashIsTheOnlyOneUsed) {
     std::vector<unsigned long> roots;
     for (const auto& node : db.GetRoot()) roots.push_back(node->GetKey());
     EXPECT_EQ(roots, std::vector<unsigned long>{99});
+}
 
+TEST(IODBHashTest, SiblingsAscendByTheDJBHashByDefault) {
     CZARVIODB plain;  // the DJB hash puts "b" below "aa"
     ASSERT_TRUE(plain.CreateIndex("k$aa", A));
     ASSERT_TRUE(plain.CreateIndex("k$b", B));
     ASSERT_LT(DJBHash("b"), DJBHash("aa"));
-    leaves.clear();
+    Data leaves;
     plain.GetIndexNode("k")->GetLeafData(leaves);
     EXPECT_EQ(leaves, (Data{B, A}));
 }
