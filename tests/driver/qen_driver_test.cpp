@@ -122,10 +122,11 @@ TEST_F(QENDriverTest, CreatePortChoosesTheKindFromSerialThenNetworkProperties) {
         CZARVMPInfo info(kDriverGMPID);
         for (const auto& [id, value] : props) info.SetMPProp(id, value, 0);
         CZARVPtr<CZARVPortSrv> port = CZARVPtr<CZARVPortSrv>::Adopt(driver->CreatePort(info));
-        const char kind = dynamic_cast<CZARVComPort*>(port.get())         ? 's'
+        const char kind = !port                                           ? '-'
+                          : dynamic_cast<CZARVComPort*>(port.get())       ? 's'
                           : dynamic_cast<CZARVTCPClientPort*>(port.get()) ? 't'
                           : dynamic_cast<CZARVUDPClientPort*>(port.get()) ? 'u'
-                                                                          : '-';
+                                                                          : '?';
         EXPECT_EQ(kind, expected);
         if (port) {
             EXPECT_EQ(port->GetRefCount(), 1);
