@@ -9,10 +9,14 @@
 
 namespace {
 
-TEST_F(EngineTest, CreateKeepsTheFirstTypeAndDeleteDropsRecordsValuesAndIndex) {
+TEST_F(EngineTest, CreateKeepsTheFirstType) {
     ASSERT_TRUE(engine->CreateConfigDB(200, 2));
     EXPECT_TRUE(engine->CreateConfigDB(200, 3));
     EXPECT_EQ(engine->GetConfigDBType(200), 2);
+}
+
+TEST_F(EngineTest, DeleteDropsRecordsValuesAndIndex) {
+    ASSERT_TRUE(engine->CreateConfigDB(200, 2));
     RecordPtr info = IORecord(Gmpid(200, 1, 0, 1), "a", "b");
     ASSERT_TRUE(engine->InsertMPInfo(info.get()));
     EXPECT_FALSE(engine->IsModified());  // only SetModify sets the flag
@@ -24,15 +28,22 @@ TEST_F(EngineTest, CreateKeepsTheFirstTypeAndDeleteDropsRecordsValuesAndIndex) {
     EXPECT_TRUE(engine->InsertMPInfo(info.get()));
 }
 
-TEST_F(EngineTest, EachRidHasItsOwnDatabasesAndTheEngineReleasesThemAllAtItsEnd) {
-    const unsigned char rids[] = {0, 1, 192, 254, 255};
+constexpr unsigned char kRids[] = {0, 1, 192, 254, 255};
+
+// A database of each of kRids with one point each, in that order.
+std::vector<RecordPtr> OnePointPerRid(CZARVQENDbEngine& engine) {
     std::vector<RecordPtr> records;
-    for (unsigned char rid : rids) {
-        ASSERT_TRUE(engine->CreateConfigDB(rid, 1));
+    for (unsigned char rid : kRids) {
+        EXPECT_TRUE(engine.CreateConfigDB(rid, 1));
         records.push_back(IORecord(Gmpid(rid, 1, 0, 1), "a", "b"));
-        ASSERT_TRUE(engine->InsertMPInfo(records.back().get())) << int(rid);
+        EXPECT_TRUE(engine.InsertMPInfo(records.back().get())) << int(rid);
     }
-    for (unsigned char rid : rids) {
+    return records;
+}
+
+TEST_F(EngineTest, EachRidHasItsOwnDatabases) {
+    const std::vector<RecordPtr> records = OnePointPerRid(*engine);
+    for (unsigned char rid : kRids) {
         EXPECT_EQ(Listed(rid, 1), 1) << int(rid);
         EXPECT_EQ(Values(rid, 1), 1) << int(rid);
         // Only the IO-indexed RIDs have an index.
@@ -42,6 +53,10 @@ TEST_F(EngineTest, EachRidHasItsOwnDatabasesAndTheEngineReleasesThemAllAtItsEnd)
     engine->DeleteConfigDB(192);
     EXPECT_EQ(records[2]->GetRefCount(), 1);
     EXPECT_EQ(Listed(254, 1), 1);  // the neighbours keep theirs
+}
+
+TEST_F(EngineTest, TheEngineReleasesEveryRidsDatabaseAtItsEnd) {
+    const std::vector<RecordPtr> records = OnePointPerRid(*engine);
     engine.reset();
     for (const RecordPtr& info : records) EXPECT_EQ(info->GetRefCount(), 1);
 }
@@ -75,6 +90,7 @@ TEST_F(EngineTest, InsertRefusalsLeaveTheRecordAndTheStoredOneHoldsOneReference)
     for (unsigned long id : {Gmpid(5, 0, 0, 2), Gmpid(5, 0, 0, 2), Gmpid(6, 0, 0, 1)})
         set.Add(Record(id).get());
     EXPECT_EQ(engine->InsertMPInfo(set), 1);
+    EXPECT_EQ(engine->GetMPInfo(Gmpid(5, 0, 0, 2)), set[0]);
     EXPECT_EQ(set[1]->GetRefCount(), 1);
 }
 

@@ -11,7 +11,8 @@ namespace {
 using Gmpids = std::vector<unsigned long>;
 
 TEST_F(EngineTest, FreeRIDIsTheFirstWithoutConfigurationDatabaseBelowTheBound) {
-    for (auto [from, to] : std::initializer_list<std::pair<int, int>>{{0, 0}, {5, 4}, {-1, 10}, {0, 255}})
+    for (auto [from, to] :
+         std::initializer_list<std::pair<int, int>>{{0, 0}, {5, 4}, {-1, 10}, {0, 255}})
         EXPECT_EQ(engine->GetFreeRID(from, to), -1) << from << ".." << to;
     for (int rid : {0, 1, 3}) ASSERT_TRUE(engine->CreateConfigDB(rid, 0));
     ASSERT_TRUE(engine->OnAddMPInfo(*Record(Gmpid(2, 0, 0, 1))));  // live values only: still free
@@ -34,7 +35,7 @@ TEST_F(EngineTest, FreeGMPIDsAreTheFirstGapsOfTheBlockInOrder) {
               (Gmpids{Gmpid(7, 2, 3, 2), Gmpid(7, 2, 3, 3), Gmpid(7, 2, 3, 4), 0xDEAD}));
     ASSERT_EQ(engine->GetFreeGMPID(7, 2, 3, out.data(), 5000), 4096u - 3);
     EXPECT_EQ(out[4096 - 3], 0xDEADu);
-    EXPECT_EQ(engine->GetFreeGMPID(8, 2, 3, nullptr, 0), 0u);  // no database
+    EXPECT_EQ(engine->GetFreeGMPID(8, 2, 3, nullptr, 0), 0u);      // no database
     EXPECT_EQ(engine->GetFreeGMPID(7, 2, 16, out.data(), 1), 0u);  // no block 16
 }
 
@@ -49,7 +50,8 @@ protected:
         ASSERT_TRUE(Insert(Record(kRef2, {{499, "P"}})));
         ASSERT_TRUE(Insert(Record(kRef1, {{499, "P"}})));
     }
-    const unsigned long kP = Gmpid(5, 0, 0, 1), kRef1 = Gmpid(130, 0, 1, 1), kRef2 = Gmpid(130, 0, 1, 9);
+    const unsigned long kP = Gmpid(5, 0, 0, 1), kRef1 = Gmpid(130, 0, 1, 1),
+                        kRef2 = Gmpid(130, 0, 1, 9);
 };
 
 TEST_F(AssociationTest, EqualKeysKeepInsertionOrderAndCopyOnlyWhatFits) {
@@ -60,7 +62,10 @@ TEST_F(AssociationTest, EqualKeysKeepInsertionOrderAndCopyOnlyWhatFits) {
     EXPECT_EQ(Gmpids(out, out + 3), (Gmpids{kRef2, 0, 0xDEAD}));
     EXPECT_EQ(engine->GetAssGMPID(kP, out, 3), 2u);
     EXPECT_EQ(Gmpids(out, out + 3), (Gmpids{kRef2, kRef1, 0xDEAD}));
-    ASSERT_TRUE(Insert(Record(Gmpid(5, 0, 1, 1), {{499, "Later"}})));  // resolved at insertion only
+}
+
+TEST_F(AssociationTest, AReferenceIsResolvedAtInsertionOnly) {
+    ASSERT_TRUE(Insert(Record(Gmpid(5, 0, 1, 1), {{499, "Later"}})));
     ASSERT_TRUE(Insert(NamedRecord(Gmpid(5, 0, 0, 2), "Later")));
     EXPECT_EQ(Ass(Gmpid(5, 0, 0, 2)), 0u);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 #include "engine/db_engine.h"
 #include "host/zarvkernel/grp_data.h"
@@ -18,12 +19,13 @@ protected:
         ASSERT_TRUE(Insert(NamedRecord(kP, "P")));
         ASSERT_EQ(Write(kP, 42, 1000), CZARVSubRtdb::WRITE_CHANGED);
     }
-    // The value read as a number, or -1 when the read fails.
-    long Read(unsigned long gmpid) {
+    // The value read as a number, or none when the read fails.
+    std::optional<long> Read(unsigned long gmpid) {
         _zarvVAR value;
         CMPQuality quality;
         CZARVTime time;
-        return engine->ReadValue(gmpid, value, quality, time) ? static_cast<long>(value) : -1;
+        if (!engine->ReadValue(gmpid, value, quality, time)) return std::nullopt;
+        return static_cast<long>(value);
     }
     unsigned Write(unsigned long gmpid, long value, long ms = 1) {
         return engine->WriteValue(gmpid, Var(value), CMPQuality(), CZARVTime(ms));
@@ -45,19 +47,23 @@ TEST_F(ValuesTest, ReadsGoThroughTheReferenceOnlyWhereTheRIDAndBlockSaySo) {
     Own(Gmpid(200, 0, 2, 1));                // indexed RID: direct or through the name
     Own(Gmpid(200, 0, 2, 2), {{499, "P"}});
     Own(Gmpid(20, 0, 3, 1), {{499, "P"}});  // other RIDs: always direct
-    const std::pair<unsigned long, long> reads[] = {
-        {Gmpid(130, 0, 1, 1), 42}, {Gmpid(130, 0, 1, 2), -1}, {Gmpid(130, 0, 0, 1), -1},
-        {Gmpid(200, 0, 2, 1), 7},  {Gmpid(200, 0, 2, 2), 42}, {Gmpid(20, 0, 3, 1), -1}};
+    const std::optional<long> none;
+    const std::pair<unsigned long, std::optional<long>> reads[] = {
+        {Gmpid(130, 0, 1, 1), 42}, {Gmpid(130, 0, 1, 2), none}, {Gmpid(130, 0, 0, 1), none},
+        {Gmpid(200, 0, 2, 1), 7},  {Gmpid(200, 0, 2, 2), 42},   {Gmpid(20, 0, 3, 1), none}};
     for (auto [gmpid, value] : reads) EXPECT_EQ(Read(gmpid), value) << std::hex << gmpid;
 }
 
-TEST_F(ValuesTest, ResolutionIsOneStepAndAFailedReadLeavesTheOutputsAlone) {
+TEST_F(ValuesTest, ResolutionIsOneStep) {
     // R1 (RID 130) names R2, a reference point of RID 131 that itself names P.
     ASSERT_TRUE(Insert(Record(Gmpid(131, 0, 1, 1), {{1, "R2"}, {499, "P"}})));
     ASSERT_TRUE(engine->OnAddMPInfo(*NamedRecord(Gmpid(131, 0, 1, 1), "R2")));  // a value and name
     Write(Gmpid(131, 0, 1, 1), 99);
     ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 1, 5), {{499, "R2"}})));
     EXPECT_EQ(Read(Gmpid(130, 0, 1, 5)), 99);
+}
+
+TEST_F(ValuesTest, AFailedReadLeavesTheOutputsAlone) {
     _zarvVAR value("keep");
     CMPQuality quality(CMPQuality::QUALITY_BLOCKED);
     CZARVTime time(55);
@@ -66,13 +72,18 @@ TEST_F(ValuesTest, ResolutionIsOneStepAndAFailedReadLeavesTheOutputsAlone) {
     EXPECT_EQ(time.GetMilliseconds(), 55);
 }
 
-TEST_F(ValuesTest, WritesGoToTheGivenGMPIDAndGroupValuesTravelAsTextThatNeedNotParse) {
+TEST_F(ValuesTest, WritesGoToTheGivenGMPID) {
     ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 1, 1), {{499, "P"}})));
     EXPECT_EQ(Write(Gmpid(130, 0, 1, 1), 1), 0u);  // RID 130 has no live-value database yet
     Own(Gmpid(130, 0, 0, 9));
     EXPECT_EQ(Write(Gmpid(130, 0, 1, 1), 1), CZARVSubRtdb::WRITE_UNKNOWN);
     EXPECT_EQ(Write(kP, 42, 5), CZARVSubRtdb::WRITE_UNCHANGED);
     EXPECT_EQ(Write(0x1'0000'0000UL | kP, 44, 7), CZARVSubRtdb::WRITE_CHANGED);  // low 32 bits
+    EXPECT_EQ(Read(kP), 44);
+}
+
+TEST_F(ValuesTest, GroupValuesTravelAsTextThatNeedNotParse) {
+    ASSERT_EQ(Write(kP, 44, 7), CZARVSubRtdb::WRITE_CHANGED);
     CZARVGRPData data, back;
     data.Add(Var(3L));
     data.Add(_zarvVAR("x"));

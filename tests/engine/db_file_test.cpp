@@ -60,12 +60,16 @@ TEST_F(DbFileTest, GroupsAscendRecordsAscendPropertiesEndWithTheMark) {
     EXPECT_EQ(bytes.substr(0, body.size()), body);
 }
 
-TEST_F(DbFileTest, EmptyDatabaseIsHeaderAndChecksumOnlyAndSavesWithoutDatabaseOrPathFail) {
+TEST_F(DbFileTest, SavesWithoutDatabaseOrPathFailAndWriteNothing) {
     EXPECT_FALSE(engine->SaveToFile(9, dir.path().c_str(), "1.0"));
     ASSERT_TRUE(engine->CreateConfigDB(9, 0));
     EXPECT_FALSE(engine->SaveToTemplate(9, nullptr, "1.0"));
     EXPECT_FALSE(engine->SaveToFile(9, dir.File("missing/sub").c_str(), "1.0"));
     EXPECT_TRUE(dir.Entries().empty());
+}
+
+TEST_F(DbFileTest, EmptyDatabaseIsHeaderAndChecksumOnly) {
+    ASSERT_TRUE(engine->CreateConfigDB(9, 0));
     ASSERT_TRUE(engine->SaveToTemplate(9, dir.File("t 9.cfg").c_str(), "1.0.0"));  // the exact path
     const std::string bytes = ReadAll(dir.File("t 9.cfg"));  // the header and the checksum
     EXPECT_EQ(bytes.substr(0, 4), std::string("RS\x09\x00", 4));
@@ -90,7 +94,7 @@ TEST_F(DbFileTest, PropertiesRoundTripWithTheirValidTypes) {
     _zarvVAR short_nul;
     short_nul.SetText("a\0b\0", 4);
     const std::vector<_zarvVAR> values = {_zarvVAR(), Var(-5LL), _zarvVAR("t\xC3\xA9\n"),
-                                          Var(0.1f), short_nul, EveryByte()};
+                                          Var(0.1f),  short_nul, EveryByte()};
     RecordPtr info = Record(Gmpid(5, 1, 2, 3));
     for (size_t i = 0; i < values.size(); ++i)
         ASSERT_TRUE(info->InsertMPProp(static_cast<unsigned short>(100 + i), values[i], i % 4));
@@ -229,7 +233,8 @@ TEST_F(DbFileTest, CraftedBodiesLoadOnlyWhenWellFormed) {
         CZARVFile file;
         ASSERT_TRUE(file.OpenBinary(path.c_str(), CZARVFile::modeWrite));
         file.WriteBytes(c.body.data(), c.body.size());
-        ASSERT_TRUE(file.AppendCRC() && file.Close());
+        ASSERT_TRUE(file.AppendCRC());
+        ASSERT_TRUE(file.Close());
         EXPECT_EQ(engine->LoadFromFile(5, path.c_str(), "1.0", 2), c.content != old);
         EXPECT_EQ(Content(5), c.content);
         EXPECT_EQ(engine->GetConfigDBType(5), c.content == old ? 1 : 2);

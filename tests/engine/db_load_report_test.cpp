@@ -219,25 +219,43 @@ TEST_F(DbLoadReportTest, AFileThatLoadsWholeIsNotReportedOn) {
     EXPECT_TRUE(recorder.reports.empty()) << recorder.reports.front().text;
 }
 
-TEST_F(DbLoadReportTest, AMetaValidTypeARecordCannotHoldAndNumbersTheTableLacksAreNotes) {
-    RawDatabase raw(path, 200, 1);
-    raw.Group(1, 1).Record(5).Prop(401, 1, Var("a")).Prop(7, 2, Var("b")).End();
-    ASSERT_TRUE(raw.Close());
-    Define(401, 5);
-    EXPECT_TRUE(Load(200, 0));
-    ASSERT_EQ(recorder.reports.size(), 2u);
-    const Report& typed = recorder.reports[0];
+// One record: property 401 stored with valid type 1 where the meta property
+// table says 5, and property 7, which the table lacks.
+class DbLoadMetaNoteTest : public DbLoadReportTest {
+protected:
+    void SetUp() override {
+        DbLoadReportTest::SetUp();
+        RawDatabase raw(path, 200, 1);
+        raw.Group(1, 1).Record(5).Prop(401, 1, Var("a")).Prop(7, 2, Var("b")).End();
+        ASSERT_TRUE(raw.Close());
+        Define(401, 5);
+        EXPECT_TRUE(Load(200, 0));
+        EXPECT_EQ(recorder.reports.size(), 2u);  // the two notes below, nothing else
+    }
+    // The one report at `offset`; fails when there is not exactly one.
+    Report OnlyAt(long long offset) const {
+        std::vector<Report> at;
+        for (const Report& r : recorder.reports)
+            if (r.offset == offset) at.push_back(r);
+        EXPECT_EQ(at.size(), 1u) << "at offset " << offset;
+        return at.empty() ? Report{CZARVLoadReporter::kProblem, offset, ""} : at.front();
+    }
+};
+
+TEST_F(DbLoadMetaNoteTest, AMetaValidTypeARecordCannotHoldIsANoteAndTheStoredOneKept) {
+    const Report typed = OnlyAt(9);
     EXPECT_EQ(typed.severity, CZARVLoadReporter::kNote);
-    EXPECT_EQ(typed.offset, 9);
     EXPECT_TRUE(Says(typed,
                      "property 401: valid type 5 from the meta property table does not fit a "
                      "record (0 to 3); the stored valid type 1 is kept"))
         << typed.text;
-    const Report& unknown = recorder.reports[1];
-    EXPECT_EQ(unknown.severity, CZARVLoadReporter::kNote);
-    EXPECT_EQ(unknown.offset, -1);
-    EXPECT_TRUE(Says(unknown, "not in the meta property table, kept as stored: 7")) << unknown.text;
     EXPECT_EQ(engine->GetMPInfo(0xC8010005)->MPType(401), 1);
+}
+
+TEST_F(DbLoadMetaNoteTest, NumbersTheTableLacksAreANote) {
+    const Report unknown = OnlyAt(-1);
+    EXPECT_EQ(unknown.severity, CZARVLoadReporter::kNote);
+    EXPECT_TRUE(Says(unknown, "not in the meta property table, kept as stored: 7")) << unknown.text;
 }
 
 }  // namespace

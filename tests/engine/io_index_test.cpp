@@ -26,12 +26,17 @@ protected:
     CZARVIODB db;
 };
 
-TEST_F(IODBTest, NodesKeyByTheHashOfTheirPartLeavesAreCollectedThroughEveryLevelAndPrefixesClash) {
+TEST_F(IODBTest, NodesKeyByTheHashOfTheirPart) {
     ASSERT_TRUE(db.CreateIndex("A$B$C", C));
     EXPECT_EQ(db.GetIndexNode("A")->GetKey(), DJBHash("A"));
+}
+
+TEST_F(IODBTest, LeavesAreCollectedThroughEveryLevel) {
+    ASSERT_TRUE(db.CreateIndex("A$B$C", C));
     EXPECT_EQ(Leaves("A$B", {B}), (Data{B, C}));
-    db.Remove(nullptr);
-    // A prefix of a leaf or a leaf under a branch is refused.
+}
+
+TEST_F(IODBTest, APrefixOfALeafOrALeafUnderABranchIsRefused) {
     ASSERT_TRUE(db.CreateIndex("a$b", A));
     EXPECT_FALSE(db.CreateIndex("a$b$c", B));  // "a$b" is a leaf
     EXPECT_TRUE(db.CreateIndex("a$c$d", B));
@@ -46,7 +51,7 @@ unsigned int LongestFirst(const std::string& part) {
     return 100 - static_cast<unsigned>(part.size());
 }
 
-TEST(IODBHashTest, SiblingsAscendByHashAndACustomHashIsTheOnlyOneUsed) {
+TEST(IODBHashTest, SiblingsAscendByACustomHashAndItIsTheOnlyOneUsed) {
     CZARVIODB db(&LongestFirst);
     ASSERT_TRUE(db.CreateIndex("k$a", A));
     ASSERT_TRUE(db.CreateIndex("k$ccc", C));
@@ -60,12 +65,14 @@ TEST(IODBHashTest, SiblingsAscendByHashAndACustomHashIsTheOnlyOneUsed) {
     std::vector<unsigned long> roots;
     for (const auto& node : db.GetRoot()) roots.push_back(node->GetKey());
     EXPECT_EQ(roots, std::vector<unsigned long>{99});
+}
 
+TEST(IODBHashTest, SiblingsAscendByTheDJBHashByDefault) {
     CZARVIODB plain;  // the DJB hash puts "b" below "aa"
     ASSERT_TRUE(plain.CreateIndex("k$aa", A));
     ASSERT_TRUE(plain.CreateIndex("k$b", B));
     ASSERT_LT(DJBHash("b"), DJBHash("aa"));
-    leaves.clear();
+    Data leaves;
     plain.GetIndexNode("k")->GetLeafData(leaves);
     EXPECT_EQ(leaves, (Data{B, A}));
 }

@@ -15,9 +15,12 @@ protected:
     CZARVPtr<RecordingDriver> drv = CZARVPtr<RecordingDriver>::Adopt(new RecordingDriver);
 };
 
-TEST_F(DriverTest, CreateKeepsTheGMPIDButNotTheTextsAndRefusesTheNoPointGMPID) {
+TEST_F(DriverTest, CreateRefusesTheNoPointGMPID) {
     CZARVMPInfo none(0xFFFFFFFF);
     EXPECT_FALSE(drv->Create(none));
+}
+
+TEST_F(DriverTest, CreateKeepsTheGMPIDButNotTheTexts) {
     CZARVMPInfo info(0x00050000);
     info.InsertMPProp(1, _zarvVAR("name"), 0);
     EXPECT_TRUE(drv->Create(info));

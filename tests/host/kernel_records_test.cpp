@@ -77,9 +77,11 @@ TEST(SysConfigTest, SharesItsDescriptionsAndKeepsTheFirstOfAnIdentifier) {
     ASSERT_TRUE(config.AddHwInfo(std::make_shared<CZARVHwInfo>(42, "rtu", "R2", "S1")));
     EXPECT_FALSE(config.AddHwInfo(std::make_shared<CZARVHwInfo>(42, "second")));
     std::shared_ptr<CZARVHwInfo> hw = config.GetHwInfo(42);
-    ASSERT_TRUE(hw && hw->GetName() == std::string("rtu"));
+    ASSERT_NE(hw, nullptr);
+    EXPECT_EQ(hw->GetName(), std::string("rtu"));
     EXPECT_EQ(hw.use_count(), 2);  // the configuration keeps its own
-    EXPECT_TRUE(config.RemoveHwInfo(42) && !config.RemoveHwInfo(42));
+    EXPECT_TRUE(config.RemoveHwInfo(42));
+    EXPECT_FALSE(config.RemoveHwInfo(42));
     EXPECT_EQ(hw.use_count(), 1);
 }
 

@@ -37,7 +37,9 @@ TEST(ZarvObjTest, PtrsAndDataSetsHoldAReferenceEachAndTheObjectDiesAtZero) {
     {
         CZARVPtr<Probe> held(a), copy = held;
         CZARVDataSet<Probe> set;
-        EXPECT_TRUE(set.Add(a) && set.Add(b.get()) && set.Add(a));  // twice is two entries
+        EXPECT_TRUE(set.Add(a));
+        EXPECT_TRUE(set.Add(b.get()));
+        EXPECT_TRUE(set.Add(a));  // twice is two entries
         EXPECT_FALSE(set.Add(nullptr));
         EXPECT_EQ(a->GetRefCount(), 5);
         EXPECT_EQ(set.GetAt(3), nullptr);

@@ -8,17 +8,27 @@
 
 namespace {
 
-TEST(MarkupTest, SavesTheExactDeclarationOneElementPerLineAndHostileTextsRoundTrip) {
-    const std::string hostile =
-        "q\"uo'te & amp; <tag> ]]> \t tab\nline\r\nCRLF \xC3\xA9 \xE4\xB8\xAD \xFF\xFE raw";
-    CMarkup doc;
+// A declaration, a root and one empty child.
+void Declared(CMarkup& doc) {
     ASSERT_TRUE(doc.AddNode(CMarkup::MNT_PROCESSING_INSTRUCTION, "xml"));
     doc.AddAttrib("version", "1.0");
     doc.AddAttrib("encoding", "GB2312");
     ASSERT_TRUE(doc.AddElem("root"));
     doc.AddChildElem("b");
+}
+
+TEST(MarkupTest, SavesTheExactDeclarationOneElementPerLine) {
+    CMarkup doc;
+    Declared(doc);
     EXPECT_EQ(doc.GetDoc(),
               "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<root>\n  <b />\n</root>\n");
+}
+
+TEST(MarkupTest, HostileTextsRoundTrip) {
+    const std::string hostile =
+        "q\"uo'te & amp; <tag> ]]> \t tab\nline\r\nCRLF \xC3\xA9 \xE4\xB8\xAD \xFF\xFE raw";
+    CMarkup doc;
+    ASSERT_NO_FATAL_FAILURE(Declared(doc));
     ASSERT_TRUE(doc.AddAttrib("a", hostile.c_str()));
     ASSERT_TRUE(doc.AddChildElem("child", hostile.c_str()));
     ASSERT_TRUE(doc.AddChildAttrib("c", hostile.c_str()));
@@ -35,10 +45,14 @@ TEST(MarkupTest, SavesTheExactDeclarationOneElementPerLineAndHostileTextsRoundTr
     EXPECT_EQ(back.GetChildAttrib("c").str(), hostile);
     ASSERT_TRUE(back.FindChildElem("space"));
     EXPECT_EQ(back.GetChildData().str(), "   ");
-    // Invalid names and a second root are refused; non-ASCII names are names.
-    for (const char* bad : {"", "1abc", "a b", "a<b"}) EXPECT_FALSE(back.AddChildElem(bad)) << bad;
-    EXPECT_FALSE(back.AddElem("second_root"));
-    EXPECT_TRUE(back.AddChildElem("\xE4\xB8\xAD"));
+}
+
+TEST(MarkupTest, InvalidNamesAndASecondRootAreRefusedNonASCIINamesAreNames) {
+    CMarkup doc;
+    ASSERT_NO_FATAL_FAILURE(Declared(doc));
+    for (const char* bad : {"", "1abc", "a b", "a<b"}) EXPECT_FALSE(doc.AddChildElem(bad)) << bad;
+    EXPECT_FALSE(doc.AddElem("second_root"));
+    EXPECT_TRUE(doc.AddChildElem("\xE4\xB8\xAD"));
 }
 
 TEST(MarkupTest, NavigatesLevelsAndAFailedFindKeepsThePosition) {

@@ -14,7 +14,8 @@ TEST(ZarvVarText, EveryLengthSurvivesCopyMoveAndReassignment) {
         for (size_t i = 0; i < len; ++i) text[i] = static_cast<char>('a' + i % 26);
         _zarvVAR v;
         v.SetText(text.data(), text.size());
-        EXPECT_TRUE(v.GetType() == _zarvVAR::VT_STR && v.GetTextLength() == len);
+        EXPECT_EQ(v.GetType(), _zarvVAR::VT_STR);
+        EXPECT_EQ(v.GetTextLength(), len);
         EXPECT_EQ(v.ToString(), text);
         EXPECT_EQ(v.GetText()[len], '\0');
         _zarvVAR copy(v), moved(std::move(copy));
@@ -29,7 +30,8 @@ TEST(ZarvVarText, EveryLengthSurvivesCopyMoveAndReassignment) {
             moved = w;
         }
         moved = 42;  // a number over a text
-        EXPECT_TRUE(moved.GetType() == _zarvVAR::VT_I4 && static_cast<int>(moved) == 42);
+        EXPECT_EQ(moved.GetType(), _zarvVAR::VT_I4);
+        EXPECT_EQ(static_cast<int>(moved), 42);
     }
 }
 
@@ -47,5 +49,6 @@ TEST(ZarvVarText, SetTextFromItsOwnBytesAndComparesByBytes) {
     longText.SetText(longText.GetText(), 3);
     EXPECT_TRUE(shortText == longText);
     withNul.SetText("ab\0c", 4);
-    EXPECT_TRUE(!(withNul == _zarvVAR("ab")) && withNul.GetTextLength() == 4u);
+    EXPECT_FALSE(withNul == _zarvVAR("ab"));
+    EXPECT_EQ(withNul.GetTextLength(), 4u);
 }

@@ -74,6 +74,7 @@ protected:
                 EXPECT_TRUE(result) << what << " fails without any allocation failing";
                 return;
             }
+            EXPECT_FALSE(result) << what << ": true with allocation " << n << " failing";
         }
         ADD_FAILURE() << what << " never ran through";
     }

@@ -28,7 +28,7 @@ protected:
 };
 TYPED_TEST_SUITE(HostileXmlTest, CatalogueClasses);
 
-TYPED_TEST(HostileXmlTest, EntitiesAreNeitherExpandedNorFetchedAndCutFilesKeepTheOldContent) {
+TYPED_TEST(HostileXmlTest, CutFilesKeepTheOldContent) {
     const std::string good = CatalogueFile<TypeParam>("baseline-attrib", "baseline");
     ASSERT_TRUE(this->Load(good));
     const std::string baseline = this->Saved();
@@ -36,7 +36,11 @@ TYPED_TEST(HostileXmlTest, EntitiesAreNeitherExpandedNorFetchedAndCutFilesKeepTh
         EXPECT_FALSE(this->Load(good.substr(0, cut))) << cut;
         EXPECT_EQ(this->Saved(), baseline);
     }
+}
 
+TYPED_TEST(HostileXmlTest, EntitiesAreNeitherExpandedNorFetched) {
+    ASSERT_TRUE(this->Load(CatalogueFile<TypeParam>("baseline-attrib", "baseline")));
+    const std::string baseline = this->Saved();
     std::string doctype = "<!DOCTYPE r [<!ENTITY a0 \"0123456789\">";
     for (int i = 1; i < 10; ++i) {
         doctype += "<!ENTITY a" + std::to_string(i) + " \"";
@@ -50,8 +54,8 @@ TYPED_TEST(HostileXmlTest, EntitiesAreNeitherExpandedNorFetchedAndCutFilesKeepTh
     const bool loaded = this->Load(file);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     const std::string saved = this->Saved();
-    EXPECT_TRUE(loaded || saved == baseline);
-    EXPECT_LT(saved.size(), 4096u);  // ten to the ninth characters had the bomb gone off
+    if (!loaded) EXPECT_EQ(saved, baseline);  // a refused file keeps the old content
+    EXPECT_LT(saved.size(), 4096u);           // ten to the ninth characters had the bomb gone off
     EXPECT_EQ(saved.find("root:"), std::string::npos);
 }
 
