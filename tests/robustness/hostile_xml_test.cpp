@@ -54,7 +54,9 @@ TYPED_TEST(HostileXmlTest, EntitiesAreNeitherExpandedNorFetched) {
     const bool loaded = this->Load(file);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     const std::string saved = this->Saved();
-    if (!loaded) EXPECT_EQ(saved, baseline);  // a refused file keeps the old content
+    if (!loaded) {
+        EXPECT_EQ(saved, baseline);  // a refused file keeps the old content
+    }
     EXPECT_LT(saved.size(), 4096u);           // ten to the ninth characters had the bomb gone off
     EXPECT_EQ(saved.find("root:"), std::string::npos);
 }
