@@ -190,12 +190,15 @@ struct Declaration {
 // Saves `built` over a file holding kOldBytes. When the content holds what
 // the format cannot carry (`carries` false) the save must refuse and leave
 // the old bytes; otherwise it must succeed, and a fresh catalogue loading
-// the file must report `loads` and describe as `expected`.
+// the file must report `loads` and describe as `expected`. Neither touches
+// a modified flag.
 template <class Catalogue, class Describe>
 void CheckRoundTrip(Catalogue& built, const Declaration& decl, bool carries, bool loads,
                     const Lines& expected, Describe describe) {
     FuzzFile out("rt-out", kOldBytes.data(), kOldBytes.size());
+    built.SetModify(true);
     bool saved = built.SaveToFile(out.path(), decl.version.c_str(), decl.encoding.c_str());
+    FUZZ_CHECK(built.IsModified());
     if (!carries) {
         FUZZ_CHECK(!saved);
         FUZZ_CHECK(out.Bytes() == kOldBytes);
@@ -204,6 +207,7 @@ void CheckRoundTrip(Catalogue& built, const Declaration& decl, bool carries, boo
     FUZZ_CHECK(saved);
     auto loaded = CZARVPtr<Catalogue>::Adopt(new Catalogue);
     FUZZ_CHECK(loaded->LoadFromFile(out.path()) == loads);
+    FUZZ_CHECK(!loaded->IsModified());
     CheckSameLines(expected, describe(*loaded));
 }
 
