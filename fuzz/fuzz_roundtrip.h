@@ -185,6 +185,11 @@ struct Declaration {
     std::string version;
     std::string encoding;
     explicit Declaration(FuzzedDataProvider& in) : version(Text(in, 8)), encoding(Text(in, 8)) {}
+    // "?>" inside either text would end the declaration early: no file
+    // with it loads, so the save must refuse it.
+    bool Carried() const {
+        return !std::strstr(version.c_str(), "?>") && !std::strstr(encoding.c_str(), "?>");
+    }
 };
 
 // Saves `built` over a file holding kOldBytes. When the content holds what
@@ -199,7 +204,7 @@ void CheckRoundTrip(Catalogue& built, const Declaration& decl, bool carries, boo
     built.SetModify(true);
     bool saved = built.SaveToFile(out.path(), decl.version.c_str(), decl.encoding.c_str());
     FUZZ_CHECK(built.IsModified());
-    if (!carries) {
+    if (!carries || !decl.Carried()) {
         FUZZ_CHECK(!saved);
         FUZZ_CHECK(out.Bytes() == kOldBytes);
         return;
