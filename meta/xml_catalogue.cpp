@@ -1,5 +1,6 @@
 #include "meta/xml_catalogue.h"
 
+#include <cstring>
 #include <string>
 
 #include "host/zarvlib/zarv_result.h"
@@ -43,7 +44,17 @@ bool CZARVXmlWriter::SetAttrib(XmlLevel level, const char* name, int value) {
                                     : m_doc.AddChildAttrib(name, value);
 }
 
+namespace {
+
+// The declaration ends at the first "?>", whatever quotes stand around it:
+// a version or encoding text holding one would end it early, and the file
+// would not load.
+bool FitsDeclaration(const char* text) { return !text || !std::strstr(text, "?>"); }
+
+}  // namespace
+
 bool AddXmlDeclaration(CMarkup& doc, const char* version, const char* encoding) {
+    if (!FitsDeclaration(version) || !FitsDeclaration(encoding)) return false;
     if (!doc.AddNode(CMarkup::MNT_PROCESSING_INSTRUCTION, "xml")) return false;
     doc.AddAttrib("version", version ? version : "");
     doc.AddAttrib("encoding", encoding ? encoding : "");

@@ -83,7 +83,9 @@ private:
 
 // Adds the XML declaration with the attributes "version" and "encoding" (a
 // null text is written as an empty one). False when the document refuses
-// the declaration; the attributes' own results do not count.
+// the declaration, or when a text holds "?>", which would end the
+// declaration inside it and leave a file that does not load; the
+// attributes' own results do not count.
 bool AddXmlDeclaration(CMarkup& doc, const char* version, const char* encoding);
 
 // Options of SaveXmlCatalogue.

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <string>
 
+#include "host/zarvlib/markup.h"
 #include "robustness/robustness_util.h"
 
 namespace {
@@ -59,6 +60,19 @@ TYPED_TEST(HostileXmlTest, EntitiesAreNeitherExpandedNorFetched) {
     }
     EXPECT_LT(saved.size(), 4096u);           // ten to the ninth characters had the bomb gone off
     EXPECT_EQ(saved.find("root:"), std::string::npos);
+}
+
+// The declaration ends at the first "?>": a version or encoding text
+// holding one cannot be written into a file that loads.
+TYPED_TEST(HostileXmlTest, SaveRefusesADeclarationTextHoldingItsEndAndKeepsTheOldFile) {
+    const std::string path = this->dir.File("old.xml"), old = "<?xml version=\"1.0\"?><old/>";
+    WriteAll(path, old);
+    EXPECT_FALSE(this->catalogue->SaveToFile(path.c_str(), "1.0?>", "UTF-8"));
+    EXPECT_FALSE(this->catalogue->SaveToFile(path.c_str(), "1.0", "?>UTF-8"));
+    EXPECT_EQ(ReadAll(path), old);
+    EXPECT_TRUE(this->catalogue->SaveToFile(path.c_str(), "1.0?", "> UTF-8"));
+    CMarkup doc;
+    EXPECT_TRUE(doc.Load(path.c_str()));
 }
 
 }  // namespace
