@@ -2,9 +2,9 @@
 
 #include "drvlib/category_table.h"
 #include "host/zarvlib/zarv_result.h"
-#include "meta/prop_element.h"
-#include "meta/value_text.h"
-#include "meta/xml_catalogue.h"
+#include "catalogue/prop_element.h"
+#include "catalogue/value_text.h"
+#include "catalogue/xml_catalogue.h"
 
 using zarvqen::CZARVXmlWriter;
 using zarvqen::ReadDecimal;

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "host/zarvlib/zarv_dataset.h"
-#include "meta/id_catalogue.h"
+#include "catalogue/id_catalogue.h"
 #include "meta/meta_prop.h"
 
 namespace zarvqen {

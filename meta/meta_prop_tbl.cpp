@@ -1,7 +1,7 @@
 #include "meta/meta_prop_tbl.h"
 
-#include "meta/prop_element.h"
-#include "meta/xml_catalogue.h"
+#include "catalogue/prop_element.h"
+#include "catalogue/xml_catalogue.h"
 
 namespace {
 

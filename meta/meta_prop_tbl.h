@@ -11,7 +11,7 @@
 //
 // File: the XML declaration with the caller's version and encoding texts,
 // then, only when the table has records, the root "meta" holding one
-// property element (meta/prop_element.h) per record in ascending ID order,
+// property element (catalogue/prop_element.h) per record in ascending ID order,
 // with the "valid" attribute. Loading accepts a root of any name.
 #ifndef META_META_PROP_TBL_H_
 #define META_META_PROP_TBL_H_
@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "host/zarvlib/zarv_dataset.h"
-#include "meta/id_catalogue.h"
+#include "catalogue/id_catalogue.h"
 #include "meta/meta_prop.h"
 #include "zarvqen_export.h"
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <utility>
 
-#include "meta/def_element.h"
-#include "meta/xml_catalogue.h"
+#include "catalogue/def_element.h"
+#include "catalogue/xml_catalogue.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #define META_TABLE_FIELD_H_
 
 #include "host/zarvlib/zarv_var.h"
-#include "meta/value_def.h"
+#include "catalogue/value_def.h"
 #include "zarvqen_export.h"
 
 class ZARVQEN_API CZARVTableField : public CZARVValueDef<CZARVTableField> {

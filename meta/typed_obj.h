@@ -14,7 +14,7 @@
 
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_str.h"
-#include "meta/id_catalogue.h"
+#include "catalogue/id_catalogue.h"
 #include "zarvqen_export.h"
 
 class ZARVQEN_API CZARVTypedObj : public CZARVObj {

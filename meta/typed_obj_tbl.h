@@ -17,7 +17,7 @@
 #ifndef META_TYPED_OBJ_TBL_H_
 #define META_TYPED_OBJ_TBL_H_
 
-#include "meta/id_catalogue.h"
+#include "catalogue/id_catalogue.h"
 #include "meta/typed_obj.h"
 #include "zarvqen_export.h"
 

@@ -13,7 +13,7 @@
 
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_var.h"
-#include "meta/id_catalogue.h"
+#include "catalogue/id_catalogue.h"
 #include "zarvqen_export.h"
 
 class ZARVQEN_API CZARVPseudo : public CZARVObj {

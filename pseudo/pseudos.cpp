@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "meta/value_text.h"
-#include "meta/xml_catalogue.h"
+#include "catalogue/value_text.h"
+#include "catalogue/xml_catalogue.h"
 
 namespace {
 

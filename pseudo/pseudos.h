@@ -19,7 +19,7 @@
 #ifndef PSEUDO_PSEUDOS_H_
 #define PSEUDO_PSEUDOS_H_
 
-#include "meta/id_catalogue.h"
+#include "catalogue/id_catalogue.h"
 #include "pseudo/pseudo.h"
 #include "zarvqen_export.h"
 

@@ -10,8 +10,8 @@
 #include "host/zarvkernel/mp_info.h"
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_str.h"
-#include "meta/value_text.h"
-#include "meta/xml_catalogue.h"
+#include "catalogue/value_text.h"
+#include "catalogue/xml_catalogue.h"
 #include "tools/value_format.h"
 
 using zarvqen::XmlLevel;

@@ -4,7 +4,7 @@
 //
 // The walk follows the loaders: the same tags, the same order, the same
 // field counts, the same "first one wins" for duplicates, and the library's
-// own value text rules (meta/value_text.h) to say what a text reads as.
+// own value text rules (catalogue/value_text.h) to say what a text reads as.
 #ifndef TOOLS_CATALOGUE_CHECK_H_
 #define TOOLS_CATALOGUE_CHECK_H_
 

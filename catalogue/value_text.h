@@ -6,8 +6,8 @@
 // Writing is the variant's own text conversion (ValueToText); the kind code
 // goes beside it as an unsigned decimal, so the empty kind is written as
 // 4294967295 and reads back as a kind no value can be made of.
-#ifndef META_VALUE_TEXT_H_
-#define META_VALUE_TEXT_H_
+#ifndef CATALOGUE_VALUE_TEXT_H_
+#define CATALOGUE_VALUE_TEXT_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -74,4 +74,4 @@ std::string KindAndValueText(const _zarvVAR& value);
 
 }  // namespace zarvqen
 
-#endif  // META_VALUE_TEXT_H_
+#endif  // CATALOGUE_VALUE_TEXT_H_

@@ -1,11 +1,11 @@
-#include "meta/prop_element.h"
+#include "catalogue/prop_element.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "host/zarvlib/markup.h"
-#include "meta/catalogue_test_util.h"
+#include "catalogue/catalogue_test_util.h"
 
 using namespace zarvqen;
 

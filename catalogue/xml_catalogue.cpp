@@ -1,4 +1,4 @@
-#include "meta/xml_catalogue.h"
+#include "catalogue/xml_catalogue.h"
 
 #include <string>
 

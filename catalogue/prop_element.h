@@ -11,15 +11,15 @@
 // Reading: unless the text has exactly five comma-separated pieces the
 // element yields no record. The ID is the low 16 bits of the first piece by
 // the decimal integer rule; the initial value follows the value text rules
-// (meta/value_text.h) for kind codes 0 to 7 and is empty for any other code;
+// (catalogue/value_text.h) for kind codes 0 to 7 and is empty for any other code;
 // absent attributes read as empty texts (valid type 0).
-#ifndef META_PROP_ELEMENT_H_
-#define META_PROP_ELEMENT_H_
+#ifndef CATALOGUE_PROP_ELEMENT_H_
+#define CATALOGUE_PROP_ELEMENT_H_
 
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "meta/meta_prop.h"
-#include "meta/xml_catalogue.h"
+#include "catalogue/xml_catalogue.h"
 
 namespace zarvqen {
 
@@ -40,4 +40,4 @@ CZARVPtr<CZARVMetaProp> ReadPropElem(CMarkup& doc, XmlLevel level, ValidAttr val
 
 }  // namespace zarvqen
 
-#endif  // META_PROP_ELEMENT_H_
+#endif  // CATALOGUE_PROP_ELEMENT_H_

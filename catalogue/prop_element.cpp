@@ -1,9 +1,9 @@
-#include "meta/prop_element.h"
+#include "catalogue/prop_element.h"
 
 #include <string>
 
-#include "meta/def_element.h"
-#include "meta/value_text.h"
+#include "catalogue/def_element.h"
+#include "catalogue/value_text.h"
 
 namespace zarvqen {
 

@@ -5,8 +5,8 @@
 // which refuses texts no XML file can carry, and CZARVXmlElem, which lets
 // one element codec read an element either at the document's main position
 // or as its current child.
-#ifndef META_XML_CATALOGUE_H_
-#define META_XML_CATALOGUE_H_
+#ifndef CATALOGUE_XML_CATALOGUE_H_
+#define CATALOGUE_XML_CATALOGUE_H_
 
 #include <functional>
 #include <string_view>
@@ -129,4 +129,4 @@ bool LoadXmlCatalogue(const char* path, const char* root, const std::function<vo
 
 }  // namespace zarvqen
 
-#endif  // META_XML_CATALOGUE_H_
+#endif  // CATALOGUE_XML_CATALOGUE_H_

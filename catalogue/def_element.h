@@ -6,8 +6,8 @@
 // A text that does not split into exactly the expected number of pieces is
 // no element: a name or text value holding a comma is written but cannot be
 // read back.
-#ifndef META_DEF_ELEMENT_H_
-#define META_DEF_ELEMENT_H_
+#ifndef CATALOGUE_DEF_ELEMENT_H_
+#define CATALOGUE_DEF_ELEMENT_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +16,7 @@
 
 #include "host/zarvlib/zarv_str.h"
 #include "host/zarvlib/zarv_var.h"
-#include "meta/xml_catalogue.h"
+#include "catalogue/xml_catalogue.h"
 
 namespace zarvqen {
 
@@ -53,4 +53,4 @@ bool ReadDefElem(const CZARVXmlElem& elem, size_t lead_count, DefElemParts& out)
 
 }  // namespace zarvqen
 
-#endif  // META_DEF_ELEMENT_H_
+#endif  // CATALOGUE_DEF_ELEMENT_H_

@@ -1,8 +1,8 @@
-#include "meta/def_element.h"
+#include "catalogue/def_element.h"
 
 #include <algorithm>
 
-#include "meta/value_text.h"
+#include "catalogue/value_text.h"
 
 namespace zarvqen {
 
