@@ -16,6 +16,7 @@
 
 #include "host/zarvlib/zarv_str.h"
 #include "host/zarvlib/zarv_var.h"
+#include "catalogue/catalogue_report.h"
 #include "catalogue/xml_catalogue.h"
 
 namespace zarvqen {
@@ -32,6 +33,9 @@ struct DefElemParts {
 
     std::string text;                 // the element's text, cut at its commas
     const char* lead[kMaxLead] = {};  // the leading pieces, in order
+    const char* kind_text = "";       // the kind, value and input pieces
+    const char* value_text = "";
+    const char* input_text = "";
     _zarvVAR init;                    // empty when the kind code is not 0 to 7
     int32_t input = 0;
     const char* param = "";
@@ -50,6 +54,20 @@ bool WriteDefElem(CZARVXmlWriter& writer, XmlLevel level, const char* tag, const
 // unless its text has exactly `lead_count` + 3 pieces; `lead_count` is at
 // most DefElemParts::kMaxLead.
 bool ReadDefElem(const CZARVXmlElem& elem, size_t lead_count, DefElemParts& out);
+
+// How a reporting read names the element: `what` ("prop", "field") and the
+// layout its text needs ("a property needs 5 (ID,name,kind,value,input)").
+struct DefElemWords {
+    const char* what;
+    const char* layout;
+};
+
+// ReadDefElem telling `report` about the element: a text with another number
+// of pieces (the element is skipped), an unknown value kind (the initial
+// value is dropped), and kind, value and input texts that read as something
+// else than they spell. The result and `out` are those of ReadDefElem.
+bool ReadDefElem(const CZARVXmlElem& elem, size_t lead_count, DefElemParts& out,
+                 const CZARVCatalogueReport& report, const DefElemWords& words);
 
 }  // namespace zarvqen
 

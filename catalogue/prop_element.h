@@ -16,6 +16,7 @@
 #ifndef CATALOGUE_PROP_ELEMENT_H_
 #define CATALOGUE_PROP_ELEMENT_H_
 
+#include "catalogue/catalogue_report.h"
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "meta/meta_prop.h"
@@ -37,6 +38,14 @@ bool WritePropElem(CZARVXmlWriter& writer, XmlLevel level, const CZARVMetaProp& 
 // record (the caller's reference, held by the CZARVPtr) or null when the
 // element is skipped. With ValidAttr::kOmit any "valid" attribute is ignored.
 CZARVPtr<CZARVMetaProp> ReadPropElem(CMarkup& doc, XmlLevel level, ValidAttr valid);
+
+// The same telling `report` what the read skips or reads otherwise than
+// written (see ReadDefElem), an ID outside 0 to 65535, and with the "valid"
+// attribute a valid type outside the 0 to 3 a configuration database keeps
+// and an ID beyond the property numbers a database keeps (a note); without
+// it, a note for a "valid" attribute that is ignored.
+CZARVPtr<CZARVMetaProp> ReadPropElem(CMarkup& doc, XmlLevel level, ValidAttr valid,
+                                     const CZARVCatalogueReport& report);
 
 }  // namespace zarvqen
 

@@ -1,5 +1,8 @@
 #include "meta/meta_prop_tbl.h"
 
+#include <string>
+
+#include "catalogue/catalogue_report.h"
 #include "catalogue/prop_element.h"
 #include "catalogue/xml_catalogue.h"
 
@@ -38,16 +41,30 @@ int CZARVMetaPropTbl::GetFreeMetaNo() const {
     return FirstFreeId(kFirstFreeMetaNo, kLastFreeMetaNo);
 }
 
-bool CZARVMetaPropTbl::LoadFromFile(const char* path) {
+bool CZARVMetaPropTbl::LoadFromFile(const char* path) { return LoadFromFile(path, nullptr); }
+
+bool CZARVMetaPropTbl::LoadFromFile(const char* path, CZARVLoadReporter* reporter) {
+    const zarvqen::CZARVCatalogueReport report(reporter);
     return zarvqen::LoadXmlCatalogue(
-        path, nullptr, [this] { Clear(); },
-        [this](CMarkup& doc) {
-            while (doc.FindElem(kPropTag)) {
-                CZARVPtr<CZARVMetaProp> prop = zarvqen::ReadPropElem(doc, zarvqen::XmlLevel::kMain,
-                                                                     zarvqen::ValidAttr::kInclude);
-                if (prop) InsertItem(prop.get());
+        path, {kRootTag, true}, [this] { Clear(); },
+        [this, &report](CMarkup& doc) {
+            zarvqen::CZARVFirstLines<unsigned short> ids(report);
+            // Without a reporter only the "prop" elements are visited.
+            while (doc.FindElem(report.On() ? nullptr : kPropTag)) {
+                if (report.On() && doc.GetTagName() != kPropTag) {
+                    report.PassedOver(doc.GetLine(), doc.GetTagName().str(),
+                                      [] { return "the table reads only <prop> elements"; });
+                    continue;
+                }
+                CZARVPtr<CZARVMetaProp> prop = zarvqen::ReadPropElem(
+                    doc, zarvqen::XmlLevel::kMain, zarvqen::ValidAttr::kInclude, report);
+                if (!prop) continue;
+                unsigned short id = prop->GetID();
+                ids.Taken(InsertItem(prop.get()), id, doc.GetLine(),
+                          [id] { return "prop " + std::to_string(id); }, "ID");
             }
-        });
+        },
+        reporter);
 }
 
 bool CZARVMetaPropTbl::SaveToFile(const char* path, const char* version, const char* encoding) {
