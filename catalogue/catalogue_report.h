@@ -13,6 +13,7 @@
 #include <string>
 
 #include "host/zarvlib/load_reporter.h"
+#include "host/zarvlib/markup.h"
 
 namespace zarvqen {
 
@@ -21,6 +22,10 @@ public:
     explicit CZARVCatalogueReport(CZARVLoadReporter* reporter) : m_reporter(reporter) {}
 
     bool On() const { return m_reporter != nullptr; }
+    // The line of the main element / current child of `doc`, looked up only
+    // for a reporter (0 without one).
+    int Line(const CMarkup& doc) const { return m_reporter ? doc.GetLine() : 0; }
+    int ChildLine(const CMarkup& doc) const { return m_reporter ? doc.GetChildLine() : 0; }
     CZARVLoadReporter* Reporter() const { return m_reporter; }
 
     template <class Build>

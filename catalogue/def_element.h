@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "host/zarvlib/zarv_str.h"
-#include "host/zarvlib/zarv_var.h"
 #include "catalogue/catalogue_report.h"
 #include "catalogue/xml_catalogue.h"
+#include "host/zarvlib/zarv_str.h"
+#include "host/zarvlib/zarv_var.h"
 
 namespace zarvqen {
 

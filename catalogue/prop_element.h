@@ -17,10 +17,10 @@
 #define CATALOGUE_PROP_ELEMENT_H_
 
 #include "catalogue/catalogue_report.h"
+#include "catalogue/xml_catalogue.h"
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "meta/meta_prop.h"
-#include "catalogue/xml_catalogue.h"
 
 namespace zarvqen {
 

@@ -4,11 +4,11 @@
 #include <utility>
 
 #include "catalogue/catalogue_report.h"
-#include "drvlib/category_table.h"
-#include "host/zarvlib/zarv_result.h"
 #include "catalogue/prop_element.h"
 #include "catalogue/value_text.h"
 #include "catalogue/xml_catalogue.h"
+#include "drvlib/category_table.h"
+#include "host/zarvlib/zarv_result.h"
 
 using Report = zarvqen::CZARVCatalogueReport;
 using zarvqen::CZARVXmlWriter;
@@ -84,7 +84,7 @@ void ReadProps(CMarkup& doc, const Report& report, const PropPlace& place, SeenP
     if (!doc.IntoElem()) return;
     // Without a reporter only the "prop" elements are visited.
     while (doc.FindChildElem(report.On() ? nullptr : kPropTag)) {
-        int line = doc.GetChildLine();
+        int line = report.ChildLine(doc);
         if (report.On() && doc.GetChildTagName() != kPropTag) {
             report.PassedOver(line, doc.GetChildTagName().str(),
                               [&] { return "only <prop> elements are read in " + place.owner; });

@@ -23,10 +23,10 @@
 #include <string>
 #include <vector>
 
-#include "host/zarvlib/load_reporter.h"
 #include "drvlib/drv_node.h"
 #include "drvlib/srv_node.h"
 #include "drvlib/tsk_node.h"
+#include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_obj.h"
 

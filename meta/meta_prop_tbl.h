@@ -18,9 +18,9 @@
 
 #include <vector>
 
+#include "catalogue/id_catalogue.h"
 #include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/zarv_dataset.h"
-#include "catalogue/id_catalogue.h"
 #include "meta/meta_prop.h"
 #include "zarvqen_export.h"
 

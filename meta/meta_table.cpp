@@ -114,30 +114,31 @@ bool CZARVMetaTable::LoadFromFile(const char* path, CZARVLoadReporter* reporter)
                                  " with its fields");
                     continue;
                 }
-                ReadFields(doc, *node, name.str(), report);
+                ReadFields(doc, *node, name, report);
                 bool stored = StoreNode(name, std::move(node));
-                tables.Taken(stored, name.str(), doc.GetLine(), [] { return std::string(); },
-                             "name");
+                if (report.On())
+                    tables.Taken(stored, name.str(), doc.GetLine(), [] { return std::string(); },
+                                 "name");
             }
         },
         reporter);
 }
 
-void CZARVMetaTable::ReadFields(CMarkup& doc, CZARVTableNode& node, const std::string& table,
+void CZARVMetaTable::ReadFields(CMarkup& doc, CZARVTableNode& node, const char* table,
                                 const zarvqen::CZARVCatalogueReport& report) {
     zarvqen::CZARVFirstLines<std::string> names(report);
     // Without a reporter only the field elements are visited.
     while (doc.FindChildElem(report.On() ? nullptr : kFieldTag)) {
         if (report.On() && doc.GetChildTagName() != kFieldTag) {
             report.PassedOver(doc.GetChildLine(), doc.GetChildTagName().str(), [&] {
-                return "only <prop> fields are read in table <" + table + ">";
+                return "only <prop> fields are read in table <" + std::string(table) + ">";
             });
             continue;
         }
         CZARVPtr<CZARVTableField> field = ReadFieldElem(doc, report);
         if (!field) continue;
-        std::string name = field->GetFieldName();
-        names.Taken(node.AddField(field.get()), name, doc.GetChildLine(), [&] {
+        const std::string name = report.On() ? field->GetFieldName() : std::string();
+        names.Taken(node.AddField(field.get()), name, report.ChildLine(doc), [&] {
             return "field " + zarvqen::QuotedText(name.c_str()) + " of table <" + table + ">";
         }, "name");
     }

@@ -90,7 +90,7 @@ private:
     // name is taken the node is released and the result is false.
     bool StoreNode(const char* name, CZARVPtr<CZARVTableNode> node);
     // Reads the field children of the current table element into `node`.
-    static void ReadFields(CMarkup& doc, CZARVTableNode& node, const std::string& table,
+    static void ReadFields(CMarkup& doc, CZARVTableNode& node, const char* table,
                            const zarvqen::CZARVCatalogueReport& report);
 
     NodeMap m_nodes;

@@ -86,7 +86,7 @@ bool CZARVTypedObjTbl::LoadFromFile(const char* path, CZARVLoadReporter* reporte
                 unsigned short id = zarvqen::ReadLow16(pieces[0]);
                 auto obj = CZARVPtr<CZARVTypedObj>::Adopt(
                     new CZARVTypedObj(id, pieces[1], kMetaSep, doc.GetAttrib("desc")));
-                ids.Taken(InsertItem(obj.get()), id, doc.GetLine(),
+                ids.Taken(InsertItem(obj.get()), id, report.Line(doc),
                           [id] { return "typed object " + std::to_string(id); }, "ID");
             }
         },

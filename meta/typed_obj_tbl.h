@@ -17,8 +17,8 @@
 #ifndef META_TYPED_OBJ_TBL_H_
 #define META_TYPED_OBJ_TBL_H_
 
-#include "host/zarvlib/load_reporter.h"
 #include "catalogue/id_catalogue.h"
+#include "host/zarvlib/load_reporter.h"
 #include "meta/typed_obj.h"
 #include "zarvqen_export.h"
 

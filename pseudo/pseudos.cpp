@@ -76,7 +76,7 @@ void ReadValues(CMarkup& doc, CZARVPseudo& pseudo, const zarvqen::CZARVCatalogue
         if (!zarvqen::ValueFromText(zarvqen::ReadDecimal(doc.GetChildAttrib("vt")),
                                     doc.GetChildAttrib("val"), value))
             continue;
-        metas.Taken(pseudo.InsertPSDProp(meta_no, value), meta_no, doc.GetChildLine(),
+        metas.Taken(pseudo.InsertPSDProp(meta_no, value), meta_no, report.ChildLine(doc),
                     [&] { return what; }, "meta number");
     }
 }
@@ -105,7 +105,7 @@ bool CZARVPseudos::LoadFromFile(const char* path, CZARVLoadReporter* reporter) {
             zarvqen::CZARVFirstLines<unsigned short> ids(report);
             // Without a reporter only the "pseudo" elements are visited.
             while (doc.FindElem(report.On() ? nullptr : kPseudoTag)) {
-                int line = doc.GetLine();
+                int line = report.Line(doc);
                 if (report.On() && doc.GetTagName() != kPseudoTag) {
                     report.PassedOver(line, doc.GetTagName().str(), [] {
                         return "the collection reads only <pseudo> elements";

@@ -19,8 +19,8 @@
 #ifndef PSEUDO_PSEUDOS_H_
 #define PSEUDO_PSEUDOS_H_
 
-#include "host/zarvlib/load_reporter.h"
 #include "catalogue/id_catalogue.h"
+#include "host/zarvlib/load_reporter.h"
 #include "pseudo/pseudo.h"
 #include "zarvqen_export.h"
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "host/zarvlib/markup.h"
 #include "catalogue/catalogue_test_util.h"
+#include "host/zarvlib/markup.h"
 
 using namespace zarvqen;
 
