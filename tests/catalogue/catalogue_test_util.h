@@ -1,5 +1,6 @@
-// Helpers shared by the catalogue tests (meta and pseudo folders), and the
-// behaviour every ID-ordered catalogue shares, checked once per catalogue.
+// Helpers shared by the catalogue tests (catalogue, meta, driver library and
+// pseudo folders), and the behaviour every ID-ordered catalogue shares,
+// checked once per catalogue.
 #ifndef TESTS_CATALOGUE_CATALOGUE_TEST_UTIL_H_
 #define TESTS_CATALOGUE_CATALOGUE_TEST_UTIL_H_
 
