@@ -61,7 +61,8 @@ void ReportKindAndValue(const CZARVCatalogueReport& report, int line, const std:
                         const char* kind_text, const char* value_text) {
     int32_t kind = ReadDecimal(kind_text);
     if (IsTextKind(kind)) {
-        report.ProblemIfAny(line, [&] { return DecimalReadsAs(owner + ": kind", kind_text, false); });
+        report.ProblemIfAny(line,
+                            [&] { return DecimalReadsAs(owner + ": kind", kind_text, false); });
         report.ProblemIfAny(line, [&] { return ValueTextReadsAs(owner, kind, value_text); });
         return;
     }

@@ -1,10 +1,11 @@
 #include "catalogue/value_text.h"
 
+#include <strings.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 #include <system_error>
 
 namespace zarvqen {

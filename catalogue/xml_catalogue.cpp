@@ -116,8 +116,7 @@ void ReportRefusal(CZARVLoadReporter& reporter, CMarkup& doc, XmlOpen opened,
 
 bool LoadXmlCatalogue(const char* path, const XmlCatalogueRoot& root,
                       const std::function<void()>& clear,
-                      const std::function<void(CMarkup&)>& read_body,
-                      CZARVLoadReporter* reporter) {
+                      const std::function<void(CMarkup&)>& read_body, CZARVLoadReporter* reporter) {
     return ZarvResultOf(false, [&] {
         CMarkup doc;
         const char* wanted = root.any ? nullptr : root.name;

@@ -144,8 +144,7 @@ struct XmlCatalogueRoot {
 // without a reporter.
 bool LoadXmlCatalogue(const char* path, const XmlCatalogueRoot& root,
                       const std::function<void()>& clear,
-                      const std::function<void(CMarkup&)>& read_body,
-                      CZARVLoadReporter* reporter);
+                      const std::function<void(CMarkup&)>& read_body, CZARVLoadReporter* reporter);
 
 }  // namespace zarvqen
 

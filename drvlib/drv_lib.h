@@ -33,7 +33,7 @@
 namespace zarvqen {
 class CZARVCatalogueReport;
 class CZARVXmlWriter;
-}
+}  // namespace zarvqen
 #include "host/zarvlib/zarv_str.h"
 #include "zarvqen_export.h"
 

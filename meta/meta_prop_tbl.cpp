@@ -60,8 +60,9 @@ bool CZARVMetaPropTbl::LoadFromFile(const char* path, CZARVLoadReporter* reporte
                     doc, zarvqen::XmlLevel::kMain, zarvqen::ValidAttr::kInclude, report);
                 if (!prop) continue;
                 unsigned short id = prop->GetID();
-                ids.Taken(InsertItem(prop.get()), id, report.Line(doc),
-                          [id] { return "prop " + std::to_string(id); }, "ID");
+                ids.Taken(
+                    InsertItem(prop.get()), id, report.Line(doc),
+                    [id] { return "prop " + std::to_string(id); }, "ID");
             }
         },
         reporter);

@@ -44,9 +44,8 @@ namespace {
 // Tells what the typed object element on `line` reads otherwise than written.
 void ReportTypedObj(const zarvqen::CZARVCatalogueReport& report, int line,
                     const std::vector<_zarv_str>& pieces) {
-    report.ProblemIfAny(line, [&] {
-        return zarvqen::DecimalReadsAs("typed object ID", pieces[0].c_str(), true);
-    });
+    report.ProblemIfAny(
+        line, [&] { return zarvqen::DecimalReadsAs("typed object ID", pieces[0].c_str(), true); });
     std::string owner = "typed object " + std::to_string(zarvqen::ReadLow16(pieces[0]));
     std::vector<_zarv_str> metas;
     SplitStrByStr(pieces[1], kMetaSep, metas);
@@ -86,8 +85,9 @@ bool CZARVTypedObjTbl::LoadFromFile(const char* path, CZARVLoadReporter* reporte
                 unsigned short id = zarvqen::ReadLow16(pieces[0]);
                 auto obj = CZARVPtr<CZARVTypedObj>::Adopt(
                     new CZARVTypedObj(id, pieces[1], kMetaSep, doc.GetAttrib("desc")));
-                ids.Taken(InsertItem(obj.get()), id, report.Line(doc),
-                          [id] { return "typed object " + std::to_string(id); }, "ID");
+                ids.Taken(
+                    InsertItem(obj.get()), id, report.Line(doc),
+                    [id] { return "typed object " + std::to_string(id); }, "ID");
             }
         },
         reporter);

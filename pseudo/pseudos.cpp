@@ -32,7 +32,8 @@ void ReportValue(CMarkup& doc, const zarvqen::CZARVCatalogueReport& report,
                  const std::string& owner, const std::string& what) {
     int line = doc.GetChildLine();
     if (!doc.HasChildAttrib("mtno"))
-        report.Problem(line, [&] { return owner + ": dat without \"mtno\" reads as meta number 0"; });
+        report.Problem(line,
+                       [&] { return owner + ": dat without \"mtno\" reads as meta number 0"; });
     else
         report.ProblemIfAny(line, [&] {
             return zarvqen::DecimalReadsAs(owner + ": mtno", doc.ChildAttribText("mtno"), true);
@@ -76,8 +77,9 @@ void ReadValues(CMarkup& doc, CZARVPseudo& pseudo, const zarvqen::CZARVCatalogue
         if (!zarvqen::ValueFromText(zarvqen::ReadDecimal(doc.GetChildAttrib("vt")),
                                     doc.GetChildAttrib("val"), value))
             continue;
-        metas.Taken(pseudo.InsertPSDProp(meta_no, value), meta_no, report.ChildLine(doc),
-                    [&] { return what; }, "meta number");
+        metas.Taken(
+            pseudo.InsertPSDProp(meta_no, value), meta_no, report.ChildLine(doc),
+            [&] { return what; }, "meta number");
     }
 }
 
@@ -107,9 +109,8 @@ bool CZARVPseudos::LoadFromFile(const char* path, CZARVLoadReporter* reporter) {
             while (doc.FindElem(report.On() ? nullptr : kPseudoTag)) {
                 int line = report.Line(doc);
                 if (report.On() && doc.GetTagName() != kPseudoTag) {
-                    report.PassedOver(line, doc.GetTagName().str(), [] {
-                        return "the collection reads only <pseudo> elements";
-                    });
+                    report.PassedOver(line, doc.GetTagName().str(),
+                                      [] { return "the collection reads only <pseudo> elements"; });
                     continue;
                 }
                 unsigned short id = zarvqen::ReadLow16(doc.AttribText("id"));
