@@ -1,11 +1,16 @@
 #include "drvlib/drv_lib.h"
 
+#include <string>
+#include <utility>
+
+#include "catalogue/catalogue_report.h"
+#include "meta/prop_element.h"
+#include "catalogue/value_text.h"
+#include "catalogue/xml_catalogue.h"
 #include "drvlib/category_table.h"
 #include "host/zarvlib/zarv_result.h"
-#include "meta/prop_element.h"
-#include "meta/value_text.h"
-#include "meta/xml_catalogue.h"
 
+using Report = zarvqen::CZARVCatalogueReport;
 using zarvqen::CZARVXmlWriter;
 using zarvqen::ReadDecimal;
 using zarvqen::ReadLow16;
@@ -57,31 +62,111 @@ void WriteCategories(CZARVXmlWriter& writer, Node& node, NodeKind kind) {
     }
 }
 
+// The first line of each meta number, by category selector (0 for service
+// parameters).
+using SeenProps = zarvqen::CZARVFirstLines<std::pair<int, uint16_t>>;
+
+// Where properties of a node go: their owner's words, the meta numbers the
+// node takes and the selector they are counted under.
+struct PropPlace {
+    const std::string& owner;  // "category 'ai' of driver "m"" (reporting only)
+    uint16_t low;
+    uint16_t high;
+    int selector;
+};
+
 // Calls `insert` with each property element read from the "prop" children
 // of the current child element; the loader's reference goes afterwards, so
 // a refused property is destroyed.
 template <class Insert>
-void ReadProps(CMarkup& doc, Insert insert) {
+void ReadProps(CMarkup& doc, const Report& report, const PropPlace& place, SeenProps& seen,
+               Insert insert) {
     if (!doc.IntoElem()) return;
-    while (doc.FindChildElem(kPropTag)) {
+    // Without a reporter only the "prop" elements are visited.
+    while (doc.FindChildElem(report.On() ? nullptr : kPropTag)) {
+        int line = report.ChildLine(doc);
+        if (report.On() && doc.GetChildTagName() != kPropTag) {
+            report.PassedOver(line, doc.GetChildTagName().str(),
+                              [&] { return "only <prop> elements are read in " + place.owner; });
+            continue;
+        }
         CZARVPtr<CZARVMetaProp> prop =
-            zarvqen::ReadPropElem(doc, XmlLevel::kChild, zarvqen::ValidAttr::kOmit);
-        if (prop) insert(prop.get());
+            zarvqen::ReadPropElem(doc, XmlLevel::kChild, zarvqen::ValidAttr::kOmit, report);
+        if (!prop) continue;
+        uint16_t id = prop->GetID();
+        bool taken = insert(prop.get());
+        auto what = [&] { return "prop " + std::to_string(id) + " of " + place.owner; };
+        if (!taken && (id < place.low || id > place.high)) {
+            report.Problem(line, [&] {
+                return what() + " dropped: its meta numbers are " + std::to_string(place.low) +
+                       " to " + std::to_string(place.high);
+            });
+            continue;
+        }
+        seen.Taken(taken, {place.selector, id}, line, what, "meta number");
     }
     doc.OutOfElem();
+}
+
+// The category tags of a kind of node, for a person: "ai, ao, ...".
+std::string CategoryList(NodeKind kind) {
+    std::string out;
+    for (int sel = zarvqen::kFirstCategory; sel < zarvqen::kFirstCategory + zarvqen::kCategoryCount;
+         ++sel) {
+        if (!out.empty()) out += ", ";
+        out += CategoryTag(sel, kind);
+    }
+    return out;
 }
 
 // Reads every category element among the main element's children into
 // `node`; children with other tags are passed over.
 template <class Node>
-void ReadCategories(CMarkup& doc, Node& node, NodeKind kind) {
+void ReadCategories(CMarkup& doc, Node& node, NodeKind kind, const Report& report,
+                    const std::string& owner) {
+    SeenProps seen(report);
     while (doc.FindChildElem()) {
-        int sel = SelectorOfTag(doc.GetChildTagName(), kind);
-        if (sel == 0) continue;
-        ReadProps(doc, [&](CZARVMetaProp* prop) {
-            node.InsertMetaProp(prop, static_cast<typename Node::CFGTYPE>(sel));
-        });
+        _zarv_str tag = doc.GetChildTagName();
+        int sel = SelectorOfTag(tag, kind);
+        if (sel == 0) {
+            report.PassedOver(doc.GetChildLine(), tag.str(), [&] {
+                return "not a category of " + owner + " (" + CategoryList(kind) + ")";
+            });
+            continue;
+        }
+        const zarvqen::CategoryInfo* info = zarvqen::FindCategory(sel);
+        const std::string place_owner =
+            report.On() ? "category '" + tag.str() + "' of " + owner : std::string();
+        ReadProps(doc, report, {place_owner, info->low, info->high, sel}, seen,
+                  [&](CZARVMetaProp* prop) {
+                      return node.InsertMetaProp(prop, static_cast<typename Node::CFGTYPE>(sel));
+                  });
     }
+}
+
+// Tells what the attributes of the current main element read as, and
+// whether the element is dropped as a second one of its module (its
+// properties go with it). True when it is.
+bool ReportNode(CMarkup& doc, const Report& report, const std::string& owner, bool has_type,
+                bool taken_before, zarvqen::CZARVFirstLines<std::string>& modules) {
+    int line = doc.GetLine();
+    if (doc.HasAttrib("io"))
+        report.ProblemIfAny(line, [&] {
+            return zarvqen::DecimalReadsAs(owner + ": io mask", doc.AttribText("io"), true);
+        });
+    if (has_type && doc.HasAttrib("type"))
+        report.ProblemIfAny(line, [&] {
+            return zarvqen::DecimalReadsAs(owner + ": type", doc.AttribText("type"), false);
+        });
+    modules.Taken(!taken_before, doc.AttribText("module"), line, [&] { return owner; }, "module",
+                  " with its properties");
+    return taken_before;
+}
+
+// "driver "m"": a node's words for a person, built only when reporting.
+std::string NodeWords(const Report& report, const char* what, CMarkup& doc) {
+    return report.On() ? std::string(what) + " " + zarvqen::QuotedText(doc.AttribText("module"))
+                       : std::string();
 }
 
 }  // namespace
@@ -245,51 +330,89 @@ void CZARVDrvLib::WriteTasks(CZARVXmlWriter& writer) {
     }
 }
 
-bool CZARVDrvLib::LoadFromFile(const char* path) {
+bool CZARVDrvLib::LoadFromFile(const char* path) { return LoadFromFile(path, nullptr); }
+
+bool CZARVDrvLib::LoadFromFile(const char* path, CZARVLoadReporter* reporter) {
+    const Report report(reporter);
     // The first element is the root whatever its tag.
     return zarvqen::LoadXmlCatalogue(
-        path, nullptr, [this] { Clear(); },
-        [this](CMarkup& doc) {
-            ReadDrivers(doc);
+        path, {kRoot, true}, [this] { Clear(); },
+        [this, &report](CMarkup& doc) {
+            if (report.On()) {
+                while (doc.FindElem()) {
+                    _zarv_str tag = doc.GetTagName();
+                    if (tag != kDrvTag && tag != kSrvTag && tag != kTskTag)
+                        report.PassedOver(doc.GetLine(), tag.str(), [] {
+                            return "the library reads only <metadrv>, <metasrv> and <metatask>";
+                        });
+                }
+                doc.ResetMainPos();
+            }
+            ReadDrivers(doc, report);
             doc.ResetMainPos();
-            ReadServices(doc);
+            ReadServices(doc, report);
             doc.ResetMainPos();
-            ReadTasks(doc);
-        });
+            ReadTasks(doc, report);
+        },
+        reporter);
 }
 
-void CZARVDrvLib::ReadDrivers(CMarkup& doc) {
+void CZARVDrvLib::ReadDrivers(CMarkup& doc, const Report& report) {
+    zarvqen::CZARVFirstLines<std::string> modules(report);
     while (doc.FindElem(kDrvTag)) {
+        const std::string owner = NodeWords(report, "driver", doc);
+        if (report.On() && ReportNode(doc, report, owner, true,
+                                      GetDrvNode(doc.AttribText("module")) != nullptr, modules))
+            continue;
         auto node = CZARVPtr<CZARVDrvNode>::Adopt(new CZARVDrvNode(
             doc.GetAttrib("family"), doc.GetAttrib("name"), doc.GetAttrib("module"),
             static_cast<DRVTYPE>(ReadDecimal(doc.GetAttrib("type"))), doc.GetAttrib("ver"),
             doc.GetAttrib("pseudodrv"), doc.GetAttrib("pseudoied"), doc.GetAttrib("desc"),
             ReadLow16(doc.GetAttrib("io"))));
-        ReadCategories(doc, *node, NodeKind::kDriver);
+        ReadCategories(doc, *node, NodeKind::kDriver, report, owner);
         InsertDrvNode(node.get());
     }
 }
 
-void CZARVDrvLib::ReadServices(CMarkup& doc) {
+void CZARVDrvLib::ReadServices(CMarkup& doc, const Report& report) {
+    zarvqen::CZARVFirstLines<std::string> modules(report);
     while (doc.FindElem(kSrvTag)) {
+        const std::string owner = NodeWords(report, "service", doc);
+        if (report.On() && ReportNode(doc, report, owner, false,
+                                      GetSrvNode(doc.AttribText("module")) != nullptr, modules))
+            continue;
         auto node = CZARVPtr<CZARVSrvNode>::Adopt(new CZARVSrvNode(
             doc.GetAttrib("name"), doc.GetAttrib("module"), doc.GetAttrib("ver"),
             doc.GetAttrib("pseudosrv"), doc.GetAttrib("desc"), ReadLow16(doc.GetAttrib("io"))));
+        const std::string place_owner = report.On() ? "the parameters of " + owner : owner;
+        SeenProps seen(report);
         // Every "par" child counts, not only the first.
-        while (doc.FindChildElem(kParTag))
-            ReadProps(doc, [&](CZARVMetaProp* prop) { node->InsertPar(prop); });
+        while (doc.FindChildElem(report.On() ? nullptr : kParTag)) {
+            if (report.On() && doc.GetChildTagName() != kParTag) {
+                report.PassedOver(doc.GetChildLine(), doc.GetChildTagName().str(),
+                                  [&] { return "only <par> elements are read in " + owner; });
+                continue;
+            }
+            ReadProps(doc, report, {place_owner, zarvqen::kParLow, zarvqen::kParHigh, 0}, seen,
+                      [&](CZARVMetaProp* prop) { return node->InsertPar(prop); });
+        }
         InsertSrvNode(node.get());
     }
 }
 
-void CZARVDrvLib::ReadTasks(CMarkup& doc) {
+void CZARVDrvLib::ReadTasks(CMarkup& doc, const Report& report) {
+    zarvqen::CZARVFirstLines<std::string> modules(report);
     while (doc.FindElem(kTskTag)) {
+        const std::string owner = NodeWords(report, "task", doc);
+        if (report.On() && ReportNode(doc, report, owner, true,
+                                      GetTskNode(doc.AttribText("module")) != nullptr, modules))
+            continue;
         auto node = CZARVPtr<CZARVTskNode>::Adopt(new CZARVTskNode(
             doc.GetAttrib("name"), doc.GetAttrib("module"),
             static_cast<TSKTYPE>(ReadDecimal(doc.GetAttrib("type"))), doc.GetAttrib("ver"),
             doc.GetAttrib("pseudotask"), doc.GetAttrib("pseudoied"), doc.GetAttrib("desc"),
             ReadLow16(doc.GetAttrib("io"))));
-        ReadCategories(doc, *node, NodeKind::kTask);
+        ReadCategories(doc, *node, NodeKind::kTask, report, owner);
         InsertTskNode(node.get());
     }
 }

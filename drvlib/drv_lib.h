@@ -26,12 +26,14 @@
 #include "drvlib/drv_node.h"
 #include "drvlib/srv_node.h"
 #include "drvlib/tsk_node.h"
+#include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_obj.h"
 
 namespace zarvqen {
+class CZARVCatalogueReport;
 class CZARVXmlWriter;
-}
+}  // namespace zarvqen
 #include "host/zarvlib/zarv_str.h"
 #include "zarvqen_export.h"
 
@@ -67,6 +69,11 @@ public:
     // True when the file was read and parsed; the old content is then
     // replaced. False leaves the library unchanged.
     bool LoadFromFile(const char* path);
+    // The same telling `reporter` (may be null) of every element the load
+    // passes over, skips or drops and why, with its line, and of texts that
+    // read as something else than they spell. The result and the content
+    // are those of the load without a reporter.
+    bool LoadFromFile(const char* path, CZARVLoadReporter* reporter);
     // Writes the whole library atomically; false when the document cannot
     // be built or written, or a text cannot be carried by the file (one
     // holding a NUL byte, in a node's texts or a property's value): the old
@@ -90,9 +97,9 @@ private:
     template <class List>
     int AppendNodeNames(List& list, NODETYPE type) const;
 
-    void ReadDrivers(CMarkup& doc);
-    void ReadServices(CMarkup& doc);
-    void ReadTasks(CMarkup& doc);
+    void ReadDrivers(CMarkup& doc, const zarvqen::CZARVCatalogueReport& report);
+    void ReadServices(CMarkup& doc, const zarvqen::CZARVCatalogueReport& report);
+    void ReadTasks(CMarkup& doc, const zarvqen::CZARVCatalogueReport& report);
     void WriteDrivers(zarvqen::CZARVXmlWriter& writer);
     void WriteServices(zarvqen::CZARVXmlWriter& writer);
     void WriteTasks(zarvqen::CZARVXmlWriter& writer);

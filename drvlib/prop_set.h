@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
+#include "catalogue/id_catalogue.h"
 #include "host/zarvlib/zarv_dataset.h"
-#include "meta/id_catalogue.h"
 #include "meta/meta_prop.h"
 
 namespace zarvqen {

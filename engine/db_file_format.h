@@ -22,6 +22,7 @@
 #include <cstdint>
 
 #include "host/zarvkernel/gmpid.h"
+#include "host/zarvkernel/mp_info.h"
 
 namespace zarvdbfile {
 
@@ -31,7 +32,8 @@ inline constexpr uint16_t kEndMark = 0xFFFF;
 inline constexpr uint16_t kNumberMask = 0x3FFF;
 // The largest property number a file carries: 0x3FFF itself with valid type
 // 3 would read back as the end mark.
-inline constexpr unsigned short kMaxPropertyNumber = kNumberMask - 1;
+inline constexpr unsigned short kMaxPropertyNumber = CZARVMPInfo::kMaxStoredPropNumber;
+static_assert(kMaxPropertyNumber == kNumberMask - 1);
 inline constexpr int kValidTypeShift = 14;
 inline constexpr int kMaxGroups = 127;
 inline constexpr int kMaxRecordsPerGroup = 32767;

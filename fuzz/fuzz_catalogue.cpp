@@ -7,7 +7,9 @@
 // - a catalogue that loaded saves; the saved file loads again and saves to
 //   the same bytes, or, where the first round lost what the format cannot
 //   carry back, a second round changes nothing more. The one saved file a
-//   catalogue may refuse to load is that of an empty catalogue.
+//   catalogue may refuse to load is that of an empty catalogue;
+// - a load told to a reporter answers and keeps exactly what the same load
+//   without one does, and every finding says something.
 #include <zarvqencore.h>
 
 #include <string>
@@ -75,6 +77,30 @@ bool Reload(const Reference& reference, const FuzzFile& from, const FuzzFile& to
     return true;
 }
 
+// Counts what a load tells.
+class CountingReporter : public CZARVLoadReporter {
+public:
+    void Report(Severity, const Where&, const std::string& what) override {
+        FUZZ_CHECK(!what.empty());
+        ++told;
+    }
+    size_t told = 0;
+};
+
+// Loads `in` over the baseline with a reporter; the answer must be `loaded`
+// and the content saved must be `expected`.
+void ExpectSameLoadWithReporter(const FuzzFile& base, const FuzzFile& in, bool loaded,
+                                const std::string& expected) {
+    FuzzFile out("cat-told");
+    CountingReporter reporter;
+    auto catalogue = CZARVPtr<Catalogue>::Adopt(new Catalogue);
+    FUZZ_CHECK(catalogue->LoadFromFile(base.path()));
+    FUZZ_CHECK(catalogue->LoadFromFile(in.path(), &reporter) == loaded);
+    FUZZ_CHECK(Saved(*catalogue, out) == expected);
+    // A refused file is always told why.
+    FUZZ_CHECK(loaded || reporter.told > 0);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -89,9 +115,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(catalogue->LoadFromFile(base.path()));
     if (!catalogue->LoadFromFile(in.path())) {
         FUZZ_CHECK(Saved(*catalogue, first) == reference.baseline);
+        ExpectSameLoadWithReporter(base, in, false, reference.baseline);
         return 0;
     }
     std::string saved_first = Saved(*catalogue, first);
+    ExpectSameLoadWithReporter(base, in, true, saved_first);
     catalogue.reset();
 
     std::string saved_second, saved_third;

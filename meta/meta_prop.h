@@ -9,9 +9,9 @@
 #ifndef META_META_PROP_H_
 #define META_META_PROP_H_
 
+#include "catalogue/id_catalogue.h"
+#include "catalogue/value_def.h"
 #include "host/zarvlib/zarv_var.h"
-#include "meta/id_catalogue.h"
-#include "meta/value_def.h"
 #include "zarvqen_export.h"
 
 class ZARVQEN_API CZARVMetaProp : public CZARVValueDef<CZARVMetaProp> {

@@ -1,14 +1,19 @@
 #include "meta/meta_prop_tbl.h"
 
+#include <string>
+
+#include "catalogue/catalogue_report.h"
+#include "host/zarvkernel/mp_info.h"
 #include "meta/prop_element.h"
-#include "meta/xml_catalogue.h"
+#include "catalogue/xml_catalogue.h"
 
 namespace {
 
 // Meta numbers handed out: the configuration database keeps a property
 // number in 14 bits, and 0x3FFF is taken by its end-of-record mark.
 constexpr unsigned short kFirstFreeMetaNo = 1;
-constexpr unsigned short kLastFreeMetaNo = 16382;
+// Free numbers are those a configuration database can store.
+constexpr unsigned short kLastFreeMetaNo = CZARVMPInfo::kMaxStoredPropNumber;
 
 constexpr const char* kRootTag = "meta";
 constexpr const char* kPropTag = "prop";
@@ -38,16 +43,31 @@ int CZARVMetaPropTbl::GetFreeMetaNo() const {
     return FirstFreeId(kFirstFreeMetaNo, kLastFreeMetaNo);
 }
 
-bool CZARVMetaPropTbl::LoadFromFile(const char* path) {
+bool CZARVMetaPropTbl::LoadFromFile(const char* path) { return LoadFromFile(path, nullptr); }
+
+bool CZARVMetaPropTbl::LoadFromFile(const char* path, CZARVLoadReporter* reporter) {
+    const zarvqen::CZARVCatalogueReport report(reporter);
     return zarvqen::LoadXmlCatalogue(
-        path, nullptr, [this] { Clear(); },
-        [this](CMarkup& doc) {
-            while (doc.FindElem(kPropTag)) {
-                CZARVPtr<CZARVMetaProp> prop = zarvqen::ReadPropElem(doc, zarvqen::XmlLevel::kMain,
-                                                                     zarvqen::ValidAttr::kInclude);
-                if (prop) InsertItem(prop.get());
+        path, {kRootTag, true}, [this] { Clear(); },
+        [this, &report](CMarkup& doc) {
+            zarvqen::CZARVFirstLines<unsigned short> ids(report);
+            // Without a reporter only the "prop" elements are visited.
+            while (doc.FindElem(report.On() ? nullptr : kPropTag)) {
+                if (report.On() && doc.GetTagName() != kPropTag) {
+                    report.PassedOver(doc.GetLine(), doc.GetTagName().str(),
+                                      [] { return "the table reads only <prop> elements"; });
+                    continue;
+                }
+                CZARVPtr<CZARVMetaProp> prop = zarvqen::ReadPropElem(
+                    doc, zarvqen::XmlLevel::kMain, zarvqen::ValidAttr::kInclude, report);
+                if (!prop) continue;
+                unsigned short id = prop->GetID();
+                ids.Taken(
+                    InsertItem(prop.get()), id, report.Line(doc),
+                    [id] { return "prop " + std::to_string(id); }, "ID");
             }
-        });
+        },
+        reporter);
 }
 
 bool CZARVMetaPropTbl::SaveToFile(const char* path, const char* version, const char* encoding) {

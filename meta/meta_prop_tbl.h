@@ -18,8 +18,9 @@
 
 #include <vector>
 
+#include "catalogue/id_catalogue.h"
+#include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/zarv_dataset.h"
-#include "meta/id_catalogue.h"
 #include "meta/meta_prop.h"
 #include "zarvqen_export.h"
 
@@ -50,6 +51,11 @@ public:
     // of the first top-level element are read (malformed ones skipped, the
     // first record of an ID wins) and the result is true.
     bool LoadFromFile(const char* path);
+    // The same telling `reporter` (may be null) of every element the load
+    // passes over, skips or drops and why, with its line, and of texts that
+    // read as something else than they spell. The result and the content
+    // are those of the load without a reporter.
+    bool LoadFromFile(const char* path, CZARVLoadReporter* reporter);
     // False when the declaration cannot be added; else the result of writing
     // the document to `path`.
     bool SaveToFile(const char* path, const char* version, const char* encoding);

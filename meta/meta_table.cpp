@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <utility>
 
-#include "meta/def_element.h"
-#include "meta/xml_catalogue.h"
+#include "catalogue/catalogue_report.h"
+#include "catalogue/def_element.h"
+#include "catalogue/value_text.h"
+#include "catalogue/xml_catalogue.h"
 
 namespace {
 
@@ -21,9 +23,10 @@ void WriteFieldElem(zarvqen::CZARVXmlWriter& writer, const CZARVTableField& fiel
 }
 
 // A new field (the caller's reference) or null when the element is skipped.
-CZARVPtr<CZARVTableField> ReadFieldElem(CMarkup& doc) {
+CZARVPtr<CZARVTableField> ReadFieldElem(CMarkup& doc, const zarvqen::CZARVCatalogueReport& report) {
     zarvqen::DefElemParts parts;
-    if (!zarvqen::ReadDefElem(zarvqen::CZARVXmlElem(doc, zarvqen::XmlLevel::kChild), 1, parts))
+    if (!zarvqen::ReadDefElem(zarvqen::CZARVXmlElem(doc, zarvqen::XmlLevel::kChild), 1, parts,
+                              report, {"field", "a table field needs 4 (name,kind,value,input)"}))
         return {};
     return CZARVPtr<CZARVTableField>::Adopt(new CZARVTableField(
         parts.lead[0], parts.init, static_cast<CZARVTableField::FLDINPUTTYPE>(parts.input),
@@ -93,19 +96,52 @@ void CZARVMetaTable::Clear() {
     for (auto& [name, node] : nodes) node->Release();
 }
 
-bool CZARVMetaTable::LoadFromFile(const char* path) {
+bool CZARVMetaTable::LoadFromFile(const char* path) { return LoadFromFile(path, nullptr); }
+
+bool CZARVMetaTable::LoadFromFile(const char* path, CZARVLoadReporter* reporter) {
+    const zarvqen::CZARVCatalogueReport report(reporter);
     return zarvqen::LoadXmlCatalogue(
-        path, kRootTag, [this] { Clear(); },
-        [this](CMarkup& doc) {
+        path, {kRootTag, false}, [this] { Clear(); },
+        [this, &report](CMarkup& doc) {
+            zarvqen::CZARVFirstLines<std::string> tables(report);
             while (doc.FindElem()) {
+                _zarv_str name = doc.GetTagName();
                 auto node = CZARVPtr<CZARVTableNode>::Adopt(new CZARVTableNode);
-                while (doc.FindChildElem(kFieldTag)) {
-                    CZARVPtr<CZARVTableField> field = ReadFieldElem(doc);
-                    if (field) node->AddField(field.get());
+                if (report.On() && m_nodes.contains(name.str())) {
+                    // Its fields go with it: not worth telling one by one.
+                    tables.Taken(false, name.str(), doc.GetLine(),
+                                 [&] { return "table <" + name.str() + ">"; }, "name",
+                                 " with its fields");
+                    continue;
                 }
-                StoreNode(doc.GetTagName(), std::move(node));
+                ReadFields(doc, *node, name, report);
+                bool stored = StoreNode(name, std::move(node));
+                if (report.On())
+                    tables.Taken(stored, name.str(), doc.GetLine(), [] { return std::string(); },
+                                 "name");
             }
-        });
+        },
+        reporter);
+}
+
+void CZARVMetaTable::ReadFields(CMarkup& doc, CZARVTableNode& node, const char* table,
+                                const zarvqen::CZARVCatalogueReport& report) {
+    zarvqen::CZARVFirstLines<std::string> names(report);
+    // Without a reporter only the field elements are visited.
+    while (doc.FindChildElem(report.On() ? nullptr : kFieldTag)) {
+        if (report.On() && doc.GetChildTagName() != kFieldTag) {
+            report.PassedOver(doc.GetChildLine(), doc.GetChildTagName().str(), [&] {
+                return "only <prop> fields are read in table <" + std::string(table) + ">";
+            });
+            continue;
+        }
+        CZARVPtr<CZARVTableField> field = ReadFieldElem(doc, report);
+        if (!field) continue;
+        const std::string name = report.On() ? field->GetFieldName() : std::string();
+        names.Taken(node.AddField(field.get()), name, report.ChildLine(doc), [&] {
+            return "field " + zarvqen::QuotedText(name.c_str()) + " of table <" + table + ">";
+        }, "name");
+    }
 }
 
 bool CZARVMetaTable::SaveToFile(const char* path, const char* version, const char* encoding) {

@@ -23,10 +23,16 @@
 #include <string>
 #include <vector>
 
+#include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_str.h"
 #include "meta/table_node.h"
 #include "zarvqen_export.h"
+
+class CMarkup;
+namespace zarvqen {
+class CZARVCatalogueReport;
+}
 
 class ZARVQEN_API CZARVMetaTable : public CZARVObj {
 public:
@@ -65,6 +71,11 @@ public:
     // children that split into exactly four pieces (the first field of a
     // name wins); the result is true.
     bool LoadFromFile(const char* path);
+    // The same telling `reporter` (may be null) of every element the load
+    // passes over, skips or drops and why, with its line, and of texts that
+    // read as something else than they spell. The result and the content
+    // are those of the load without a reporter.
+    bool LoadFromFile(const char* path, CZARVLoadReporter* reporter);
     // False when the declaration cannot be added; else the result of writing
     // the document to `path`.
     bool SaveToFile(const char* path, const char* version, const char* encoding);
@@ -78,6 +89,9 @@ private:
     // Stores `node` under `name`, taking over the caller's reference; when the
     // name is taken the node is released and the result is false.
     bool StoreNode(const char* name, CZARVPtr<CZARVTableNode> node);
+    // Reads the field children of the current table element into `node`.
+    static void ReadFields(CMarkup& doc, CZARVTableNode& node, const char* table,
+                           const zarvqen::CZARVCatalogueReport& report);
 
     NodeMap m_nodes;
     bool m_modified = false;

@@ -11,15 +11,16 @@
 // Reading: unless the text has exactly five comma-separated pieces the
 // element yields no record. The ID is the low 16 bits of the first piece by
 // the decimal integer rule; the initial value follows the value text rules
-// (meta/value_text.h) for kind codes 0 to 7 and is empty for any other code;
+// (catalogue/value_text.h) for kind codes 0 to 7 and is empty for any other code;
 // absent attributes read as empty texts (valid type 0).
 #ifndef META_PROP_ELEMENT_H_
 #define META_PROP_ELEMENT_H_
 
+#include "catalogue/catalogue_report.h"
+#include "catalogue/xml_catalogue.h"
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "meta/meta_prop.h"
-#include "meta/xml_catalogue.h"
 
 namespace zarvqen {
 
@@ -37,6 +38,14 @@ bool WritePropElem(CZARVXmlWriter& writer, XmlLevel level, const CZARVMetaProp& 
 // record (the caller's reference, held by the CZARVPtr) or null when the
 // element is skipped. With ValidAttr::kOmit any "valid" attribute is ignored.
 CZARVPtr<CZARVMetaProp> ReadPropElem(CMarkup& doc, XmlLevel level, ValidAttr valid);
+
+// The same telling `report` what the read skips or reads otherwise than
+// written (see ReadDefElem), an ID outside 0 to 65535, and with the "valid"
+// attribute a valid type outside the 0 to 3 a configuration database keeps
+// and an ID beyond the property numbers a database keeps (a note); without
+// it, a note for a "valid" attribute that is ignored.
+CZARVPtr<CZARVMetaProp> ReadPropElem(CMarkup& doc, XmlLevel level, ValidAttr valid,
+                                     const CZARVCatalogueReport& report);
 
 }  // namespace zarvqen
 

@@ -7,8 +7,8 @@
 #ifndef META_TABLE_FIELD_H_
 #define META_TABLE_FIELD_H_
 
+#include "catalogue/value_def.h"
 #include "host/zarvlib/zarv_var.h"
-#include "meta/value_def.h"
 #include "zarvqen_export.h"
 
 class ZARVQEN_API CZARVTableField : public CZARVValueDef<CZARVTableField> {

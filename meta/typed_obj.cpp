@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "meta/value_text.h"
+#include "catalogue/value_text.h"
 
 CZARVTypedObj::CZARVTypedObj() = default;
 

@@ -12,9 +12,9 @@
 #include <cstddef>
 #include <vector>
 
+#include "catalogue/id_catalogue.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_str.h"
-#include "meta/id_catalogue.h"
 #include "zarvqen_export.h"
 
 class ZARVQEN_API CZARVTypedObj : public CZARVObj {

@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "meta/value_text.h"
-#include "meta/xml_catalogue.h"
+#include "catalogue/catalogue_report.h"
+#include "catalogue/value_text.h"
+#include "catalogue/xml_catalogue.h"
 
 namespace {
 
@@ -36,18 +37,60 @@ int CZARVTypedObjTbl::GetFreeTypedObjID(bool low_range) const {
                      : FirstFreeId(kHighRangeFirst, kHighRangeLast);
 }
 
-bool CZARVTypedObjTbl::LoadFromFile(const char* path) {
-    return zarvqen::LoadXmlCatalogue(
-        path, nullptr, [this] { Clear(); },
-        [this](CMarkup& doc) {
-            std::vector<_zarv_str> pieces;
-            while (doc.FindElem(kObjTag)) {
-                if (!zarvqen::SplitCommaPieces(doc.GetData(), 2, pieces)) continue;
-                auto obj = CZARVPtr<CZARVTypedObj>::Adopt(new CZARVTypedObj(
-                    zarvqen::ReadLow16(pieces[0]), pieces[1], kMetaSep, doc.GetAttrib("desc")));
-                InsertItem(obj.get());
-            }
+bool CZARVTypedObjTbl::LoadFromFile(const char* path) { return LoadFromFile(path, nullptr); }
+
+namespace {
+
+// Tells what the typed object element on `line` reads otherwise than written.
+void ReportTypedObj(const zarvqen::CZARVCatalogueReport& report, int line,
+                    const std::vector<_zarv_str>& pieces) {
+    report.ProblemIfAny(
+        line, [&] { return zarvqen::DecimalReadsAs("typed object ID", pieces[0].c_str(), true); });
+    std::string owner = "typed object " + std::to_string(zarvqen::ReadLow16(pieces[0]));
+    std::vector<_zarv_str> metas;
+    SplitStrByStr(pieces[1], kMetaSep, metas);
+    for (const _zarv_str& meta : metas)
+        report.ProblemIfAny(line, [&] {
+            return zarvqen::DecimalReadsAs(owner + ": meta number", meta.c_str(), true);
         });
+}
+
+}  // namespace
+
+bool CZARVTypedObjTbl::LoadFromFile(const char* path, CZARVLoadReporter* reporter) {
+    const zarvqen::CZARVCatalogueReport report(reporter);
+    return zarvqen::LoadXmlCatalogue(
+        path, {kRootTag, true}, [this] { Clear(); },
+        [this, &report](CMarkup& doc) {
+            zarvqen::CZARVFirstLines<unsigned short> ids(report);
+            std::vector<_zarv_str> pieces;
+            // Without a reporter only the typed object elements are visited.
+            while (doc.FindElem(report.On() ? nullptr : kObjTag)) {
+                if (report.On() && doc.GetTagName() != kObjTag) {
+                    report.PassedOver(doc.GetLine(), doc.GetTagName().str(),
+                                      [] { return "the table reads only <prop> elements"; });
+                    continue;
+                }
+                if (!zarvqen::SplitCommaPieces(doc.GetData(), 2, pieces)) {
+                    report.Problem(doc.GetLine(), [&] {
+                        std::vector<_zarv_str> all;
+                        return "prop skipped: its text has " +
+                               std::to_string(SplitStrByComma(doc.GetData(), all)) +
+                               " comma-separated fields, a typed object needs 2 (ID,meta "
+                               "numbers joined by |)";
+                    });
+                    continue;
+                }
+                if (report.On()) ReportTypedObj(report, doc.GetLine(), pieces);
+                unsigned short id = zarvqen::ReadLow16(pieces[0]);
+                auto obj = CZARVPtr<CZARVTypedObj>::Adopt(
+                    new CZARVTypedObj(id, pieces[1], kMetaSep, doc.GetAttrib("desc")));
+                ids.Taken(
+                    InsertItem(obj.get()), id, report.Line(doc),
+                    [id] { return "typed object " + std::to_string(id); }, "ID");
+            }
+        },
+        reporter);
 }
 
 bool CZARVTypedObjTbl::SaveToFile(const char* path, const char* version, const char* encoding) {

@@ -17,7 +17,8 @@
 #ifndef META_TYPED_OBJ_TBL_H_
 #define META_TYPED_OBJ_TBL_H_
 
-#include "meta/id_catalogue.h"
+#include "catalogue/id_catalogue.h"
+#include "host/zarvlib/load_reporter.h"
 #include "meta/typed_obj.h"
 #include "zarvqen_export.h"
 
@@ -45,6 +46,11 @@ public:
     // pieces at commas become objects (the first of an ID wins) and the
     // result is true.
     bool LoadFromFile(const char* path);
+    // The same telling `reporter` (may be null) of every element the load
+    // passes over, skips or drops and why, with its line, and of texts that
+    // read as something else than they spell. The result and the content
+    // are those of the load without a reporter.
+    bool LoadFromFile(const char* path, CZARVLoadReporter* reporter);
     // False when the declaration cannot be added; else the result of writing
     // the document to `path`.
     bool SaveToFile(const char* path, const char* version, const char* encoding);

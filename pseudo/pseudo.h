@@ -11,9 +11,9 @@
 #include <map>
 #include <vector>
 
+#include "catalogue/id_catalogue.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_var.h"
-#include "meta/id_catalogue.h"
 #include "zarvqen_export.h"
 
 class ZARVQEN_API CZARVPseudo : public CZARVObj {

@@ -1,9 +1,11 @@
 #include "pseudo/pseudos.h"
 
+#include <string>
 #include <vector>
 
-#include "meta/value_text.h"
-#include "meta/xml_catalogue.h"
+#include "catalogue/catalogue_report.h"
+#include "catalogue/value_text.h"
+#include "catalogue/xml_catalogue.h"
 
 namespace {
 
@@ -25,14 +27,59 @@ void WriteValues(zarvqen::CZARVXmlWriter& writer, const CZARVPseudo& pseudo) {
     }
 }
 
+// Tells what the current "dat" child reads otherwise than written.
+void ReportValue(CMarkup& doc, const zarvqen::CZARVCatalogueReport& report,
+                 const std::string& owner, const std::string& what) {
+    int line = doc.GetChildLine();
+    if (!doc.HasChildAttrib("mtno"))
+        report.Problem(line,
+                       [&] { return owner + ": dat without \"mtno\" reads as meta number 0"; });
+    else
+        report.ProblemIfAny(line, [&] {
+            return zarvqen::DecimalReadsAs(owner + ": mtno", doc.ChildAttribText("mtno"), true);
+        });
+    if (!doc.HasChildAttrib("vt"))
+        report.Problem(line, [&] { return what + ": dat without \"vt\" reads as kind 0 (bool)"; });
+    else
+        report.ProblemIfAny(line, [&] {
+            return zarvqen::DecimalReadsAs(what + ": vt", doc.ChildAttribText("vt"), false);
+        });
+    int32_t kind = zarvqen::ReadDecimal(doc.ChildAttribText("vt"));
+    if (zarvqen::IsTextKind(kind))
+        report.ProblemIfAny(line, [&] {
+            return zarvqen::ValueTextReadsAs(what, kind, doc.ChildAttribText("val"));
+        });
+    else
+        report.Problem(line, [&] {
+            std::string why = what + ": dropped, unknown value kind " +
+                              zarvqen::QuotedText(doc.ChildAttribText("vt"));
+            if (kind == _zarvVAR::VT_EMPTY) why += " (an empty value, which the file cannot carry)";
+            return why;
+        });
+}
+
 // Reads the "dat" children of the current "pseudo" element into `pseudo`.
-void ReadValues(CMarkup& doc, CZARVPseudo& pseudo) {
-    while (doc.FindChildElem(kValueTag)) {
+void ReadValues(CMarkup& doc, CZARVPseudo& pseudo, const zarvqen::CZARVCatalogueReport& report) {
+    zarvqen::CZARVFirstLines<unsigned short> metas(report);
+    const std::string owner = report.On() ? "pseudo " + std::to_string(pseudo.GetID()) : "";
+    // Without a reporter only the "dat" elements are visited.
+    while (doc.FindChildElem(report.On() ? nullptr : kValueTag)) {
+        if (report.On() && doc.GetChildTagName() != kValueTag) {
+            report.PassedOver(doc.GetChildLine(), doc.GetChildTagName().str(),
+                              [&] { return "only <dat> elements are read in " + owner; });
+            continue;
+        }
+        unsigned short meta_no = zarvqen::ReadLow16(doc.ChildAttribText("mtno"));
+        const std::string what =
+            report.On() ? owner + ", meta number " + std::to_string(meta_no) : "";
+        if (report.On()) ReportValue(doc, report, owner, what);
         _zarvVAR value;
         if (!zarvqen::ValueFromText(zarvqen::ReadDecimal(doc.GetChildAttrib("vt")),
                                     doc.GetChildAttrib("val"), value))
             continue;
-        pseudo.InsertPSDProp(zarvqen::ReadLow16(doc.GetChildAttrib("mtno")), value);
+        metas.Taken(
+            pseudo.InsertPSDProp(meta_no, value), meta_no, report.ChildLine(doc),
+            [&] { return what; }, "meta number");
     }
 }
 
@@ -50,17 +97,45 @@ bool CZARVPseudos::DeletePseudo(unsigned short id) { return DeleteItem(id); }
 
 CZARVPseudo* CZARVPseudos::GetPseudo(unsigned short id) const { return GetItem(id); }
 
-bool CZARVPseudos::LoadFromFile(const char* path) {
+bool CZARVPseudos::LoadFromFile(const char* path) { return LoadFromFile(path, nullptr); }
+
+bool CZARVPseudos::LoadFromFile(const char* path, CZARVLoadReporter* reporter) {
+    const zarvqen::CZARVCatalogueReport report(reporter);
     return zarvqen::LoadXmlCatalogue(
-        path, nullptr, [this] { Clear(); },
-        [this](CMarkup& doc) {
-            while (doc.FindElem(kPseudoTag)) {
-                auto pseudo = CZARVPtr<CZARVPseudo>::Adopt(
-                    new CZARVPseudo(zarvqen::ReadLow16(doc.GetAttrib("id"))));
-                ReadValues(doc, *pseudo);
-                InsertItem(pseudo.get());
+        path, {kRootTag, true}, [this] { Clear(); },
+        [this, &report](CMarkup& doc) {
+            zarvqen::CZARVFirstLines<unsigned short> ids(report);
+            // Without a reporter only the "pseudo" elements are visited.
+            while (doc.FindElem(report.On() ? nullptr : kPseudoTag)) {
+                int line = report.Line(doc);
+                if (report.On() && doc.GetTagName() != kPseudoTag) {
+                    report.PassedOver(line, doc.GetTagName().str(),
+                                      [] { return "the collection reads only <pseudo> elements"; });
+                    continue;
+                }
+                unsigned short id = zarvqen::ReadLow16(doc.AttribText("id"));
+                auto what = [id] { return "pseudo " + std::to_string(id); };
+                if (report.On()) {
+                    if (!doc.HasAttrib("id"))
+                        report.Problem(line, [] {
+                            return std::string("pseudo without an \"id\" attribute reads as ID 0");
+                        });
+                    else
+                        report.ProblemIfAny(line, [&] {
+                            return zarvqen::DecimalReadsAs("pseudo id", doc.AttribText("id"), true);
+                        });
+                    // Its values go with it: not worth telling one by one.
+                    if (GetPseudo(id)) {
+                        ids.Taken(false, id, line, what, "ID", " with its values");
+                        continue;
+                    }
+                }
+                auto pseudo = CZARVPtr<CZARVPseudo>::Adopt(new CZARVPseudo(id));
+                ReadValues(doc, *pseudo, report);
+                ids.Taken(InsertItem(pseudo.get()), id, line, what, "ID");
             }
-        });
+        },
+        reporter);
 }
 
 bool CZARVPseudos::SaveToFile(const char* path, const char* version, const char* encoding) {

@@ -19,7 +19,8 @@
 #ifndef PSEUDO_PSEUDOS_H_
 #define PSEUDO_PSEUDOS_H_
 
-#include "meta/id_catalogue.h"
+#include "catalogue/id_catalogue.h"
+#include "host/zarvlib/load_reporter.h"
 #include "pseudo/pseudo.h"
 #include "zarvqen_export.h"
 
@@ -44,6 +45,11 @@ public:
     // (the first of an ID wins; within one, the first value of a meta number
     // wins) and the result is true.
     bool LoadFromFile(const char* path);
+    // The same telling `reporter` (may be null) of every element the load
+    // passes over, skips or drops and why, with its line, and of texts that
+    // read as something else than they spell. The result and the content
+    // are those of the load without a reporter.
+    bool LoadFromFile(const char* path, CZARVLoadReporter* reporter);
     // False when the declaration cannot be added; else the result of writing
     // the document to `path`.
     bool SaveToFile(const char* path, const char* version, const char* encoding);

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "meta/meta_prop_tbl.h"
-#include "tools/catalogue_check.h"
 #include "tools/commands.h"
 #include "tools/content.h"
 #include "tools/db_load.h"

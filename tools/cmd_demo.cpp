@@ -19,7 +19,6 @@
 #include "meta/meta_table.h"
 #include "meta/typed_obj_tbl.h"
 #include "pseudo/pseudos.h"
-#include "tools/catalogue_check.h"
 #include "tools/commands.h"
 #include "tools/content.h"
 #include "tools/db_load.h"

@@ -73,9 +73,23 @@ void AddDefinitionFields(Entry& e, const CZARVMetaProp& prop) {
     e.fields.push_back(Text("desc", prop.GetDesc()));
 }
 
+// Loads a catalogue through its own loader and tells `c` how many of the
+// file's elements the load passes over, skips or drops (check says which).
+template <class Catalogue>
+bool LoadCatalogue(Catalogue& catalogue, const std::string& path, Content& c) {
+    Findings drops;
+    FindingsReporter reporter(drops);
+    if (!catalogue.LoadFromFile(path.c_str(), &reporter)) return false;
+    if (drops.ProblemCount() > 0)
+        c.warnings.push_back(std::to_string(drops.ProblemCount()) +
+                             " elements are passed over, dropped or read otherwise than written "
+                             "by a load (see check)");
+    return true;
+}
+
 bool LoadMetaProps(const std::string& path, Content& c, std::string& why) {
     CZARVMetaPropTbl table;
-    if (!table.LoadFromFile(path.c_str())) {
+    if (!LoadCatalogue(table, path, c)) {
         why = kNotXml;
         return false;
     }
@@ -95,7 +109,7 @@ bool LoadMetaProps(const std::string& path, Content& c, std::string& why) {
 
 bool LoadMetaTables(const std::string& path, Content& c, std::string& why) {
     CZARVMetaTable tables;
-    if (!tables.LoadFromFile(path.c_str())) {
+    if (!LoadCatalogue(tables, path, c)) {
         why = "cannot be loaded: not an XML document, or no <metatbl> root element";
         return false;
     }
@@ -126,7 +140,7 @@ bool LoadMetaTables(const std::string& path, Content& c, std::string& why) {
 
 bool LoadTypedObjs(const std::string& path, Content& c, std::string& why) {
     CZARVTypedObjTbl table;
-    if (!table.LoadFromFile(path.c_str())) {
+    if (!LoadCatalogue(table, path, c)) {
         why = kNotXml;
         return false;
     }
@@ -166,7 +180,7 @@ long long AddCategoryEntries(Content& c, Node& node, const std::string& owner,
 
 bool LoadDrvLib(const std::string& path, Content& c, std::string& why) {
     CZARVDrvLib lib;
-    if (!lib.LoadFromFile(path.c_str())) {
+    if (!LoadCatalogue(lib, path, c)) {
         why = kNotXml;
         return false;
     }
@@ -224,7 +238,7 @@ bool LoadDrvLib(const std::string& path, Content& c, std::string& why) {
 
 bool LoadPseudos(const std::string& path, Content& c, std::string& why) {
     CZARVPseudos pseudos;
-    if (!pseudos.LoadFromFile(path.c_str())) {
+    if (!LoadCatalogue(pseudos, path, c)) {
         why = kNotXml;
         return false;
     }
@@ -280,7 +294,33 @@ bool LoadDatabase(const std::string& path, const CZARVMetaPropTbl* meta, Content
     return true;
 }
 
+// Runs the library's own loader of `kind` on the file: what it passes over,
+// skips, drops or reads otherwise than written goes to `out`.
+template <class Catalogue>
+void LoadReporting(const std::string& path, Findings& out) {
+    Catalogue catalogue;
+    FindingsReporter reporter(out);
+    catalogue.LoadFromFile(path.c_str(), &reporter);
+}
+
 }  // namespace
+
+void CheckCatalogue(const std::string& path, FileKind kind, Findings& out) {
+    switch (kind) {
+        case FileKind::kMetaProps:
+            return LoadReporting<CZARVMetaPropTbl>(path, out);
+        case FileKind::kMetaTables:
+            return LoadReporting<CZARVMetaTable>(path, out);
+        case FileKind::kTypedObjs:
+            return LoadReporting<CZARVTypedObjTbl>(path, out);
+        case FileKind::kDrvLib:
+            return LoadReporting<CZARVDrvLib>(path, out);
+        case FileKind::kPseudos:
+            return LoadReporting<CZARVPseudos>(path, out);
+        default:
+            return;
+    }
+}
 
 bool LoadContent(const std::string& path, FileKind kind, const CZARVMetaPropTbl* meta, Content& out,
                  std::string& why) {

@@ -15,6 +15,7 @@
 
 #include "host/zarvlib/zarv_var.h"
 #include "tools/file_kind.h"
+#include "tools/findings.h"
 
 class CZARVMetaPropTbl;
 
@@ -65,6 +66,11 @@ std::string FieldText(const Field& field);
 std::string FieldTitle(const Field& field);
 // "point 200.1.0.5 (0xC8010005)", "prop 401", "driver "mod"".
 std::string EntryTitle(const Entry& entry);
+
+// Runs the library's own loader of catalogue `kind` on `path`: what it
+// passes over, skips, drops or reads otherwise than written, and why it
+// refuses the file, go to `out` with their lines. Nothing for other kinds.
+void CheckCatalogue(const std::string& path, FileKind kind, Findings& out);
 
 // Loads the meta property table given with --meta; true without a path.
 // False, with the reason on standard error, when the file cannot be loaded.

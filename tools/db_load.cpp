@@ -13,20 +13,6 @@ namespace {
 // The version text databases are loaded with; it has no effect on the file.
 constexpr const char* kDbVersion = "1.0.0";
 
-class FindingsReporter : public CZARVLoadReporter {
-public:
-    explicit FindingsReporter(Findings& out) : m_out(out) {}
-    void Report(Severity severity, const Where& where, const std::string& what) override {
-        if (severity == kProblem)
-            m_out.ProblemAt(where.offset, what);
-        else
-            m_out.NoteAt(where.offset, what);
-    }
-
-private:
-    Findings& m_out;
-};
-
 }  // namespace
 
 std::string DbLoad::Refusal() const {

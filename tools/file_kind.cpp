@@ -5,10 +5,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <pugixml.hpp>
 #include <sstream>
 
 #include "engine/db_file_format.h"
+#include "host/zarvlib/markup.h"
 
 namespace zarvtool {
 
@@ -29,39 +29,22 @@ constexpr KindRow kRows[] = {
     {FileKind::kEmptyCatalogue, "empty", "empty catalogue (XML declaration only)"},
 };
 
-// 1-based line of a byte offset.
-int LineAt(const std::string& data, ptrdiff_t offset) {
-    if (offset < 0) return 0;
-    size_t end = std::min(static_cast<size_t>(offset), data.size());
-    int line = 1;
-    for (size_t i = 0; i < end; ++i)
-        if (data[i] == '\n') ++line;
-    return line;
-}
-
+// The library's own document rules tell well-formed XML, as every loader
+// reads it.
 void ProbeXml(const std::string& data, FileProbe& probe) {
-    pugi::xml_document doc;
-    pugi::xml_parse_result res =
-        doc.load_buffer(data.data(), data.size(), pugi::parse_default, pugi::encoding_utf8);
-    // A lone declaration is how every empty catalogue is saved.
-    if (res.status == pugi::status_no_document_element) {
-        probe.well_formed = true;
-        probe.kind = FileKind::kEmptyCatalogue;
-        return;
-    }
-    if (!res) {
-        probe.xml_error = res.description();
-        probe.xml_error_line = LineAt(data, res.offset);
+    CMarkup doc;
+    if (!doc.SetDoc(data.data(), data.size())) {
+        probe.xml_error = doc.GetParseError().description;
+        probe.xml_error_line = doc.GetParseError().line;
         return;
     }
     probe.well_formed = true;
-    pugi::xml_node root =
-        doc.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; });
-    if (!root) {
+    // A lone declaration is how every empty catalogue is saved.
+    if (!doc.FindElem()) {
         probe.kind = FileKind::kEmptyCatalogue;
         return;
     }
-    probe.root = root.name();
+    probe.root = doc.GetTagName().str();
     KindFromTag(probe.root, probe.kind);
     if (probe.kind == FileKind::kDatabase || probe.kind == FileKind::kEmptyCatalogue)
         probe.kind = FileKind::kUnknown;  // no root element carries these names

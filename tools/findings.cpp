@@ -10,6 +10,20 @@ int Findings::ProblemCount() const {
     return n;
 }
 
+void FindingsReporter::Report(Severity severity, const Where& where, const std::string& what) {
+    bool problem = severity == kProblem;
+    if (where.line > 0 || where.offset < 0) {
+        if (problem)
+            m_out.Problem(where.line, what);
+        else
+            m_out.Note(where.line, what);
+    } else if (problem) {
+        m_out.ProblemAt(where.offset, what);
+    } else {
+        m_out.NoteAt(where.offset, what);
+    }
+}
+
 std::string FormatFinding(const std::string& file, const Finding& finding) {
     std::string out = file;
     if (finding.line > 0)

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "host/zarvlib/load_reporter.h"
+
 namespace zarvtool {
 
 struct Finding {
@@ -34,6 +36,16 @@ public:
 
 private:
     std::vector<Finding> m_items;
+};
+
+// A library load's reporter that keeps what it is told as findings.
+class FindingsReporter : public CZARVLoadReporter {
+public:
+    explicit FindingsReporter(Findings& out) : m_out(out) {}
+    void Report(Severity severity, const Where& where, const std::string& what) override;
+
+private:
+    Findings& m_out;
 };
 
 // "FILE:LINE: text", "FILE@OFFSET: text" or "FILE: text"; notes carry

@@ -28,6 +28,11 @@ public:
     // Property number of the reference name.
     static constexpr unsigned short kRefNameProp = 1;
 
+    // The largest property number a record keeps through a configuration
+    // database file, whose property codes carry the number in 14 bits and
+    // read 0x3FFF with valid type 3 as the end of a record.
+    static constexpr unsigned short kMaxStoredPropNumber = 0x3FFE;
+
     // The valid types a property can carry: 0 to 3.
     static constexpr int kMaxValidType = 3;
     static constexpr bool IsValidType(int validType) {

@@ -138,6 +138,7 @@ struct CMarkup::Impl {
     pugi::xml_node child;
     pugi::xml_node decl;            // declaration whose attributes AddAttrib sets
     std::vector<size_t> line_ends;  // offsets of '\n' in the parsed text
+    ParseError error;               // why the last parse failed
 
     pugi::xml_node ParentNode() const { return parent ? parent : doc->root(); }
 
@@ -161,20 +162,44 @@ struct CMarkup::Impl {
         return pugi::xml_node();
     }
 
+    // Records why a parse of `text` failed, at `offset` when there is one.
+    void Fail(const char* text, size_t len, const char* why, ptrdiff_t offset) {
+        error = ParseError{why, -1, 0, 0};
+        if (offset < 0 || static_cast<size_t>(offset) > len) return;
+        error.offset = offset;
+        error.line = 1;
+        size_t line_start = 0;
+        for (size_t i = 0; i < static_cast<size_t>(offset); ++i)
+            if (text[i] == '\n') {
+                ++error.line;
+                line_start = i + 1;
+            }
+        error.column = static_cast<int>(static_cast<size_t>(offset) - line_start) + 1;
+    }
+
     bool Parse(const char* text, size_t len) {
         auto fresh = std::make_unique<pugi::xml_document>();
         pugi::xml_parse_result res =
             fresh->load_buffer(text, len, kCheckFlags, pugi::encoding_utf8);
         bool ok = res.status == pugi::status_ok;
+        error = ParseError{};
+        if (!ok) Fail(text, len, res.description(), res.offset);
         // Well-formed means one root element, no text outside it and no
         // repeated attribute.
         int roots = 0;
         for (pugi::xml_node n = fresh->first_child(); ok && n;) {
             pugi::xml_node next = n.next_sibling();
-            if (n.type() == pugi::node_element) ++roots;
-            if (n.type() == pugi::node_cdata) ok = false;
+            if (n.type() == pugi::node_element && ++roots == 2)
+                Fail(text, len, "a second root element", n.offset_debug());
+            if (n.type() == pugi::node_cdata) {
+                ok = false;
+                Fail(text, len, "character data outside the root element", n.offset_debug());
+            }
             if (n.type() == pugi::node_pcdata) {
-                if (!IsBlank(n.value())) ok = false;
+                if (!IsBlank(n.value())) {
+                    ok = false;
+                    Fail(text, len, "text outside the root element", n.offset_debug());
+                }
                 fresh->remove_child(n);
             }
             n = next;
@@ -182,8 +207,17 @@ struct CMarkup::Impl {
         // A lone declaration is a document too: catalogues with nothing in
         // them are saved that way and must load back as empty.
         bool bare_declaration = roots == 0 && fresh->first_child().type() == pugi::node_declaration;
-        ok = ok && (roots == 1 || bare_declaration) && !HasTreeFault(fresh->document_element()) &&
-             !HasNulCharacter(text, len);
+        if (ok && roots == 0 && !bare_declaration) Fail(text, len, "no root element", -1);
+        if (ok && roots > 1) ok = false;  // the second root was recorded above
+        ok = ok && (roots == 1 || bare_declaration);
+        if (ok && HasTreeFault(fresh->document_element())) {
+            ok = false;
+            Fail(text, len, "an element repeats an attribute or nests too deep", -1);
+        }
+        if (ok && HasNulCharacter(text, len)) {
+            ok = false;
+            Fail(text, len, "a reference to the character U+0000", -1);
+        }
         line_ends.clear();
         Reset();
         if (!ok) {
@@ -258,14 +292,29 @@ bool CMarkup::IsValidName(const char* name) {
 // --- whole document ---
 
 bool CMarkup::Load(const char* path) {
+    m_impl->error = ParseError{};
     bool ok = ZarvResultOf(false, [&] {
         std::string text;
-        return path && ZarvReadWholeFile(path, text) && m_impl->Parse(text.data(), text.size());
+        if (!path || !ZarvReadWholeFile(path, text)) {
+            m_impl->error = ParseError{"the file cannot be read", -1, 0, 0};
+            return false;
+        }
+        return m_impl->Parse(text.data(), text.size());
     });
-    // Leaves the empty document a failed load promises, even when memory ran out.
-    if (!ok) ZarvResultOf(false, [&] { return m_impl->Parse("", 0); });
+    if (!ok) LeaveEmpty();
     return ok;
 }
+
+void CMarkup::LeaveEmpty() {
+    // Leaves the empty document a failed load promises, even when memory ran
+    // out, and keeps the reason the load failed.
+    ParseError why = std::move(m_impl->error);
+    if (why.description.empty()) why.description = "out of memory";
+    ZarvResultOf(false, [&] { return m_impl->Parse("", 0); });
+    m_impl->error = std::move(why);
+}
+
+const CMarkup::ParseError& CMarkup::GetParseError() const { return m_impl->error; }
 
 bool CMarkup::Save(const char* path) const {
     if (!path || !*path) return false;
@@ -279,9 +328,9 @@ bool CMarkup::SetDoc(const char* text) { return SetDoc(text, text ? std::strlen(
 
 bool CMarkup::SetDoc(const char* text, size_t len) {
     if (!text) len = 0;
+    m_impl->error = ParseError{};
     bool ok = ZarvResultOf(false, [&] { return m_impl->Parse(text ? text : "", len); });
-    // Leaves the empty document a failed load promises, even when memory ran out.
-    if (!ok) ZarvResultOf(false, [&] { return m_impl->Parse("", 0); });
+    if (!ok) LeaveEmpty();
     return ok;
 }
 

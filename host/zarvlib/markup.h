@@ -69,6 +69,17 @@ public:
     bool SetDoc(const char* text);
     bool SetDoc(const char* text, size_t len);
     std::string GetDoc() const;
+    // Why the last Load or SetDoc failed: the parser's description, the byte
+    // offset in the text (-1 when the fault has no one place) and its 1-based
+    // line and column (0 when unknown). Empty after a success.
+    struct ParseError {
+        std::string description;
+        long long offset = -1;
+        int line = 0;
+        int column = 0;
+    };
+    const ParseError& GetParseError() const;
+
     // True when the document has a root element. A document that is only an
     // XML declaration (how an empty catalogue is saved) has none: false.
     bool IsWellFormed() const;
@@ -127,6 +138,8 @@ public:
     static bool IsValidName(const char* name);
 
 private:
+    void LeaveEmpty();
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "meta/catalogue_test_util.h"
+#include "catalogue/catalogue_test_util.h"
 #include "support/make_var.h"
 #include "support/temp_dir.h"
 

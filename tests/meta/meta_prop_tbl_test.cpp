@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "meta/catalogue_test_util.h"
+#include "catalogue/catalogue_test_util.h"
 
 namespace {
 

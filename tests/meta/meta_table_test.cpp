@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "meta/catalogue_test_util.h"
+#include "catalogue/catalogue_test_util.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "catalogue/catalogue_test_util.h"
 #include "host/zarvlib/markup.h"
-#include "meta/catalogue_test_util.h"
 
 using namespace zarvqen;
 

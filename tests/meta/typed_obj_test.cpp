@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "meta/catalogue_test_util.h"
+#include "catalogue/catalogue_test_util.h"
 #include "meta/typed_obj_tbl.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "meta/id_catalogue_contract.h"
+#include "catalogue/id_catalogue_contract.h"
 #include "support/make_var.h"
 
 template <>

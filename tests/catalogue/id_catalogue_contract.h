@@ -1,10 +1,10 @@
 // The behaviour every ID-ordered catalogue shares, as a typed test suite:
 // a test program instantiates it once for its catalogues, each with an
 // IdCatalogue specialisation.
-#ifndef TESTS_META_ID_CATALOGUE_CONTRACT_H_
-#define TESTS_META_ID_CATALOGUE_CONTRACT_H_
+#ifndef TESTS_CATALOGUE_ID_CATALOGUE_CONTRACT_H_
+#define TESTS_CATALOGUE_ID_CATALOGUE_CONTRACT_H_
 
-#include "meta/catalogue_test_util.h"
+#include "catalogue/catalogue_test_util.h"
 
 // How a test reaches one ID-ordered catalogue: New(id) makes an entry
 // holding the caller's reference; Insert, Get and Delete are the
@@ -73,4 +73,4 @@ TYPED_TEST_P(IdCatalogueTest, LoadsWholeOrNotAtAll) {
 
 REGISTER_TYPED_TEST_SUITE_P(IdCatalogueTest, IsAnIdOrderedSet, LoadsWholeOrNotAtAll);
 
-#endif  // TESTS_META_ID_CATALOGUE_CONTRACT_H_
+#endif  // TESTS_CATALOGUE_ID_CATALOGUE_CONTRACT_H_

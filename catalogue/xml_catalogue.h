@@ -5,12 +5,13 @@
 // which refuses texts no XML file can carry, and CZARVXmlElem, which lets
 // one element codec read an element either at the document's main position
 // or as its current child.
-#ifndef META_XML_CATALOGUE_H_
-#define META_XML_CATALOGUE_H_
+#ifndef CATALOGUE_XML_CATALOGUE_H_
+#define CATALOGUE_XML_CATALOGUE_H_
 
 #include <functional>
 #include <string_view>
 
+#include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_str.h"
 
@@ -34,6 +35,9 @@ public:
     // The same borrowed from the document, valid until it changes.
     const char* DataText() const;
     const char* AttribText(const char* name) const;
+    bool HasAttrib(const char* name) const;
+    // 1-based line of the element in the loaded text, 0 when unknown.
+    int Line() const;
 
 private:
     CMarkup& m_doc;
@@ -129,6 +133,21 @@ XmlOpen OpenXmlCatalogue(CMarkup& doc, const char* path, const char* root);
 bool LoadXmlCatalogue(const char* path, const char* root, const std::function<void()>& clear,
                       const std::function<void(CMarkup&)>& read_body);
 
+// Which top-level element a catalogue load enters.
+struct XmlCatalogueRoot {
+    const char* name;  // the root's usual tag
+    bool any;          // true: the first element whatever its tag
+};
+
+// LoadXmlCatalogue telling `reporter` (may be null) why it refuses a file:
+// the parse error with its line and column, or the missing root; and, for a
+// root taken whatever its tag, a note when the tag is not the usual one. The
+// result and what the catalogue holds afterwards are those of the load
+// without a reporter.
+bool LoadXmlCatalogue(const char* path, const XmlCatalogueRoot& root,
+                      const std::function<void()>& clear,
+                      const std::function<void(CMarkup&)>& read_body, CZARVLoadReporter* reporter);
+
 }  // namespace zarvqen
 
-#endif  // META_XML_CATALOGUE_H_
+#endif  // CATALOGUE_XML_CATALOGUE_H_

@@ -6,17 +6,18 @@
 // A text that does not split into exactly the expected number of pieces is
 // no element: a name or text value holding a comma is written but cannot be
 // read back.
-#ifndef META_DEF_ELEMENT_H_
-#define META_DEF_ELEMENT_H_
+#ifndef CATALOGUE_DEF_ELEMENT_H_
+#define CATALOGUE_DEF_ELEMENT_H_
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue_report.h"
+#include "catalogue/xml_catalogue.h"
 #include "host/zarvlib/zarv_str.h"
 #include "host/zarvlib/zarv_var.h"
-#include "meta/xml_catalogue.h"
 
 namespace zarvqen {
 
@@ -32,6 +33,9 @@ struct DefElemParts {
 
     std::string text;                 // the element's text, cut at its commas
     const char* lead[kMaxLead] = {};  // the leading pieces, in order
+    const char* kind_text = "";       // the kind, value and input pieces
+    const char* value_text = "";
+    const char* input_text = "";
     _zarvVAR init;                    // empty when the kind code is not 0 to 7
     int32_t input = 0;
     const char* param = "";
@@ -51,6 +55,20 @@ bool WriteDefElem(CZARVXmlWriter& writer, XmlLevel level, const char* tag, const
 // most DefElemParts::kMaxLead.
 bool ReadDefElem(const CZARVXmlElem& elem, size_t lead_count, DefElemParts& out);
 
+// How a reporting read names the element: `what` ("prop", "field") and the
+// layout its text needs ("a property needs 5 (ID,name,kind,value,input)").
+struct DefElemWords {
+    const char* what;
+    const char* layout;
+};
+
+// ReadDefElem telling `report` about the element: a text with another number
+// of pieces (the element is skipped), an unknown value kind (the initial
+// value is dropped), and kind, value and input texts that read as something
+// else than they spell. The result and `out` are those of ReadDefElem.
+bool ReadDefElem(const CZARVXmlElem& elem, size_t lead_count, DefElemParts& out,
+                 const CZARVCatalogueReport& report, const DefElemWords& words);
+
 }  // namespace zarvqen
 
-#endif  // META_DEF_ELEMENT_H_
+#endif  // CATALOGUE_DEF_ELEMENT_H_

@@ -15,8 +15,8 @@
 // Pointers handed out (GetNext, the lookups) are borrowed: they stay valid
 // while the object is in the catalogue, unless the caller takes a reference
 // of its own.
-#ifndef META_ID_CATALOGUE_H_
-#define META_ID_CATALOGUE_H_
+#ifndef CATALOGUE_ID_CATALOGUE_H_
+#define CATALOGUE_ID_CATALOGUE_H_
 
 #include <set>
 
@@ -122,4 +122,4 @@ private:
     bool m_modified = false;
 };
 
-#endif  // META_ID_CATALOGUE_H_
+#endif  // CATALOGUE_ID_CATALOGUE_H_

@@ -7,8 +7,8 @@
 // Texts are copied in; a null text is stored as an empty one. The text
 // getters return the object's own text, valid until that text changes or
 // the object is destroyed.
-#ifndef META_VALUE_DEF_H_
-#define META_VALUE_DEF_H_
+#ifndef CATALOGUE_VALUE_DEF_H_
+#define CATALOGUE_VALUE_DEF_H_
 
 #include <cstdint>
 
@@ -62,4 +62,4 @@ protected:
     _zarv_str m_desc;
 };
 
-#endif  // META_VALUE_DEF_H_
+#endif  // CATALOGUE_VALUE_DEF_H_

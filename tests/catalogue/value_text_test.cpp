@@ -1,4 +1,4 @@
-#include "meta/value_text.h"
+#include "catalogue/value_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "meta/xml_catalogue.h"
+#include "catalogue/xml_catalogue.h"
 
 #include <cstring>
 #include <string>
@@ -13,6 +13,14 @@ const char* CZARVXmlElem::DataText() const {
 
 const char* CZARVXmlElem::AttribText(const char* name) const {
     return m_level == XmlLevel::kMain ? m_doc.AttribText(name) : m_doc.ChildAttribText(name);
+}
+
+bool CZARVXmlElem::HasAttrib(const char* name) const {
+    return m_level == XmlLevel::kMain ? m_doc.HasAttrib(name) : m_doc.HasChildAttrib(name);
+}
+
+int CZARVXmlElem::Line() const {
+    return m_level == XmlLevel::kMain ? m_doc.GetLine() : m_doc.GetChildLine();
 }
 
 _zarv_str CZARVXmlElem::Data() const { return _zarv_str(DataText()); }
@@ -83,12 +91,65 @@ XmlOpen OpenXmlCatalogue(CMarkup& doc, const char* path, const char* root) {
 
 bool LoadXmlCatalogue(const char* path, const char* root, const std::function<void()>& clear,
                       const std::function<void(CMarkup&)>& read_body) {
+    return LoadXmlCatalogue(path, XmlCatalogueRoot{root, root == nullptr}, clear, read_body,
+                            nullptr);
+}
+
+namespace {
+
+// Tells why `doc` could not be opened as a catalogue with that root.
+void ReportRefusal(CZARVLoadReporter& reporter, CMarkup& doc, XmlOpen opened,
+                   const XmlCatalogueRoot& root) {
+    using Where = CZARVLoadReporter::Where;
+    if (opened == XmlOpen::kUnreadable) {
+        const CMarkup::ParseError& error = doc.GetParseError();
+        std::string what = error.line > 0 ? "not well-formed XML: " + error.description +
+                                                "; the library refuses the file"
+                                          : error.description + ": the library refuses the file";
+        reporter.Report(CZARVLoadReporter::kProblem, Where{error.line, error.column, error.offset},
+                        what);
+        return;
+    }
+    std::string usual = root.name ? root.name : "";
+    doc.ResetPos();
+    if (doc.FindElem())
+        reporter.Report(CZARVLoadReporter::kProblem, Where::Line(doc.GetLine()),
+                        "the root element is <" + doc.GetTagName().str() + ">, not <" + usual +
+                            ">: the library refuses the file");
+    else
+        reporter.Report(CZARVLoadReporter::kProblem, Where{},
+                        "no <" + usual +
+                            "> element: the library refuses the file (an empty collection is "
+                            "saved this way and does not load back)");
+}
+
+}  // namespace
+
+bool LoadXmlCatalogue(const char* path, const XmlCatalogueRoot& root,
+                      const std::function<void()>& clear,
+                      const std::function<void(CMarkup&)>& read_body, CZARVLoadReporter* reporter) {
     return ZarvResultOf(false, [&] {
         CMarkup doc;
-        XmlOpen opened = OpenXmlCatalogue(doc, path, root);
-        if (opened == XmlOpen::kUnreadable || (root && opened == XmlOpen::kNoRoot)) return false;
+        const char* wanted = root.any ? nullptr : root.name;
+        XmlOpen opened = OpenXmlCatalogue(doc, path, wanted);
+        if (opened == XmlOpen::kUnreadable || (wanted && opened == XmlOpen::kNoRoot)) {
+            if (reporter) ReportRefusal(*reporter, doc, opened, root);
+            return false;
+        }
         clear();
-        if (opened == XmlOpen::kInRoot) read_body(doc);
+        if (opened != XmlOpen::kInRoot) return true;
+        if (reporter && root.any && root.name) {
+            // Out to the root for its tag and line, and back in before any
+            // child was found.
+            doc.OutOfElem();
+            std::string tag = doc.GetTagName().str();
+            if (tag != root.name)
+                reporter->Report(CZARVLoadReporter::kNote,
+                                 CZARVLoadReporter::Where::Line(doc.GetLine()),
+                                 "root element <" + tag + "> loads like <" + root.name + ">");
+            doc.IntoElem();
+        }
+        read_body(doc);
         return true;
     });
 }

@@ -1,4 +1,6 @@
-#include "meta/value_text.h"
+#include "catalogue/value_text.h"
+
+#include <strings.h>
 
 #include <charconv>
 #include <cmath>
@@ -12,6 +14,53 @@ namespace {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// True when `text` is nothing but an optional sign (when `sign`) and digits
+// spelling a number from `low` to `high`.
+bool SpellsDecimal(const char* text, bool sign, int64_t low, int64_t high) {
+    if (!text) return false;
+    const char* p = text;
+    bool negative = false;
+    if (sign && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    if (!IsDigit(*p)) return false;
+    int64_t magnitude = 0;
+    for (; IsDigit(*p); ++p) {
+        magnitude = magnitude * 10 + (*p - '0');
+        if (magnitude > int64_t{1} << 40) return false;
+    }
+    int64_t n = negative ? -magnitude : magnitude;
+    return *p == '\0' && n >= low && n <= high;
+}
+
+// True when `text` spells the value ValueFromText reads from it.
+bool SpellsValue(int32_t kind, const char* text) {
+    switch (kind) {
+        case _zarvVAR::VT_BOOL:
+            // "true" and "TRUE" read as true; any other spelling of either
+            // word, and any other text, as false.
+            return ReadBoolText(text) ||
+                   (text && std::strlen(text) == 5 && strncasecmp(text, "false", 5) == 0);
+        case _zarvVAR::VT_I2:
+            return SpellsDecimal(text, true, INT16_MIN, INT16_MAX);
+        case _zarvVAR::VT_UI2:
+            return SpellsDecimal(text, false, 0, UINT16_MAX);
+        case _zarvVAR::VT_I4:
+            return SpellsDecimal(text, true, INT32_MIN, INT32_MAX);
+        case _zarvVAR::VT_UI4:
+            return SpellsDecimal(text, false, 0, INT32_MAX);
+        case _zarvVAR::VT_R4:
+        case _zarvVAR::VT_R8: {
+            if (!text || !*text || IsBlank(*text)) return false;
+            char* end = nullptr;
+            std::strtod(text, &end);
+            return *end == '\0';
+        }
+        default:
+            return true;
+    }
 }
 
 }  // namespace
@@ -130,6 +179,35 @@ bool SplitCommaPieces(const char* text, size_t count, std::vector<_zarv_str>& ou
     if (!CutCommaPieces(copy, count, pieces.data())) return false;
     out.assign(pieces.begin(), pieces.end());
     return true;
+}
+
+std::string DecimalReadsAs(const std::string& what, const char* text, bool low16) {
+    if (low16 ? SpellsDecimal(text, true, 0, UINT16_MAX)
+              : SpellsDecimal(text, true, INT32_MIN, INT32_MAX))
+        return {};
+    int64_t reads = low16 ? int64_t{ReadLow16(text)} : int64_t{ReadDecimal(text)};
+    return what + " " + QuotedText(text) + " reads as " + std::to_string(reads);
+}
+
+std::string ValueTextReadsAs(const std::string& owner, int32_t kind, const char* text) {
+    if (SpellsValue(kind, text)) return {};
+    _zarvVAR value;
+    ValueFromText(kind, text, value);
+    return owner + ": " + TextKindName(kind) + " value " + QuotedText(text) + " reads as " +
+           ValueToText(value);
+}
+
+std::string TextKindName(int32_t kind) {
+    static const char* const kNames[] = {"bool",  "short", "ushort", "long",
+                                         "ulong", "float", "double", "text"};
+    return IsTextKind(kind) ? kNames[kind] : "kind " + std::to_string(kind);
+}
+
+std::string QuotedText(const char* text) {
+    std::string out = "\"";
+    out += text ? text : "";
+    out += '"';
+    return out;
 }
 
 std::string ValueToText(const _zarvVAR& value) { return value.ToString(); }

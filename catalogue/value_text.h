@@ -6,8 +6,8 @@
 // Writing is the variant's own text conversion (ValueToText); the kind code
 // goes beside it as an unsigned decimal, so the empty kind is written as
 // 4294967295 and reads back as a kind no value can be made of.
-#ifndef META_VALUE_TEXT_H_
-#define META_VALUE_TEXT_H_
+#ifndef CATALOGUE_VALUE_TEXT_H_
+#define CATALOGUE_VALUE_TEXT_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -65,6 +65,25 @@ bool CutCommaPieces(std::string& text, size_t count, const char** pieces);
 // The same for a C text (null reads as empty), the pieces copied into `out`.
 bool SplitCommaPieces(const char* text, size_t count, std::vector<_zarv_str>& out);
 
+// For a person told what a load read: how a text fares under the rules
+// above. Each gives the words saying that `text` reads as another number or
+// value than it spells, or an empty text when it reads as written. Built
+// only for a caller who asked to be told.
+//
+// DecimalReadsAs: the decimal integer rule, the text expected to be one
+// optional sign and digits within the signed 32-bit range (0 to 65535 with
+// `low16`, where the low 16 bits are what is kept): "<what> "12abc" reads as
+// 12".
+std::string DecimalReadsAs(const std::string& what, const char* text, bool low16);
+// ValueTextReadsAs: ValueFromText of `kind` (0 to 7): "<owner>: long value
+// "12abc" reads as 12". Floating texts are only asked to be numbers, since a
+// direct single-precision read may differ from the rule in the last bit.
+std::string ValueTextReadsAs(const std::string& owner, int32_t kind, const char* text);
+// The name of a kind code 0 to 7 ("bool", "short", ..., "text"), else "kind N".
+std::string TextKindName(int32_t kind);
+// `text` between double quotes.
+std::string QuotedText(const char* text);
+
 // The text a value is written with: the variant's own conversion.
 std::string ValueToText(const _zarvVAR& value);
 
@@ -74,4 +93,4 @@ std::string KindAndValueText(const _zarvVAR& value);
 
 }  // namespace zarvqen
 
-#endif  // META_VALUE_TEXT_H_
+#endif  // CATALOGUE_VALUE_TEXT_H_

@@ -1,7 +1,8 @@
-// Helpers shared by the catalogue tests (meta and pseudo folders), and the
-// behaviour every ID-ordered catalogue shares, checked once per catalogue.
-#ifndef TESTS_META_CATALOGUE_TEST_UTIL_H_
-#define TESTS_META_CATALOGUE_TEST_UTIL_H_
+// Helpers shared by the catalogue tests (catalogue, meta, driver library and
+// pseudo folders), and the behaviour every ID-ordered catalogue shares,
+// checked once per catalogue.
+#ifndef TESTS_CATALOGUE_CATALOGUE_TEST_UTIL_H_
+#define TESTS_CATALOGUE_CATALOGUE_TEST_UTIL_H_
 
 #include <gtest/gtest.h>
 
@@ -76,4 +77,4 @@ void ExpectCutsLoadWholeOrNot(const TempDir& dir, const std::string& path, AddMa
 // Bytes that XML must escape, quotes of both kinds and non-ASCII UTF-8.
 constexpr const char* kHostileText = "q\"a&l<g>'\xC3\xA9\xE6\x97\xA5";
 
-#endif  // TESTS_META_CATALOGUE_TEST_UTIL_H_
+#endif  // TESTS_CATALOGUE_CATALOGUE_TEST_UTIL_H_

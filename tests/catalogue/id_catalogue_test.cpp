@@ -1,5 +1,5 @@
 // The shared behaviour of the ID-ordered catalogues of this folder.
-#include "meta/id_catalogue_contract.h"
+#include "catalogue/id_catalogue_contract.h"
 #include "meta/meta_prop_tbl.h"
 #include "meta/typed_obj_tbl.h"
 
