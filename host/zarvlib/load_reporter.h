@@ -3,10 +3,11 @@
 // each catalogue) takes an optional reporter; without one a load does
 // exactly what it does with one, and builds no message at all.
 //
-// A loader reports each element, record or property that it skips, drops
-// or refuses, and the reason it refuses a whole file, as a problem; it
-// reports what it reads in a way a person may not expect (a number whose
-// text reads as another, an attribute it ignores) as a note. The load's own
+// A loader reports as a problem each element, record or property that it
+// skips, drops, refuses or reads as something other than its text says (a
+// number "12abc" read as 12), and the reason it refuses a whole file; it
+// reports as a note what is harmless to the load but worth knowing (an
+// attribute it ignores, a valid type it keeps from the file). The load's own
 // result is not changed by reporting.
 #ifndef ZARVLIB_LOAD_REPORTER_H_
 #define ZARVLIB_LOAD_REPORTER_H_
