@@ -13,8 +13,8 @@ std::string WriteMetaTable(size_t n) {
         v = static_cast<double>(i) / 3;
         auto* prop = new CZARVMetaProp(static_cast<unsigned short>(i),
                                        ("property " + std::to_string(i)).c_str(), v,
-                                       CZARVMetaProp::METAINPUTTYPE(1), "parameter",
-                                       "description", CZARVMetaProp::METAVALIDTYPE(i % 4));
+                                       CZARVMetaProp::METAINPUTTYPE(1), "parameter", "description",
+                                       CZARVMetaProp::METAVALIDTYPE(i % 4));
         table->InsertMetaProp(prop);
         prop->Release();
     }

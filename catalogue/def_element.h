@@ -36,7 +36,7 @@ struct DefElemParts {
     const char* kind_text = "";       // the kind, value and input pieces
     const char* value_text = "";
     const char* input_text = "";
-    _zarvVAR init;                    // empty when the kind code is not 0 to 7
+    _zarvVAR init;  // empty when the kind code is not 0 to 7
     int32_t input = 0;
     const char* param = "";
     const char* desc = "";

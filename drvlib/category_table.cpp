@@ -7,19 +7,19 @@ namespace {
 // Indexed by selector. The io bit order (di, do, ai, ao, count, eve) is not
 // the selector order (ai, di, count, ao, do, eve).
 constexpr CategoryInfo kCategories[] = {
-    {nullptr, nullptr, 0, 0, 0},           // 0: bit 0 only
-    {"ai", "ai", 900, 929, 3},             // 1
-    {"di", "di", 900, 929, 1},             // 2
-    {"count", "count", 900, 929, 5},       // 3
-    {"ao", "ao", 900, 929, 4},             // 4
-    {"do", "do", 900, 929, 2},             // 5
-    {"eve", "eve", 900, 929, 6},           // 6
-    {"sg", "sg", 900, 929, 12},            // 7
-    {"cal", "cal", 900, 929, 13},          // 8
-    {"msg", "msg", 900, 929, 14},          // 9
+    {nullptr, nullptr, 0, 0, 0},            // 0: bit 0 only
+    {"ai", "ai", 900, 929, 3},              // 1
+    {"di", "di", 900, 929, 1},              // 2
+    {"count", "count", 900, 929, 5},        // 3
+    {"ao", "ao", 900, 929, 4},              // 4
+    {"do", "do", 900, 929, 2},              // 5
+    {"eve", "eve", 900, 929, 6},            // 6
+    {"sg", "sg", 900, 929, 12},             // 7
+    {"cal", "cal", 900, 929, 13},           // 8
+    {"msg", "msg", 900, 929, 14},           // 9
     {"protocol", "taskpar", 930, 959, -1},  // 10
     {"ied", "item", 960, 989, -1},          // 11
-    {nullptr, nullptr, 0, 0, 15},          // 12: bit 15 only
+    {nullptr, nullptr, 0, 0, 15},           // 12: bit 15 only
 };
 
 constexpr int kRows = sizeof(kCategories) / sizeof(kCategories[0]);

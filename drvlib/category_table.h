@@ -12,7 +12,7 @@ namespace zarvqen {
 struct CategoryInfo {
     const char* drv_tag;  // null: the selector has no property set
     const char* tsk_tag;
-    uint16_t low;   // meta numbers accepted, both ends included
+    uint16_t low;  // meta numbers accepted, both ends included
     uint16_t high;
     int io_bit;  // -1: no bit
 };

@@ -4,11 +4,11 @@
 #include <utility>
 
 #include "catalogue/catalogue_report.h"
-#include "meta/prop_element.h"
 #include "catalogue/value_text.h"
 #include "catalogue/xml_catalogue.h"
 #include "drvlib/category_table.h"
 #include "host/zarvlib/zarv_result.h"
+#include "meta/prop_element.h"
 
 using Report = zarvqen::CZARVCatalogueReport;
 using zarvqen::CZARVXmlWriter;
@@ -158,8 +158,9 @@ bool ReportNode(CMarkup& doc, const Report& report, const std::string& owner, bo
         report.ProblemIfAny(line, [&] {
             return zarvqen::DecimalReadsAs(owner + ": type", doc.AttribText("type"), false);
         });
-    modules.Taken(!taken_before, doc.AttribText("module"), line, [&] { return owner; }, "module",
-                  " with its properties");
+    modules.Taken(
+        !taken_before, doc.AttribText("module"), line, [&] { return owner; }, "module",
+        " with its properties");
     return taken_before;
 }
 
@@ -236,10 +237,14 @@ void AppendKeys(const Map& map, List& list) {
 
 bool CZARVDrvLib::DeleteNode(const char* module, NODETYPE type) {
     switch (type) {
-        case NODE_DRV: return EraseKey(m_drivers, module);
-        case NODE_SRV: return EraseKey(m_services, module);
-        case NODE_TSK: return EraseKey(m_tasks, module);
-        default: return false;
+        case NODE_DRV:
+            return EraseKey(m_drivers, module);
+        case NODE_SRV:
+            return EraseKey(m_services, module);
+        case NODE_TSK:
+            return EraseKey(m_tasks, module);
+        default:
+            return false;
     }
 }
 
@@ -254,10 +259,17 @@ int CZARVDrvLib::GetNodeNameList(std::vector<std::string>& list, NODETYPE type) 
 template <class List>
 int CZARVDrvLib::AppendNodeNames(List& list, NODETYPE type) const {
     switch (type) {
-        case NODE_DRV: AppendKeys(m_drivers, list); break;
-        case NODE_SRV: AppendKeys(m_services, list); break;
-        case NODE_TSK: AppendKeys(m_tasks, list); break;
-        default: break;
+        case NODE_DRV:
+            AppendKeys(m_drivers, list);
+            break;
+        case NODE_SRV:
+            AppendKeys(m_services, list);
+            break;
+        case NODE_TSK:
+            AppendKeys(m_tasks, list);
+            break;
+        default:
+            break;
     }
     return static_cast<int>(list.size());
 }

@@ -8,9 +8,9 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 CZARVTskNode::CZARVTskNode() : ver("1.0.0") {}
 
-CZARVTskNode::CZARVTskNode(const char* name_, const char* module_, TSKTYPE type_,
-                           const char* ver_, const char* pseudotask_, const char* pseudoied_,
-                           const char* desc_, unsigned short io_)
+CZARVTskNode::CZARVTskNode(const char* name_, const char* module_, TSKTYPE type_, const char* ver_,
+                           const char* pseudotask_, const char* pseudoied_, const char* desc_,
+                           unsigned short io_)
     : name(OrEmpty(name_)),
       module(OrEmpty(module_)),
       ver(OrEmpty(ver_)),

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "catalogue/catalogue_report.h"
+#include "catalogue/xml_catalogue.h"
 #include "host/zarvkernel/mp_info.h"
 #include "meta/prop_element.h"
-#include "catalogue/xml_catalogue.h"
 
 namespace {
 

@@ -109,16 +109,16 @@ bool CZARVMetaTable::LoadFromFile(const char* path, CZARVLoadReporter* reporter)
                 auto node = CZARVPtr<CZARVTableNode>::Adopt(new CZARVTableNode);
                 if (report.On() && m_nodes.contains(name.str())) {
                     // Its fields go with it: not worth telling one by one.
-                    tables.Taken(false, name.str(), doc.GetLine(),
-                                 [&] { return "table <" + name.str() + ">"; }, "name",
-                                 " with its fields");
+                    tables.Taken(
+                        false, name.str(), doc.GetLine(),
+                        [&] { return "table <" + name.str() + ">"; }, "name", " with its fields");
                     continue;
                 }
                 ReadFields(doc, *node, name, report);
                 bool stored = StoreNode(name, std::move(node));
                 if (report.On())
-                    tables.Taken(stored, name.str(), doc.GetLine(), [] { return std::string(); },
-                                 "name");
+                    tables.Taken(
+                        stored, name.str(), doc.GetLine(), [] { return std::string(); }, "name");
             }
         },
         reporter);
@@ -138,9 +138,12 @@ void CZARVMetaTable::ReadFields(CMarkup& doc, CZARVTableNode& node, const char* 
         CZARVPtr<CZARVTableField> field = ReadFieldElem(doc, report);
         if (!field) continue;
         const std::string name = report.On() ? field->GetFieldName() : std::string();
-        names.Taken(node.AddField(field.get()), name, report.ChildLine(doc), [&] {
-            return "field " + zarvqen::QuotedText(name.c_str()) + " of table <" + table + ">";
-        }, "name");
+        names.Taken(
+            node.AddField(field.get()), name, report.ChildLine(doc),
+            [&] {
+                return "field " + zarvqen::QuotedText(name.c_str()) + " of table <" + table + ">";
+            },
+            "name");
     }
 }
 

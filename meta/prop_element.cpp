@@ -5,7 +5,6 @@
 #include "catalogue/def_element.h"
 #include "catalogue/value_text.h"
 #include "host/zarvkernel/mp_info.h"
-#include "host/zarvkernel/mp_info.h"
 
 namespace zarvqen {
 

@@ -7,9 +7,9 @@
 #ifndef ZARVKERNEL_DEV_OBJ_H_
 #define ZARVKERNEL_DEV_OBJ_H_
 
+#include "host/zarvkernel/zarvkernel_export.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_str.h"
-#include "host/zarvkernel/zarvkernel_export.h"
 
 class CZARVDriver;
 class CZARVMPInfo;

@@ -28,9 +28,6 @@
 #include <functional>
 #include <utility>
 
-#include "host/zarvlib/zarv_obj.h"
-#include "host/zarvlib/zarv_str.h"
-#include "host/zarvlib/zarv_var.h"
 #include "host/zarvkernel/grp_data.h"
 #include "host/zarvkernel/mp_info.h"
 #include "host/zarvkernel/mp_quality.h"
@@ -38,6 +35,9 @@
 #include "host/zarvkernel/zarv_msg.h"
 #include "host/zarvkernel/zarv_time.h"
 #include "host/zarvkernel/zarvkernel_export.h"
+#include "host/zarvlib/zarv_obj.h"
+#include "host/zarvlib/zarv_str.h"
+#include "host/zarvlib/zarv_var.h"
 
 class CZARVPortSrv;
 

@@ -40,21 +40,32 @@ void AppendValue(std::string& out, const _zarvVAR& v) {
     AppendNumber(out, kind);
     out += ':';
     switch (kind) {
-        case _zarvVAR::VT_BOOL: out += v.GetBool() ? '1' : '0'; break;
+        case _zarvVAR::VT_BOOL:
+            out += v.GetBool() ? '1' : '0';
+            break;
         case _zarvVAR::VT_I2:
         case _zarvVAR::VT_I4:
-        case _zarvVAR::VT_I8: AppendNumber(out, v.ToLongLong()); break;
+        case _zarvVAR::VT_I8:
+            AppendNumber(out, v.ToLongLong());
+            break;
         case _zarvVAR::VT_UI2:
         case _zarvVAR::VT_UI4:
-        case _zarvVAR::VT_UI8: AppendNumber(out, v.ToULongLong()); break;
-        case _zarvVAR::VT_R4: AppendNumber(out, v.GetFloat()); break;
-        case _zarvVAR::VT_R8: AppendNumber(out, v.GetDouble()); break;
+        case _zarvVAR::VT_UI8:
+            AppendNumber(out, v.ToULongLong());
+            break;
+        case _zarvVAR::VT_R4:
+            AppendNumber(out, v.GetFloat());
+            break;
+        case _zarvVAR::VT_R8:
+            AppendNumber(out, v.GetDouble());
+            break;
         case _zarvVAR::VT_STR:
             AppendNumber(out, v.GetTextLength());
             out += ':';
             out.append(v.GetText(), v.GetTextLength());
             break;
-        default: break;
+        default:
+            break;
     }
     out += ';';
 }
@@ -104,7 +115,9 @@ bool ReadValue(Reader& r, _zarvVAR& out) {
     int kind = 0;
     if (!r.Number(kind) || !r.Expect(':')) return false;
     switch (kind) {
-        case _zarvVAR::VT_EMPTY: out.Clear(); break;
+        case _zarvVAR::VT_EMPTY:
+            out.Clear();
+            break;
         case _zarvVAR::VT_BOOL:
             if (r.Expect('1'))
                 out = true;
@@ -144,7 +157,8 @@ bool ReadValue(Reader& r, _zarvVAR& out) {
             out = text.c_str();
             break;
         }
-        default: return false;
+        default:
+            return false;
     }
     return r.Expect(';');
 }

@@ -26,9 +26,9 @@
 #include <cstddef>
 #include <vector>
 
+#include "host/zarvkernel/zarvkernel_export.h"
 #include "host/zarvlib/zarv_str.h"
 #include "host/zarvlib/zarv_var.h"
-#include "host/zarvkernel/zarvkernel_export.h"
 
 class ZARVKERNEL_API CZARVGRPData {
 public:

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "host/zarvlib/zarv_str.h"
 #include "host/zarvkernel/mp_value.h"
+#include "host/zarvlib/zarv_str.h"
 
 CZARVMPInfo::CZARVMPInfo(unsigned long gmpid) : m_nGMPID(static_cast<uint32_t>(gmpid)) {}
 

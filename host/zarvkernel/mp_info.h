@@ -17,9 +17,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/zarvkernel/zarvkernel_export.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_var.h"
-#include "host/zarvkernel/zarvkernel_export.h"
 
 class CZARVMPValue;
 

@@ -21,13 +21,13 @@
 #include <cstdint>
 #include <memory>
 
-#include "host/zarvlib/zarv_obj.h"
-#include "host/zarvlib/zarv_str.h"
-#include "host/zarvlib/zarv_var.h"
 #include "host/zarvkernel/grp_data.h"
 #include "host/zarvkernel/mp_quality.h"
 #include "host/zarvkernel/zarv_time.h"
 #include "host/zarvkernel/zarvkernel_export.h"
+#include "host/zarvlib/zarv_obj.h"
+#include "host/zarvlib/zarv_str.h"
+#include "host/zarvlib/zarv_var.h"
 
 class ZARVKERNEL_API CZARVMPValue : public CZARVObj {
 public:

@@ -1,8 +1,8 @@
 #include "host/zarvkernel/net_port.h"
 
+#include <netdb.h>
 #include <charconv>
 #include <cstring>
-#include <netdb.h>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -89,9 +89,8 @@ bool CZARVNetPort::ResolveTarget(const char* target, int socktype, Address& out)
 _zarv_str CZARVNetPort::AddressText(const sockaddr* addr, socklen_t len) {
     char host[NI_MAXHOST];
     char service[NI_MAXSERV];
-    if (!addr ||
-        ::getnameinfo(addr, len, host, sizeof host, service, sizeof service,
-                      NI_NUMERICHOST | NI_NUMERICSERV) != 0)
+    if (!addr || ::getnameinfo(addr, len, host, sizeof host, service, sizeof service,
+                               NI_NUMERICHOST | NI_NUMERICSERV) != 0)
         return _zarv_str();
     _zarv_str text;
     if (addr->sa_family == AF_INET6)

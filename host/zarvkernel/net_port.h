@@ -11,9 +11,9 @@
 #include <sys/socket.h>
 #include <vector>
 
-#include "host/zarvlib/zarv_str.h"
 #include "host/zarvkernel/port_srv.h"
 #include "host/zarvkernel/zarvkernel_export.h"
+#include "host/zarvlib/zarv_str.h"
 
 class ZARVKERNEL_API CZARVNetPort : public CZARVPortSrv {
 public:

@@ -11,8 +11,8 @@
 
 #include <vector>
 
-#include "host/zarvlib/zarv_str.h"
 #include "host/zarvkernel/zarvkernel_export.h"
+#include "host/zarvlib/zarv_str.h"
 
 class ZARVKERNEL_API CPhyPacket {
 public:

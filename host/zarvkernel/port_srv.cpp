@@ -1,14 +1,14 @@
 #include "host/zarvkernel/port_srv.h"
 
-#include <cerrno>
-#include <cstring>
 #include <poll.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
-#include "host/zarvlib/zarv_var.h"
 #include "host/zarvkernel/driver.h"
 #include "host/zarvkernel/mp_info.h"
 #include "host/zarvkernel/steady_ms.h"
+#include "host/zarvlib/zarv_var.h"
 
 namespace {
 

@@ -32,33 +32,33 @@
 #ifndef ZARVKERNEL_PORT_SRV_H_
 #define ZARVKERNEL_PORT_SRV_H_
 
+#include <sys/types.h>
 #include <cstddef>
 #include <deque>
-#include <sys/types.h>
 #include <vector>
 
-#include "host/zarvlib/zarv_str.h"
 #include "host/zarvkernel/dev_obj.h"
 #include "host/zarvkernel/phy_packet.h"
 #include "host/zarvkernel/zarvkernel_export.h"
+#include "host/zarvlib/zarv_str.h"
 
 // Properties of a port-information record. Numbers are read with the
 // variant's integer conversion (a text converts like atoi); texts with its
 // text conversion. An absent property takes its default; a present one
 // outside its range makes OnCreate fail.
 enum PORTPROP : unsigned short {
-    PORTPROP_COM = 11,          // non-zero: a serial port
-    PORTPROP_NET = 12,          // network kind, see PORTNETKIND
-    PORTPROP_DEVICE = 13,       // serial: device path, required
-    PORTPROP_BAUD = 14,         // serial: baud rate, default 9600 (a rate termios knows)
-    PORTPROP_PARITY = 15,       // serial: 0 none (default), 1 odd, 2 even
-    PORTPROP_DATABITS = 16,     // serial: 5 to 8, default 8
-    PORTPROP_STOPBITS = 17,     // serial: 1 (default) or 2
-    PORTPROP_HOST = 18,         // network: remote host name or address, required
-    PORTPROP_REMOTEPORT = 19,   // network: remote port 1 to 65535, required
-    PORTPROP_LOCALPORT = 20,    // UDP: local port to bind, 0 to 65535, default 0 (any)
-    PORTPROP_CONN_TIMEOUT = 21, // TCP: connect timeout in ms, 1 to 60000, default 3000
-    PORTPROP_IO_TIMEOUT = 22,   // send timeout in ms, 0 to 60000, default 1000
+    PORTPROP_COM = 11,           // non-zero: a serial port
+    PORTPROP_NET = 12,           // network kind, see PORTNETKIND
+    PORTPROP_DEVICE = 13,        // serial: device path, required
+    PORTPROP_BAUD = 14,          // serial: baud rate, default 9600 (a rate termios knows)
+    PORTPROP_PARITY = 15,        // serial: 0 none (default), 1 odd, 2 even
+    PORTPROP_DATABITS = 16,      // serial: 5 to 8, default 8
+    PORTPROP_STOPBITS = 17,      // serial: 1 (default) or 2
+    PORTPROP_HOST = 18,          // network: remote host name or address, required
+    PORTPROP_REMOTEPORT = 19,    // network: remote port 1 to 65535, required
+    PORTPROP_LOCALPORT = 20,     // UDP: local port to bind, 0 to 65535, default 0 (any)
+    PORTPROP_CONN_TIMEOUT = 21,  // TCP: connect timeout in ms, 1 to 60000, default 3000
+    PORTPROP_IO_TIMEOUT = 22,    // send timeout in ms, 0 to 60000, default 1000
 };
 
 // Values of PORTPROP_NET.
@@ -139,8 +139,8 @@ protected:
     void Break();
     // Reads an integer property: `def` when absent, false when present and
     // outside [lo, hi].
-    static bool ReadIntProp(const CZARVMPInfo& info, unsigned short id, long long def,
-                            long long lo, long long hi, int& out);
+    static bool ReadIntProp(const CZARVMPInfo& info, unsigned short id, long long def, long long lo,
+                            long long hi, int& out);
     // The text of a property; empty when absent.
     static _zarv_str ReadTextProp(const CZARVMPInfo& info, unsigned short id);
     // Waits at most `timeoutMs` for the descriptor to accept bytes.

@@ -6,7 +6,6 @@
 #include <string_view>
 #include <unordered_map>
 
-
 namespace {
 
 struct NameHash {

@@ -23,15 +23,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/zarvlib/zarv_dataset.h"
-#include "host/zarvlib/zarv_id_map.h"
-#include "host/zarvlib/zarv_obj.h"
-#include "host/zarvlib/zarv_var.h"
 #include "host/zarvkernel/gmpid.h"
 #include "host/zarvkernel/mp_quality.h"
 #include "host/zarvkernel/mp_value.h"
 #include "host/zarvkernel/zarv_time.h"
 #include "host/zarvkernel/zarvkernel_export.h"
+#include "host/zarvlib/zarv_dataset.h"
+#include "host/zarvlib/zarv_id_map.h"
+#include "host/zarvlib/zarv_obj.h"
+#include "host/zarvlib/zarv_var.h"
 
 class ZARVKERNEL_API CZARVSubRtdb : public CZARVObj {
 public:

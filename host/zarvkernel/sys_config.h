@@ -12,8 +12,8 @@
 #include <map>
 #include <memory>
 
-#include "host/zarvlib/zarv_str.h"
 #include "host/zarvkernel/zarvkernel_export.h"
+#include "host/zarvlib/zarv_str.h"
 
 // The description of one piece of hardware a host runs on.
 class ZARVKERNEL_API CZARVHwInfo {

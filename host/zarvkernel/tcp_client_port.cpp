@@ -1,11 +1,11 @@
 #include "host/zarvkernel/tcp_client_port.h"
 
-#include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "host/zarvkernel/steady_ms.h"
 

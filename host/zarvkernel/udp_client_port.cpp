@@ -1,9 +1,9 @@
 #include "host/zarvkernel/udp_client_port.h"
 
-#include <cerrno>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "host/zarvkernel/steady_ms.h"
 
@@ -73,8 +73,8 @@ ssize_t CZARVUDPClientPort::ReadDevice(char* buf, size_t capacity, _zarv_str& so
     for (;;) {
         sockaddr_storage from{};
         socklen_t fromLen = sizeof from;
-        const ssize_t n = ::recvfrom(GetFd(), buf, capacity, 0,
-                                     reinterpret_cast<sockaddr*>(&from), &fromLen);
+        const ssize_t n =
+            ::recvfrom(GetFd(), buf, capacity, 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
         if (n > 0) {
             source = AddressText(reinterpret_cast<const sockaddr*>(&from), fromLen);
             return n;

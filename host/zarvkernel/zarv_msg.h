@@ -9,8 +9,8 @@
 
 #include <vector>
 
-#include "host/zarvlib/zarv_obj.h"
 #include "host/zarvkernel/zarvkernel_export.h"
+#include "host/zarvlib/zarv_obj.h"
 
 class ZARVKERNEL_API CZARVMsg : public CZARVObj {
 public:

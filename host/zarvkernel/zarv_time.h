@@ -7,8 +7,8 @@
 #include <compare>
 #include <cstdint>
 
-#include "host/zarvlib/zarv_str.h"
 #include "host/zarvkernel/zarvkernel_export.h"
+#include "host/zarvlib/zarv_str.h"
 
 class ZARVKERNEL_API CZARVTime {
 public:
@@ -31,8 +31,8 @@ public:
     const char* Format(_zarv_str& out) const;
 
     CZARVTime& operator+=(int64_t msecs) {
-        m_nMsecs = static_cast<int64_t>(static_cast<uint64_t>(m_nMsecs) +
-                                        static_cast<uint64_t>(msecs));
+        m_nMsecs =
+            static_cast<int64_t>(static_cast<uint64_t>(m_nMsecs) + static_cast<uint64_t>(msecs));
         return *this;
     }
     // The distance in milliseconds (wrapping, never undefined, at the

@@ -142,9 +142,7 @@ struct CMarkup::Impl {
 
     pugi::xml_node ParentNode() const { return parent ? parent : doc->root(); }
 
-    void Reset() {
-        parent = main = child = decl = pugi::xml_node();
-    }
+    void Reset() { parent = main = child = decl = pugi::xml_node(); }
 
     int LineOf(pugi::xml_node n) const {
         if (!n) return 0;
@@ -254,7 +252,8 @@ struct CMarkup::Impl {
         if (!data || !*data) {
             for (pugi::xml_node c = n.first_child(); c;) {
                 pugi::xml_node next = c.next_sibling();
-                if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) n.remove_child(c);
+                if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+                    n.remove_child(c);
                 c = next;
             }
             return true;
@@ -420,9 +419,7 @@ _zarv_str CMarkup::GetChildAttrib(const char* name) const {
     return _zarv_str(ChildAttribText(name));
 }
 
-bool CMarkup::HasAttrib(const char* name) const {
-    return name && m_impl->main.attribute(name);
-}
+bool CMarkup::HasAttrib(const char* name) const { return name && m_impl->main.attribute(name); }
 
 bool CMarkup::HasChildAttrib(const char* name) const {
     return name && m_impl->child.attribute(name);
@@ -452,7 +449,8 @@ bool CMarkup::AddNode(int type, const char* text) {
             m.decl = root.prepend_child(pugi::node_declaration);
             return static_cast<bool>(m.decl);
         }
-        n = m.main ? under.insert_child_after(pugi::node_pi, m.main) : under.append_child(pugi::node_pi);
+        n = m.main ? under.insert_child_after(pugi::node_pi, m.main)
+                   : under.append_child(pugi::node_pi);
         if (n) n.set_name(text);
     } else if (type == MNT_COMMENT || type == MNT_TEXT || type == MNT_CDATA_SECTION) {
         pugi::xml_node_type t = type == MNT_COMMENT ? pugi::node_comment

@@ -52,9 +52,9 @@ public:
     // names that element of this document only, and stays valid while the
     // element is in the document: until it or an element above it is removed
     // (RemoveElem, RemoveChildElem) or the whole document is replaced (Load
-    // and SetDoc, whether or not they succeed) or destroyed. Adding elements or attributes, and moving the
-    // positions, leave every handle valid. A handle that is no longer valid
-    // must not be passed to x_SetPos.
+    // and SetDoc, whether or not they succeed) or destroyed. Adding elements or attributes, and
+    // moving the positions, leave every handle valid. A handle that is no longer valid must not be
+    // passed to x_SetPos.
     using Pos = void*;
 
     CMarkup();

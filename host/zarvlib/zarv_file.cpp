@@ -73,13 +73,22 @@ size_t CZARVFile::EncodeFixedVariant(const _zarvVAR& v, unsigned char* out) {
     uint64_t bits = v.GetBits();
     size_t width = 0;
     switch (kind) {
-        case _zarvVAR::VT_BOOL: bits = v.GetBool() ? 1 : 0; width = 1; break;
+        case _zarvVAR::VT_BOOL:
+            bits = v.GetBool() ? 1 : 0;
+            width = 1;
+            break;
         case _zarvVAR::VT_I2:
-        case _zarvVAR::VT_UI2: width = 2; break;
+        case _zarvVAR::VT_UI2:
+            width = 2;
+            break;
         case _zarvVAR::VT_I4:
-        case _zarvVAR::VT_UI4: width = 4; break;
+        case _zarvVAR::VT_UI4:
+            width = 4;
+            break;
         case _zarvVAR::VT_I8:
-        case _zarvVAR::VT_UI8: width = 8; break;
+        case _zarvVAR::VT_UI8:
+            width = 8;
+            break;
         case _zarvVAR::VT_R4: {
             float f = v.GetFloat();
             uint32_t b;
@@ -94,7 +103,8 @@ size_t CZARVFile::EncodeFixedVariant(const _zarvVAR& v, unsigned char* out) {
             width = 8;
             break;
         }
-        default: break;  // empty: the kind alone
+        default:
+            break;  // empty: the kind alone
     }
     for (size_t i = 0; i < 4; ++i)
         out[i] = static_cast<unsigned char>(static_cast<uint32_t>(kind) >> (8 * i));
@@ -217,19 +227,34 @@ CZARVFile& CZARVFile::operator>>(_zarvVAR& v) {
     int kind = static_cast<int32_t>(ReadInt(4));
     if (m_failed) return *this;
     switch (kind) {
-        case _zarvVAR::VT_EMPTY: break;
+        case _zarvVAR::VT_EMPTY:
+            break;
         case _zarvVAR::VT_BOOL: {
             uint64_t b = ReadInt(1);
-            if (b > 1) Fail();
-            else v = b != 0;
+            if (b > 1)
+                Fail();
+            else
+                v = b != 0;
             break;
         }
-        case _zarvVAR::VT_I2: v = static_cast<short>(ReadInt(2)); break;
-        case _zarvVAR::VT_UI2: v = static_cast<unsigned short>(ReadInt(2)); break;
-        case _zarvVAR::VT_I4: v = static_cast<int>(static_cast<uint32_t>(ReadInt(4))); break;
-        case _zarvVAR::VT_UI4: v = static_cast<unsigned int>(ReadInt(4)); break;
-        case _zarvVAR::VT_I8: v = static_cast<long long>(ReadInt(8)); break;
-        case _zarvVAR::VT_UI8: v = static_cast<unsigned long long>(ReadInt(8)); break;
+        case _zarvVAR::VT_I2:
+            v = static_cast<short>(ReadInt(2));
+            break;
+        case _zarvVAR::VT_UI2:
+            v = static_cast<unsigned short>(ReadInt(2));
+            break;
+        case _zarvVAR::VT_I4:
+            v = static_cast<int>(static_cast<uint32_t>(ReadInt(4)));
+            break;
+        case _zarvVAR::VT_UI4:
+            v = static_cast<unsigned int>(ReadInt(4));
+            break;
+        case _zarvVAR::VT_I8:
+            v = static_cast<long long>(ReadInt(8));
+            break;
+        case _zarvVAR::VT_UI8:
+            v = static_cast<unsigned long long>(ReadInt(8));
+            break;
         case _zarvVAR::VT_R4: {
             uint32_t bits = static_cast<uint32_t>(ReadInt(4));
             float f;
@@ -258,7 +283,9 @@ CZARVFile& CZARVFile::operator>>(_zarvVAR& v) {
             v.SetText(text, len);
             break;
         }
-        default: Fail(); break;
+        default:
+            Fail();
+            break;
     }
     if (m_failed) v.Clear();
     return *this;
@@ -268,7 +295,8 @@ bool CZARVFile::CheckCRC() {
     if (m_mode != modeRead || m_data.size() < kCrcBytes) return false;
     size_t body = m_data.size() - kCrcBytes;
     uint32_t stored = 0;
-    for (size_t i = 0; i < kCrcBytes; ++i) stored |= static_cast<uint32_t>(m_data[body + i]) << (8 * i);
+    for (size_t i = 0; i < kCrcBytes; ++i)
+        stored |= static_cast<uint32_t>(m_data[body + i]) << (8 * i);
     uint32_t crc = Crc32(static_cast<uint32_t>(::crc32(0, nullptr, 0)), m_data.data(), body);
     if (crc != stored) return false;
     if (m_limit > body) m_limit = body;

@@ -31,8 +31,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <string>
 #include <memory>
+#include <string>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -47,7 +47,7 @@ struct _basictype {
     static_assert(std::is_integral_v<T>);
     T value{};
     _basictype() = default;
-    _basictype(T v) : value(v) {}  // NOLINT(implicit)
+    _basictype(T v) : value(v) {}         // NOLINT(implicit)
     operator T() const { return value; }  // NOLINT(implicit)
 };
 

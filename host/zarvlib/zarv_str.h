@@ -18,10 +18,10 @@ public:
     _zarv_str() = default;
     // Copies `len` bytes of `text`, or the whole text when len is 0. A null
     // text gives an empty string.
-    _zarv_str(const char* text, int len = 0);  // NOLINT(implicit)
-    _zarv_str(const std::string& s) : m_s(s) {}  // NOLINT(implicit)
+    _zarv_str(const char* text, int len = 0);          // NOLINT(implicit)
+    _zarv_str(const std::string& s) : m_s(s) {}        // NOLINT(implicit)
     _zarv_str(std::string&& s) : m_s(std::move(s)) {}  // NOLINT(implicit)
-    _zarv_str(std::string_view s) : m_s(s) {}  // NOLINT(implicit)
+    _zarv_str(std::string_view s) : m_s(s) {}          // NOLINT(implicit)
 
     _zarv_str& operator=(const char* text);
     _zarv_str& operator=(const std::string& s) {

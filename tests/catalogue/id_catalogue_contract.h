@@ -30,7 +30,8 @@ TYPED_TEST_P(IdCatalogueTest, IsAnIdOrderedSet) {
     EXPECT_FALSE(Ops::Insert(*catalogue, nullptr));
     EXPECT_EQ(first->GetRefCount(), 2);
     EXPECT_EQ(second->GetRefCount(), 1);
-    for (unsigned short id : {300, 65535, 0}) EXPECT_TRUE(Ops::Insert(*catalogue, Ops::New(id).get()));
+    for (unsigned short id : {300, 65535, 0})
+        EXPECT_TRUE(Ops::Insert(*catalogue, Ops::New(id).get()));
     EXPECT_EQ(WalkIds(*catalogue), (IdList{0, 5, 300, 65535}));
     EXPECT_TRUE(Ops::Delete(*catalogue, 5));
     EXPECT_EQ(first->GetRefCount(), 1);

@@ -19,8 +19,11 @@ _zarvVAR FromText(int32_t kind, const char* text) {
 }
 
 TEST(ValueTextTest, DecimalRuleReadsLikeAtoiAndClampsBeyondThirtyTwoBits) {
-    const std::pair<const char*, int32_t> cases[] = {{" \t\n-12abc", -12}, {"--5", 0}, {nullptr, 0},
-                                                     {"2147483648", INT32_MAX}, {"-2147483649", INT32_MIN}};
+    const std::pair<const char*, int32_t> cases[] = {{" \t\n-12abc", -12},
+                                                     {"--5", 0},
+                                                     {nullptr, 0},
+                                                     {"2147483648", INT32_MAX},
+                                                     {"-2147483649", INT32_MIN}};
     for (auto [text, value] : cases) EXPECT_EQ(ReadDecimal(text), value) << (text ? text : "null");
     EXPECT_EQ(ReadLow16("70000"), 4464);
 }
@@ -33,8 +36,8 @@ TEST(ValueTextTest, EachKindReadsItsTextAndFloatsNarrowWithoutUndefinedBehaviour
         int type;
         std::string shown;  // the value as text
     } cases[] = {
-        {0, "True", _zarvVAR::VT_BOOL, "false"},  // only "true" and "TRUE" are true
-        {1, "40000", _zarvVAR::VT_I2, "-25536"},  // sixteen bits keep the low bits
+        {0, "True", _zarvVAR::VT_BOOL, "false"},            // only "true" and "TRUE" are true
+        {1, "40000", _zarvVAR::VT_I2, "-25536"},            // sixteen bits keep the low bits
         {4, "3000000000", _zarvVAR::VT_UI4, "2147483647"},  // the decimal rule clamps
         {5, "0.1", _zarvVAR::VT_R4, ValueToText(FromText(5, "0.1"))},
         {6, "-2.5e3tail", _zarvVAR::VT_R8, "-2500"},

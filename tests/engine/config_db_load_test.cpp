@@ -49,8 +49,8 @@ protected:
     // Loads m_path into a database that holds one record of its own before;
     // returns the result and the number of records afterwards.
     std::pair<bool, int> Load(std::function<bool(CheckedDB&, const char*)> check) {
-        auto db = CZARVPtr<CheckedDB>::Adopt(new CheckedDB(
-            [&](CZARVConfigDB& self, const char* path) {
+        auto db =
+            CZARVPtr<CheckedDB>::Adopt(new CheckedDB([&](CZARVConfigDB& self, const char* path) {
                 return check(static_cast<CheckedDB&>(self), path);
             }));
         db->InsertMPInfo(Record(Gmpid(kRid, 9, 0, 1)).get());
@@ -100,10 +100,9 @@ TEST_F(ConfigDbLoadTest, CheckOfAnotherPathHandsNoBytesToTheLoad) {
 }
 
 TEST_F(ConfigDbLoadTest, CheckOnItsOwnKeepsNoBytesForALaterLoad) {
-    auto db = CZARVPtr<CheckedDB>::Adopt(new CheckedDB(
-        [](CZARVConfigDB& self, const char* path) {
-            return static_cast<CheckedDB&>(self).BaseCheckFile(path);
-        }));
+    auto db = CZARVPtr<CheckedDB>::Adopt(new CheckedDB([](CZARVConfigDB& self, const char* path) {
+        return static_cast<CheckedDB&>(self).BaseCheckFile(path);
+    }));
     EXPECT_TRUE(db->CheckFile(m_path.c_str()));
     WriteAll(m_path, m_badChecksum);
     EXPECT_FALSE(db->LoadFromFile(m_path.c_str(), nullptr, 0));

@@ -34,7 +34,9 @@ inline RecordPtr Record(unsigned long gmpid, Props props = {}) {
 
 // Property 1 gives a record a reference name (its live value then enters the
 // name in the kernel's table); 401 and 402 index it under "<a>$<b>".
-inline RecordPtr NamedRecord(unsigned long gmpid, const char* name) { return Record(gmpid, {{1, name}}); }
+inline RecordPtr NamedRecord(unsigned long gmpid, const char* name) {
+    return Record(gmpid, {{1, name}});
+}
 inline RecordPtr IORecord(unsigned long gmpid, const char* a, const char* b) {
     return Record(gmpid, {{401, a}, {402, b}});
 }

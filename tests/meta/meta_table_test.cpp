@@ -32,8 +32,8 @@ Names NodeNames(const CZARVMetaTable& tbl, Names names = {}) {
 
 TEST(TableNodeTest, FieldsGoToTheirPositionOrTheEndAreUniqueAndReleased) {
     auto node = CZARVPtr<CZARVTableNode>::Adopt(new CZARVTableNode);
-    const std::pair<const char*, int> inserts[] = {
-        {"a", 0}, {"b", 1}, {"front", 0}, {"mid", 2}, {"neg", -1}, {"far", 100}};
+    const std::pair<const char*, int> inserts[] = {{"a", 0},   {"b", 1},    {"front", 0},
+                                                   {"mid", 2}, {"neg", -1}, {"far", 100}};
     for (auto [name, at] : inserts) EXPECT_TRUE(node->InsertField(MakeField(name).get(), at));
     EXPECT_EQ(FieldNames(*node), (Names{"front", "a", "mid", "b", "neg", "far"}));
     CZARVPtr<CZARVTableField> first = MakeField("Speed"), second = MakeField("Speed");
@@ -103,7 +103,8 @@ TEST_F(MetaTableTest, RoundTripKeepsNodesFieldsOrderAndValueKindsInTheFileLayout
         ASSERT_TRUE(node->InsertField(
             MakeField(("f" + std::to_string(i)).c_str(), values[i], i, hostile).get(), 0));
     m_tbl.CreateNewNode("alpha");  // a node without fields
-    for (const char* bad : {"1bad", "has space"}) m_tbl.CreateNewNode(bad);  // XML refuses: left out
+    for (const char* bad : {"1bad", "has space"})
+        m_tbl.CreateNewNode(bad);  // XML refuses: left out
     std::string path = Save("GB2312");
     std::string text = ReadAll(path);
     EXPECT_EQ(text.find("<?xml version=\"1.0\" encoding=\"GB2312\"?>"), 0u) << text;
@@ -133,8 +134,9 @@ TEST_F(MetaTableTest, SaveRefusesAFieldTextWithANulByteAndKeepsTheOldFile) {
 TEST_F(MetaTableTest, OnlyAWholeDocumentWithTheRootMetatblLoadsAndThenReplacesTheContent) {
     std::string empty = Save();  // only the declaration
     CZARVPtr<CZARVTableNode> kept(m_tbl.CreateNewNode("kept"));
-    for (const std::string& bad : {empty, WriteXml(m_dir, "<meta><a><prop>x,3,1,0</prop></a></meta>"),
-                                   WriteXml(m_dir, "<metatbl><a></metatbl>")})
+    for (const std::string& bad :
+         {empty, WriteXml(m_dir, "<meta><a><prop>x,3,1,0</prop></a></meta>"),
+          WriteXml(m_dir, "<metatbl><a></metatbl>")})
         EXPECT_FALSE(m_tbl.LoadFromFile(bad.c_str())) << bad;
     EXPECT_EQ(NodeNames(m_tbl), Names{"kept"});
     EXPECT_TRUE(m_tbl.LoadFromFile(WriteXml(m_dir, "<metatbl/>").c_str()));
@@ -152,7 +154,7 @@ TEST_F(MetaTableTest, LoaderSkipsMalformedFieldsAndKeepsFirstNodesAndFields) {
                                 "<prop par=\"p1\">a,3,1,0</prop>"
                                 "<prop>a,3,2,0</prop>"    // same name: the first stays
                                 "<prop>b,c,3,1,0</prop>"  // comma in the name: five pieces
-                                "<prop>g,9,1,4</prop>"  // unknown kind: empty value
+                                "<prop>g,9,1,4</prop>"    // unknown kind: empty value
                                 "</t1>"
                                 "<t1><prop>z,3,1,0</prop></t1>"  // same node name: the first stays
                                 "</metatbl>");

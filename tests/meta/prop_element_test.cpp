@@ -60,7 +60,8 @@ TEST_F(PropElementTest, EveryValueKindAndHostileTextsRoundTrip) {
         EXPECT_TRUE(got == v) << v.ToString() << " came back as " << got.ToString();
     }
     const char* hostile = "<a href=\"x\">&amp;'\xC3\xA9\t";
-    CZARVPtr<CZARVMetaProp> back = Read(Written(*MakeProp(65535, hostile, _zarvVAR(hostile), hostile)));
+    CZARVPtr<CZARVMetaProp> back =
+        Read(Written(*MakeProp(65535, hostile, _zarvVAR(hostile), hostile)));
     ASSERT_TRUE(back);
     EXPECT_STREQ(back->GetMetaName(), hostile);
     EXPECT_STREQ(back->GetDesc(), hostile);

@@ -69,7 +69,8 @@ protected:
                 threw = true;
             }
             g_allocations_left = -1;
-            ASSERT_FALSE(threw) << what << ": an exception left with allocation " << n << " failing";
+            ASSERT_FALSE(threw) << what << ": an exception left with allocation " << n
+                                << " failing";
             if (!g_failure_injected) {
                 EXPECT_TRUE(result) << what << " fails without any allocation failing";
                 return;
@@ -92,7 +93,8 @@ TEST_F(AllocFaultTest, DatabaseLoadAndSaveAnswerFalse) {
         CZARVQENDbEngine engine("3.0");
         ASSERT_TRUE(engine.CreateConfigDB(kRid, 1));
         for (unsigned i = 0; i < 40; ++i) {
-            auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(zarvgmpid::Make(kRid, 1, 0, i)));
+            auto info =
+                CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(zarvgmpid::Make(kRid, 1, 0, i)));
             const std::string name = "P" + std::to_string(i);
             if (i == 39) {
                 info->InsertMPProp(CZARVQENDbEngine::kRefProp, _zarvVAR("P3"), 0);
@@ -103,12 +105,14 @@ TEST_F(AllocFaultTest, DatabaseLoadAndSaveAnswerFalse) {
             }
             ASSERT_TRUE(engine.InsertMPInfo(info.get())) << i;
         }
-        Sweep("database save", [] {},
-              [&] { return engine.SaveToTemplate(kRid, path.c_str(), "3.0"); });
+        Sweep(
+            "database save", [] {},
+            [&] { return engine.SaveToTemplate(kRid, path.c_str(), "3.0"); });
     }
     std::unique_ptr<CZARVQENDbEngine> engine;
-    Sweep("database load", [&] { engine = std::make_unique<CZARVQENDbEngine>("3.0"); },
-          [&] { return engine->LoadFromFile(kRid, path.c_str(), "3.0", 1); });
+    Sweep(
+        "database load", [&] { engine = std::make_unique<CZARVQENDbEngine>("3.0"); },
+        [&] { return engine->LoadFromFile(kRid, path.c_str(), "3.0", 1); });
     engine.reset();
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"rs200.dat"});  // no temporary file left
     ClearRefNames();
@@ -125,8 +129,9 @@ TYPED_TEST(CatalogueAllocFaultTest, LoadAndSaveAnswerFalse) {
     this->Sweep(
         "catalogue load", [&] { catalogue = CZARVPtr<TypeParam>::Adopt(new TypeParam); },
         [&] { return catalogue->LoadFromFile(in.c_str()); });
-    this->Sweep("catalogue save", [] {},
-                [&] { return catalogue->SaveToFile(out.c_str(), "1.0", "UTF-8"); });
+    this->Sweep(
+        "catalogue save", [] {},
+        [&] { return catalogue->SaveToFile(out.c_str(), "1.0", "UTF-8"); });
     EXPECT_EQ(this->dir.Entries(), (std::vector<std::string>{"in.xml", "out.xml"}));
 }
 

@@ -58,7 +58,7 @@ TYPED_TEST(HostileXmlTest, EntitiesAreNeitherExpandedNorFetched) {
     if (!loaded) {
         EXPECT_EQ(saved, baseline);  // a refused file keeps the old content
     }
-    EXPECT_LT(saved.size(), 4096u);           // ten to the ninth characters had the bomb gone off
+    EXPECT_LT(saved.size(), 4096u);  // ten to the ninth characters had the bomb gone off
     EXPECT_EQ(saved.find("root:"), std::string::npos);
 }
 

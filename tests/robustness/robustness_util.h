@@ -65,8 +65,8 @@ inline void FillDatabase(CZARVQENDbEngine& engine, unsigned char rid, int points
     ASSERT_TRUE(engine.CreateConfigDB(rid, 0));
     for (int i = 0; i < points; ++i) {
         const unsigned group = static_cast<unsigned>(i / 32000), low = i % 32000;
-        auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(
-            zarvgmpid::FromLow16(rid, static_cast<unsigned char>(group), static_cast<uint16_t>(low))));
+        auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(zarvgmpid::FromLow16(
+            rid, static_cast<unsigned char>(group), static_cast<uint16_t>(low))));
         info->InsertMPProp(
             2, _zarvVAR(("point-" + std::to_string(i) + std::string(pad, '.')).c_str()), 0);
         info->InsertMPProp(20, Var(static_cast<long>(i)), 1);

@@ -9,17 +9,24 @@ class ToolCheckDatabaseTest : public ToolTest {};
 TEST_F(ToolCheckDatabaseTest, ASecondRecordOfAGmpidAndASecondPropertyAreDropped) {
     std::string db = dir.File("rs200.dat");
     RawDatabase raw(db, 200, 2);
-    raw.Group(1, 1).Record(5).Prop(1, 0, Var("first")).Prop(3, 0, Var("one")).Prop(3, 2, Var("two")).End();
+    raw.Group(1, 1)
+        .Record(5)
+        .Prop(1, 0, Var("first"))
+        .Prop(3, 0, Var("one"))
+        .Prop(3, 2, Var("two"))
+        .End();
     raw.Group(1, 1).Record(5).Prop(1, 0, Var("second")).End();
     ASSERT_TRUE(raw.Close());
     ToolRun run = Run({"check", db});
     EXPECT_EQ(run.status, 1);
     // Offsets: header 4 bytes, group header 3, so the first record at 7; a
     // property takes its code (2) and a text 8 plus its length.
-    ExpectParts(run.out, {"rs200.dat@55: point 0xC8010005 dropped: its GMPID is already stored (offset 7)",
-                          "note: 1 of 2 records stored", "(configuration database of RID 200, 1 point loads)",
-                          "rs200.dat@37: point 0xC8010005: property 3 given twice; the first is kept, this "
-                          "value is dropped: two (kind 7)"});
+    ExpectParts(
+        run.out,
+        {"rs200.dat@55: point 0xC8010005 dropped: its GMPID is already stored (offset 7)",
+         "note: 1 of 2 records stored", "(configuration database of RID 200, 1 point loads)",
+         "rs200.dat@37: point 0xC8010005: property 3 given twice; the first is kept, this "
+         "value is dropped: two (kind 7)"});
 }
 
 // A meta valid type outside 0 to 3 cannot be applied: the load keeps the
@@ -32,7 +39,8 @@ TEST_F(ToolCheckDatabaseTest, AMetaValidTypeARecordCannotHoldIsANoteAndTheValueS
     std::string meta = Xml("m.xml", "<meta><prop valid=\"5\">401,IO,7,,0</prop></meta>");
     ToolRun run = Run({"check", "--meta", meta, db});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
-    ExpectParts(run.out, {"note", "property 401: valid type 5 from the meta property table does not fit a "
+    ExpectParts(run.out, {"note",
+                          "property 401: valid type 5 from the meta property table does not fit a "
                           "record (0 to 3); the stored valid type 1 is kept"});
 }
 
@@ -46,8 +54,10 @@ TEST_F(ToolCheckDatabaseTest, ASecondPointOfAnIOAddressIsDroppedOnlyWhenTheTypeI
     ASSERT_TRUE(raw.Close());
     ToolRun run = Run({"check", db});
     EXPECT_EQ(run.status, 1);
-    ExpectParts(run.out, {"rs200.dat@33: point 0xC8010002 dropped: its IO address \"a$b\" is already indexed by "
-                          "point 0xC8010001 (offset 7)"});
+    ExpectParts(
+        run.out,
+        {"rs200.dat@33: point 0xC8010002 dropped: its IO address \"a$b\" is already indexed by "
+         "point 0xC8010001 (offset 7)"});
     EXPECT_EQ(Run({"check", "--type", "0", db}).status, 0);
 }
 

@@ -12,17 +12,20 @@ protected:
 
 // Kinds at the edges of their text form, each valid type, and awkward texts.
 TEST_F(ToolCsvTest, ExportThenImportGivesBackTheSameFileForEveryKindAndValidType) {
-    ASSERT_TRUE(SaveDatabase(
-        db, 7,
-        {{0x07000000,
-          {{10, Var(true)},
-           {11, Var(static_cast<short>(-32768)), 1},
-           {15, Var(0.1f), 1},
-           {16, Var(1.0 / 3.0), 2},
-           {17, Var("a, \"quoted\"\ntext with\ttab"), 3},
-           {18, _zarvVAR()},
-           {19, Var(static_cast<long long>(INT64_MIN)), 1}}},
-         {0x07FF1FFF, {{15, Var(-0.0f), 1}, {17, Var(static_cast<short>(4)), 3}, {21, Var(" p ")}, {22, Var("")}}}}));
+    ASSERT_TRUE(SaveDatabase(db, 7,
+                             {{0x07000000,
+                               {{10, Var(true)},
+                                {11, Var(static_cast<short>(-32768)), 1},
+                                {15, Var(0.1f), 1},
+                                {16, Var(1.0 / 3.0), 2},
+                                {17, Var("a, \"quoted\"\ntext with\ttab"), 3},
+                                {18, _zarvVAR()},
+                                {19, Var(static_cast<long long>(INT64_MIN)), 1}}},
+                              {0x07FF1FFF,
+                               {{15, Var(-0.0f), 1},
+                                {17, Var(static_cast<short>(4)), 3},
+                                {21, Var(" p ")},
+                                {22, Var("")}}}}));
     ToolRun exp = Run({"export-csv", db, "-o", csv});
     ASSERT_EQ(exp.status, 0) << exp.err;
     ToolRun imp = Run({"import-csv", csv, "--rid", "7", "--out", out});
@@ -30,7 +33,8 @@ TEST_F(ToolCsvTest, ExportThenImportGivesBackTheSameFileForEveryKindAndValidType
     EXPECT_EQ(ReadAll(out), ReadAll(db));
     ExpectParts(imp.out, {"wrote " + out + ": 2 points of RID 7"});
     std::string meta = Xml("meta.xml", "<meta><prop>21,Label,7,,0</prop></meta>");
-    ASSERT_EQ(Run({"export-csv", "--meta", meta, db, "-o", csv}).status, 0);  // meta names as headers
+    ASSERT_EQ(Run({"export-csv", "--meta", meta, db, "-o", csv}).status,
+              0);  // meta names as headers
     ExpectParts(ReadAll(csv), {",Label,"});
     EXPECT_EQ(Run({"import-csv", "--meta", meta, csv, "--rid", "7", "-o", out}).status, 0);
     EXPECT_EQ(ReadAll(out), ReadAll(db));
@@ -55,7 +59,8 @@ TEST_F(ToolCsvTest, EveryBadRowIsReportedWithItsLineAndNothingIsWritten) {
 }
 
 TEST_F(ToolCsvTest, MergeConflictsAndDryRunsWriteNothingAndOverwriteReplaces) {
-    ASSERT_TRUE(SaveDatabase(db, 7, {{0x07010000, {{1, Var("KEEP")}}}, {0x07010001, {{1, Var("OLD")}}}}));
+    ASSERT_TRUE(
+        SaveDatabase(db, 7, {{0x07010000, {{1, Var("KEEP")}}}, {0x07010001, {{1, Var("OLD")}}}}));
     WriteAll(csv, "gmpid,p1:text:0\n7.1.0.0,KEEP\n7.1.0.1,CHANGED\n7.1.0.2,ADDED\n");
     const std::string original = ReadAll(db);
     ToolRun run = Run({"import-csv", csv, "--into", db});

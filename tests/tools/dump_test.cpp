@@ -23,15 +23,18 @@ TEST_F(ToolDumpTest, TextJsonAndCsvCarryGmpidsKindsValidTypesAndEscapedValues) {
                           "p5 = double 0.001 (valid 0)", "p499 = ushort 7 (valid 3)"});
     run = Run({"dump", "--format", "json", db});
     ASSERT_EQ(run.status, 0) << run.err;
-    ExpectParts(run.out, {"\"rid\": 200", "\"gmpid\": 3355508741", "\"gmpid_hex\": \"0xC8010005\"",
-                          "\"kind_name\": \"double\",\n          \"valid\": 0,\n          \"value\": 0.001"});
+    ExpectParts(
+        run.out,
+        {"\"rid\": 200", "\"gmpid\": 3355508741", "\"gmpid_hex\": \"0xC8010005\"",
+         "\"kind_name\": \"double\",\n          \"valid\": 0,\n          \"value\": 0.001"});
     run = Run({"dump", "--format", "csv", db});
     EXPECT_EQ(run.status, 0);
     ExpectParts(run.out, {"section,key,gmpid,field,label,kind,valid,value\n",
                           "point,200.1.0.5,0xC8010005,p499,,ushort,3,7\n"});
-    run = Run({"dump", "--format", "json", Xml("m.xml", "<meta><prop desc=\"a&#9;b\">1,N\"x,7,line,0</prop></meta>")});
+    run = Run({"dump", "--format", "json",
+               Xml("m.xml", "<meta><prop desc=\"a&#9;b\">1,N\"x,7,line,0</prop></meta>")});
     ExpectParts(run.out, {"N\\\"x", "a\\tb"}, {"a\tb"});  // texts escaped
-    std::string bytes = ReadAll(db);  // a damaged database cannot be dumped
+    std::string bytes = ReadAll(db);                      // a damaged database cannot be dumped
     WriteAll(db, bytes.substr(0, bytes.size() / 2));
     EXPECT_EQ(Run({"dump", db}).status, 2);
 }
