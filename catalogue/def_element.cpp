@@ -1,9 +1,9 @@
-#include "catalogue/def_element.h"
+#include "catalogue/internal/def_element.h"
 
 #include <algorithm>
 #include <string>
 
-#include "catalogue/value_text.h"
+#include "catalogue/internal/value_text.h"
 
 namespace zarvqen {
 

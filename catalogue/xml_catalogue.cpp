@@ -1,9 +1,9 @@
-#include "catalogue/xml_catalogue.h"
+#include "catalogue/internal/xml_catalogue.h"
 
 #include <cstring>
 #include <string>
 
-#include "host/zarvlib/zarv_result.h"
+#include "host/zarvlib/internal/zarv_result.h"
 
 namespace zarvqen {
 

@@ -8,6 +8,10 @@
 #   4  engine                  configuration databases, IO index, live values
 #   5  driver                  the engine driver
 #
+# Public headers (what the umbrella header reaches, and what is installed)
+# stay apart from internal ones: each layer keeps its internal headers in an
+# `internal/` folder, and no public header includes one.
+#
 # Run as `cmake -DROOT=<source dir> -P check_layers.cmake`; the build runs it
 # before it compiles the library.
 cmake_minimum_required(VERSION 3.20)
@@ -50,8 +54,13 @@ foreach(source ${sources})
             message(SEND_ERROR "${source}: includes ${included}, which lies in a layer above it")
             math(EXPR wrong "${wrong} + 1")
         endif()
+        if(source MATCHES "\\.h$" AND NOT source MATCHES "/internal/"
+           AND included MATCHES "/internal/")
+            message(SEND_ERROR "${source}: a public header includes the internal ${included}")
+            math(EXPR wrong "${wrong} + 1")
+        endif()
     endforeach()
 endforeach()
 if(wrong GREATER 0)
-    message(FATAL_ERROR "${wrong} include(s) point up the layers")
+    message(FATAL_ERROR "${wrong} include(s) point up the layers or out of the public headers")
 endif()

@@ -1,6 +1,6 @@
 #include "drvlib/category_sets.h"
 
-#include "drvlib/category_table.h"
+#include "drvlib/internal/category_table.h"
 
 namespace zarvqen {
 

@@ -1,4 +1,4 @@
-#include "drvlib/category_table.h"
+#include "drvlib/internal/category_table.h"
 
 namespace zarvqen {
 

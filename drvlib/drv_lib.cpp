@@ -3,12 +3,12 @@
 #include <string>
 #include <utility>
 
-#include "catalogue/catalogue_report.h"
-#include "catalogue/value_text.h"
-#include "catalogue/xml_catalogue.h"
-#include "drvlib/category_table.h"
-#include "host/zarvlib/zarv_result.h"
-#include "meta/prop_element.h"
+#include "catalogue/internal/catalogue_report.h"
+#include "catalogue/internal/value_text.h"
+#include "catalogue/internal/xml_catalogue.h"
+#include "drvlib/internal/category_table.h"
+#include "host/zarvlib/internal/zarv_result.h"
+#include "meta/internal/prop_element.h"
 
 using Report = zarvqen::CZARVCatalogueReport;
 using zarvqen::CZARVXmlWriter;

@@ -1,6 +1,6 @@
 #include "drvlib/tsk_node.h"
 
-#include "drvlib/category_table.h"
+#include "drvlib/internal/category_table.h"
 
 namespace {
 const char* OrEmpty(const char* text) { return text ? text : ""; }

@@ -1,4 +1,4 @@
-#include "engine/config_db.h"
+#include "engine/internal/config_db.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,16 +1,16 @@
 // The file operations of a configuration database (layout in
-// engine/db_file_format.h).
+// engine/internal/db_file_format.h).
 #include <cstring>
 #include <iterator>
 #include <utility>
 #include <vector>
 
-#include "engine/config_db.h"
-#include "engine/db_file_format.h"
-#include "engine/db_file_reader.h"
+#include "engine/internal/config_db.h"
+#include "engine/internal/db_file_format.h"
+#include "engine/internal/db_file_reader.h"
+#include "host/zarvlib/internal/zarv_result.h"
 #include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/zarv_file.h"
-#include "host/zarvlib/zarv_result.h"
 #include "host/zarvlib/zarv_str.h"
 
 using namespace zarvdbfile;

@@ -3,13 +3,13 @@
 #include <iterator>
 #include <vector>
 
-#include "engine/config_db.h"
-#include "engine/db_file_reader.h"
-#include "engine/version_text.h"
+#include "engine/internal/config_db.h"
+#include "engine/internal/db_file_reader.h"
+#include "engine/internal/version_text.h"
 #include "host/zarvkernel/gmpid.h"
 #include "host/zarvkernel/kernel_version.h"
 #include "host/zarvkernel/ref_names.h"
-#include "host/zarvlib/zarv_result.h"
+#include "host/zarvlib/internal/zarv_result.h"
 #include "host/zarvlib/zarv_str.h"
 
 namespace {

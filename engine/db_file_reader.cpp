@@ -1,10 +1,10 @@
-#include "engine/db_file_reader.h"
+#include "engine/internal/db_file_reader.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <utility>
 
-#include "engine/db_file_format.h"
+#include "engine/internal/db_file_format.h"
 #include "host/zarvlib/load_reporter.h"
 #include "meta/meta_prop.h"
 #include "meta/meta_prop_tbl.h"

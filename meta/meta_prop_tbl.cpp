@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "catalogue/catalogue_report.h"
-#include "catalogue/xml_catalogue.h"
+#include "catalogue/internal/catalogue_report.h"
+#include "catalogue/internal/xml_catalogue.h"
 #include "host/zarvkernel/mp_info.h"
-#include "meta/prop_element.h"
+#include "meta/internal/prop_element.h"
 
 namespace {
 

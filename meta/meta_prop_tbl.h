@@ -11,7 +11,7 @@
 //
 // File: the XML declaration with the caller's version and encoding texts,
 // then, only when the table has records, the root "meta" holding one
-// property element (meta/prop_element.h) per record in ascending ID order,
+// property element (meta/internal/prop_element.h) per record in ascending ID order,
 // with the "valid" attribute. Loading accepts a root of any name.
 #ifndef META_META_PROP_TBL_H_
 #define META_META_PROP_TBL_H_

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <utility>
 
-#include "catalogue/catalogue_report.h"
-#include "catalogue/def_element.h"
-#include "catalogue/value_text.h"
-#include "catalogue/xml_catalogue.h"
+#include "catalogue/internal/catalogue_report.h"
+#include "catalogue/internal/def_element.h"
+#include "catalogue/internal/value_text.h"
+#include "catalogue/internal/xml_catalogue.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "meta/prop_element.h"
+#include "meta/internal/prop_element.h"
 
 #include <string>
 
-#include "catalogue/def_element.h"
-#include "catalogue/value_text.h"
+#include "catalogue/internal/def_element.h"
+#include "catalogue/internal/value_text.h"
 #include "host/zarvkernel/mp_info.h"
 
 namespace zarvqen {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/value_text.h"
+#include "catalogue/internal/value_text.h"
 
 CZARVTypedObj::CZARVTypedObj() = default;
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/catalogue_report.h"
-#include "catalogue/value_text.h"
-#include "catalogue/xml_catalogue.h"
+#include "catalogue/internal/catalogue_report.h"
+#include "catalogue/internal/value_text.h"
+#include "catalogue/internal/xml_catalogue.h"
 
 namespace {
 

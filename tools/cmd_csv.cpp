@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "engine/db_engine.h"
-#include "engine/db_file_format.h"
+#include "engine/internal/db_file_format.h"
 #include "host/zarvkernel/gmpid.h"
 #include "meta/meta_prop_tbl.h"
 #include "tools/commands.h"

@@ -2,8 +2,8 @@
 
 #include <set>
 
-#include "drvlib/category_table.h"
 #include "drvlib/drv_lib.h"
+#include "drvlib/internal/category_table.h"
 #include "host/zarvkernel/gmpid.h"
 #include "host/zarvlib/zarv_dataset.h"
 #include "meta/meta_prop_tbl.h"

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "engine/db_file_format.h"
+#include "engine/internal/db_file_format.h"
 #include "host/zarvlib/load_reporter.h"
 #include "meta/meta_prop_tbl.h"
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/db_file_format.h"
+#include "engine/internal/db_file_format.h"
 #include "host/zarvlib/markup.h"
 
 namespace zarvtool {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "engine/db_file_format.h"
+#include "engine/internal/db_file_format.h"
 #include "meta/meta_prop_tbl.h"
 #include "tools/csv.h"
 #include "tools/value_format.h"

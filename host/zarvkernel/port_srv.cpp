@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "host/zarvkernel/driver.h"
+#include "host/zarvkernel/internal/steady_ms.h"
 #include "host/zarvkernel/mp_info.h"
-#include "host/zarvkernel/steady_ms.h"
 #include "host/zarvlib/zarv_var.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <unistd.h>
 #include <cerrno>
 
-#include "host/zarvkernel/steady_ms.h"
+#include "host/zarvkernel/internal/steady_ms.h"
 
 namespace {
 

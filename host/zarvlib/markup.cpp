@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "host/zarvlib/file_ops.h"
-#include "host/zarvlib/read_file.h"
-#include "host/zarvlib/zarv_result.h"
+#include "host/zarvlib/internal/read_file.h"
+#include "host/zarvlib/internal/zarv_result.h"
 
 namespace {
 

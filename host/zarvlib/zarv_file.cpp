@@ -7,7 +7,7 @@
 #include <memory>
 #include <new>
 
-#include "host/zarvlib/read_file.h"
+#include "host/zarvlib/internal/read_file.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "catalogue/catalogue_test_util.h"
-#include "catalogue/value_text.h"
+#include "catalogue/internal/value_text.h"
 #include "drvlib/drv_lib.h"
 #include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/markup.h"

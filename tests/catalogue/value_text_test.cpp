@@ -1,4 +1,4 @@
-#include "catalogue/value_text.h"
+#include "catalogue/internal/value_text.h"
 
 #include <gtest/gtest.h>
 

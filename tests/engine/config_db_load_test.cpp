@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "engine/config_db.h"
+#include "engine/internal/config_db.h"
 #include "tests/engine/engine_test_util.h"
 #include "tests/support/temp_dir.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/config_db.h"
 #include "engine/db_engine.h"
+#include "engine/internal/config_db.h"
 #include "host/zarvlib/zarv_file.h"
 #include "meta/meta_prop_tbl.h"
 #include "tests/engine/engine_test_util.h"

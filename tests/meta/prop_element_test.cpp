@@ -1,4 +1,4 @@
-#include "meta/prop_element.h"
+#include "meta/internal/prop_element.h"
 
 #include <gtest/gtest.h>
 

@@ -11,13 +11,13 @@
 // Reading: unless the text has exactly five comma-separated pieces the
 // element yields no record. The ID is the low 16 bits of the first piece by
 // the decimal integer rule; the initial value follows the value text rules
-// (catalogue/value_text.h) for kind codes 0 to 7 and is empty for any other code;
+// (catalogue/internal/value_text.h) for kind codes 0 to 7 and is empty for any other code;
 // absent attributes read as empty texts (valid type 0).
 #ifndef META_PROP_ELEMENT_H_
 #define META_PROP_ELEMENT_H_
 
-#include "catalogue/catalogue_report.h"
-#include "catalogue/xml_catalogue.h"
+#include "catalogue/internal/catalogue_report.h"
+#include "catalogue/internal/xml_catalogue.h"
 #include "host/zarvlib/markup.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "meta/meta_prop.h"

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/catalogue_report.h"
-#include "catalogue/xml_catalogue.h"
+#include "catalogue/internal/catalogue_report.h"
+#include "catalogue/internal/xml_catalogue.h"
 #include "host/zarvlib/zarv_str.h"
 #include "host/zarvlib/zarv_var.h"
 
