@@ -74,14 +74,30 @@ bool KindFromTag(const std::string& tag, FileKind& kind) {
     return false;
 }
 
+namespace {
+
+// Why a path is nothing the tool can read, or null when it can: a regular
+// file, or a pipe when `streams` is set (read once to its end, as a CSV
+// input may come). A device such as /dev/zero never ends.
+const char* NotReadable(const struct stat& st, bool streams) {
+    if (S_ISREG(st.st_mode) || (streams && S_ISFIFO(st.st_mode))) return nullptr;
+    if (S_ISDIR(st.st_mode)) return "is a directory";
+    if (S_ISFIFO(st.st_mode)) return "is a FIFO, not a regular file";
+    if (S_ISSOCK(st.st_mode)) return "is a socket, not a regular file";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "is a device, not a regular file";
+    return "is not a regular file";
+}
+
+}  // namespace
+
 bool ReadWholeFile(const std::string& path, std::string& data, std::string& why) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) {
         why = std::strerror(errno);
         return false;
     }
-    if (S_ISDIR(st.st_mode)) {
-        why = "is a directory";
+    if (const char* not_readable = NotReadable(st, true)) {
+        why = not_readable;
         return false;
     }
     std::ifstream in(path, std::ios::binary);
@@ -102,6 +118,17 @@ bool ReadWholeFile(const std::string& path, std::string& data, std::string& why)
 FileProbe ProbeFile(const std::string& path) {
     FileProbe probe;
     std::string data;
+    // Nothing but a regular file is opened: the library loads only those,
+    // and a FIFO would block the probe.
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        probe.error = std::strerror(errno);
+        return probe;
+    }
+    if (const char* not_readable = NotReadable(st, false)) {
+        probe.error = not_readable;
+        return probe;
+    }
     // A database is told by its first two bytes; only XML is read whole.
     std::ifstream head(path, std::ios::binary);
     char magic[2] = {0, 0};
