@@ -155,8 +155,8 @@ bool CZARVConfigDB::CheckHeaderAndChecksum(const char* path) {
     return ReadVerified(path, file, nullptr);
 }
 
-bool CZARVConfigDB::LoadFromFile(const char* path, const char* /*ver*/, int type) {
-    return ZarvResultOf(false, [&] { return ReadFile(path, type, nullptr); });
+bool CZARVConfigDB::LoadFromFile(const char* path, const char* ver, int type) {
+    return LoadFromFile(path, ver, type, nullptr);
 }
 
 bool CZARVConfigDB::LoadFromFile(const char* path, const char* /*ver*/, int type,
@@ -224,15 +224,14 @@ void CZARVConfigDB::Replace(std::vector<CZARVReadRecord>& records, int type,
     CZARVLoadTrace trace;
     trace.reporter = reporter;
     trace.stored.reserve(records.size());
-    size_t stored = 0;
     for (const CZARVReadRecord& record : records) {
         trace.offset = record.offset;
-        if (!AddLoaded(record.info.get(), &trace)) continue;
-        trace.stored.emplace(zarvgmpid::FromArg(record.info->GetGMPID()), record.offset);
-        ++stored;
+        if (AddLoaded(record.info.get(), &trace))
+            trace.stored.emplace(zarvgmpid::FromArg(record.info->GetGMPID()), record.offset);
     }
-    if (stored != records.size())
-        reporter->Report(
-            CZARVLoadReporter::kNote, CZARVLoadReporter::Where(),
-            std::to_string(stored) + " of " + std::to_string(records.size()) + " records stored");
+    // A stored record's GMPID was new, so each one added an entry.
+    if (trace.stored.size() != records.size())
+        reporter->Report(CZARVLoadReporter::kNote, CZARVLoadReporter::Where(),
+                         std::to_string(trace.stored.size()) + " of " +
+                             std::to_string(records.size()) + " records stored");
 }
