@@ -61,6 +61,16 @@ void LoadOrRaise(const std::string& path, const std::function<bool(CZARVLoadRepo
 // `refusal` when the library refused the content itself.
 [[noreturn]] void RaiseSaveFailed(const std::string& path, const std::string& refusal);
 
+// The (key, value) pairs of a mapping; TypeError naming `what` for an
+// object that is none.
+inline py::iterable ItemsOf(py::handle mapping, const char* what) {
+    if (!py::hasattr(mapping, "items")) {
+        RaiseTypeError(std::string(what) + " are a mapping, not " +
+                       Py_TYPE(mapping.ptr())->tp_name);
+    }
+    return mapping.attr("items")();
+}
+
 // --- values ---
 // The variant's kind codes as the Python enum Kind.
 void BindValues(py::module_& m);

@@ -87,11 +87,7 @@ int ValidTypeOf(py::handle valid, py::handle id, int fallback) {
 // Sets the properties of `props` (a mapping of property number to value) on
 // `info`.
 void SetProps(CZARVMPInfo& info, py::handle props, py::handle valid) {
-    if (!PyMapping_Check(props.ptr()) || PyUnicode_Check(props.ptr())) {
-        RaiseTypeError("the properties are a mapping of property number to value");
-    }
-    py::object items = props.attr("items")();
-    for (py::handle item : items) {
+    for (py::handle item : ItemsOf(props, "the properties")) {
         auto pair = py::reinterpret_borrow<py::tuple>(item);
         unsigned short id = PropArg(pair[0]);
         int vt = ValidTypeOf(valid, pair[0], std::max(info.MPType(id), 0));
@@ -601,7 +597,7 @@ void BindEngine(py::module_& m) {
                 CZARVTime t = TimeFromPython(time);
                 uint32_t q = QualityArg(quality);
                 int changed = 0;
-                for (py::handle item : values.attr("items")()) {
+                for (py::handle item : ItemsOf(values, "the values")) {
                     auto pair = py::reinterpret_borrow<py::tuple>(item);
                     changed += WriteValue(e.Db(), GmpidArg(pair[0]), pair[1], q, t);
                 }

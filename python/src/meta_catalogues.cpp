@@ -190,7 +190,7 @@ void BindPseudos(py::module_& m) {
         .def(py::init([](long long id, py::object values) {
                  auto p = Make<CZARVPseudo>(IdArg(id));
                  if (!values.is_none()) {
-                     for (py::handle item : values.attr("items")()) {
+                     for (py::handle item : ItemsOf(values, "a pseudo definition's values")) {
                          auto pair = py::reinterpret_borrow<py::tuple>(item);
                          p->InsertPSDProp(IdArg(pair[0].cast<long long>()), FromPython(pair[1]));
                      }
