@@ -3,10 +3,11 @@
 #   1. cmake --install BUILD_DIR into WORK_DIR/prefix, check the layout;
 #   2. the installed tool prints its version and writes the demo files;
 #   3. the consumer is built with find_package and run on rs200.dat;
-#   4. the consumer is built from pkg-config's flags alone and run again.
+#   4. the consumer is built from pkg-config's flags alone and run again;
+#   5. the Python package imports from the prefix (when PYTHON is given).
 #
 # In: BUILD_DIR WORK_DIR CONSUMER_DIR VERSION GENERATOR CXX LAUNCHER
-#     CXX_FLAGS PKG_CONFIG
+#     CXX_FLAGS PKG_CONFIG PYTHON
 cmake_minimum_required(VERSION 3.20)
 
 set(prefix ${WORK_DIR}/prefix)
@@ -110,3 +111,21 @@ run(${LAUNCHER} ${CXX} -std=c++20 ${extra_flags} -DCONSUMER_SHORT_INCLUDE
 run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir}
     ${WORK_DIR}/pkgconfig/zarvqen_consumer ${consumer_args})
 expect_output("${expected}" "consumer built with pkg-config")
+
+# 5. The Python package, when the build made it: installed into the folder
+# the interpreter searches for this prefix, it imports from there without
+# the build tree (its run path finds the libraries) and reads the demo's
+# database.
+if(PYTHON)
+    execute_process(COMMAND ${PYTHON} -c
+                    "import sysconfig; print(sysconfig.get_python_version())"
+                    OUTPUT_VARIABLE pyver OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(pydir ${prefix}/lib/python${pyver}/dist-packages)
+    if(NOT EXISTS ${pydir}/zarvqencore/__init__.py)
+        message(FATAL_ERROR "not installed: the Python package in ${pydir}")
+    endif()
+    run(${CMAKE_COMMAND} -E env PYTHONPATH=${pydir} PYTHONDONTWRITEBYTECODE=1
+        ${PYTHON} ${CONSUMER_DIR}/consumer.py ${demo}/rs200.dat 200 1)
+    expect_output("${pydir}/zarvqencore/__init__.py" "import of the installed package")
+    expect_output("12 points" "the installed package reading rs200.dat")
+endif()
