@@ -56,8 +56,8 @@ compare: deps
 run: build
 	@$(BUILD_DIR)/bin/zarvqen demo
 
-# Installs the libraries, headers, CMake package, .pc file, tool and manual
-# page under PREFIX.
+# Installs the libraries, headers, CMake package, .pc file, tool, manual
+# page and Python module under PREFIX.
 install: build
 	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 

@@ -6,6 +6,8 @@
 #   lib/pkgconfig/             zarvqencore.pc
 #   bin/zarvqen                the command-line tool
 #   share/man/man1/zarvqen.1   its manual page
+#   lib/python3*/dist-packages/zarvqencore
+#                              the Python package (python/CMakeLists.txt)
 #
 # The static archive zarvqencore_static is not installed: it exists so that
 # white-box tests reach internal classes, and programs outside the tree use

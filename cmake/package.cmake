@@ -18,7 +18,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Loads and saves the catalogues and configuration databases of a data-acquisition \
 installation and serves live values to its kernel. Contains the shared libraries \
 zarvqencore, zarvkernel and zarvlib, their headers, the CMake package and pkg-config \
-file, and the command-line tool zarvqen with its manual page.")
+file, the command-line tool zarvqen with its manual page, and the Python module \
+zarvqencore.")
 # Install with DESTDIR, so that the install rules see the real prefix /usr
 # (zarvqencore.pc is written for the prefix it is installed under); in that
 # mode CPack takes the prefix from CPACK_INSTALL_PREFIX.
@@ -35,5 +36,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/lib)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libpugixml-dev, zlib1g-dev")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pkg-config, cmake")
+# The Python module is built for one version of Debian's interpreter.
+if(TARGET zarvqencore_python)
+    math(EXPR next_minor "${ZARV_PYTHON_VERSION_MINOR} + 1")
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+        "python3 (>= ${ZARV_PYTHON_VERSION_MAJOR}.${ZARV_PYTHON_VERSION_MINOR}), python3 (<< ${ZARV_PYTHON_VERSION_MAJOR}.${next_minor})")
+endif()
 
 include(CPack)
