@@ -97,6 +97,14 @@ uint32_t GmpidArg(py::handle obj);
 py::object GmpidObject(uint32_t gmpid);
 // `n` as an int, or None for the library's -1 "none free".
 inline py::object IntOrNone(int n) { return n < 0 ? py::object(py::none()) : py::int_(n); }
+// An int as a long long; -1 for anything else, an int beyond long long
+// among them (every caller checks a range that excludes -1).
+inline long long SmallInt(py::handle obj) {
+    if (!PyLong_Check(obj.ptr())) return -1;
+    int overflow = 0;
+    long long n = PyLong_AsLongLongAndOverflow(obj.ptr(), &overflow);
+    return overflow ? -1 : n;
+}
 // Raises ValueError unless 0 <= value <= max, naming `what`.
 unsigned CheckRange(long long value, unsigned max, const char* what);
 

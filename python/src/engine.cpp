@@ -63,8 +63,12 @@ unsigned short PropArg(py::handle key) {
         RaiseTypeError(std::string("a property number is an int, not ") +
                        Py_TYPE(key.ptr())->tp_name);
     }
-    return static_cast<unsigned short>(
-        CheckRange(key.cast<long long>(), CZARVMPInfo::kMaxStoredPropNumber, "property number"));
+    long long n = SmallInt(key);
+    if (n < 0 || n > CZARVMPInfo::kMaxStoredPropNumber) {
+        RaiseValueError("property number " + std::string(py::repr(key)) + " is outside 0 to " +
+                        std::to_string(CZARVMPInfo::kMaxStoredPropNumber));
+    }
+    return static_cast<unsigned short>(n);
 }
 
 [[noreturn]] void RaiseNoDatabase(unsigned char rid) {
@@ -171,11 +175,14 @@ py::dict PropDict(const CZARVMPInfo& info) {
 // --- time stamps: milliseconds since the epoch <-> aware UTC datetimes ---
 
 py::object Epoch() {
-    static py::object epoch =
-        py::module_::import("datetime")
-            .attr("datetime")(1970, 1, 1, 0, 0, 0, 0,
-                              py::module_::import("datetime").attr("timezone").attr("utc"));
-    return epoch;
+    // Never destroyed: a static object would be released after the
+    // interpreter has finalised.
+    static const auto* epoch = [] {
+        py::module_ datetime = py::module_::import("datetime");
+        return new py::object(datetime.attr("datetime")(1970, 1, 1, 0, 0, 0, 0,
+                                                        datetime.attr("timezone").attr("utc")));
+    }();
+    return *epoch;
 }
 
 py::object TimeToPython(const CZARVTime& time) {
@@ -268,9 +275,8 @@ void BindPoint(py::module_& m) {
              })
         .def("__contains__",
              [](const CZARVMPInfo& p, py::handle key) {
-                 return PyLong_Check(key.ptr()) && key.cast<long long>() >= 0 &&
-                        key.cast<long long>() <= 0xFFFF &&
-                        p.IsExist(static_cast<unsigned short>(key.cast<long long>()));
+                 long long n = SmallInt(key);
+                 return n >= 0 && n <= 0xFFFF && p.IsExist(static_cast<unsigned short>(n));
              })
         .def("__len__", &CZARVMPInfo::GetMPPropCount)
         .def("__iter__",

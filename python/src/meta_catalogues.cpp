@@ -5,6 +5,7 @@
 // An object's ID or name is fixed once it is made: the catalogues are
 // ordered and looked up by it, so changing it inside a catalogue would
 // break them.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -49,8 +50,7 @@ void BindIdCatalogue(Class& cls, Item* (Table::*get)(unsigned short) const,
         .def("__getitem__", lookup)
         .def("__contains__",
              [get](const Table& t, py::handle id) {
-                 if (!PyLong_Check(id.ptr())) return false;
-                 long long n = id.cast<long long>();
+                 long long n = SmallInt(id);
                  return n >= 0 && n <= 0xFFFF && (t.*get)(static_cast<unsigned short>(n));
              })
         .def(
@@ -231,8 +231,7 @@ void BindPseudos(py::module_& m) {
              [](const CZARVPseudo& p, py::handle no) {
                  std::vector<unsigned short> numbers;
                  p.GetPSDPropVector(numbers);
-                 return PyLong_Check(no.ptr()) && std::find(numbers.begin(), numbers.end(),
-                                                            no.cast<long long>()) != numbers.end();
+                 return std::find(numbers.begin(), numbers.end(), SmallInt(no)) != numbers.end();
              })
         .def("__repr__",
              [](const CZARVPseudo& p) { return "<Pseudo " + std::to_string(p.GetID()) + ">"; });
