@@ -172,13 +172,19 @@ void BindTypedObjects(py::module_& m) {
         py::arg("low_range") = true);
 }
 
+// The meta numbers that have a value, ascending.
+std::vector<unsigned short> MetaNumbers(const CZARVPseudo& p) {
+    std::vector<unsigned short> numbers;
+    p.GetPSDPropVector(numbers);
+    return numbers;
+}
+
 void BindPseudos(py::module_& m) {
-    auto lookup = [](const CZARVPseudo& p, long long no) -> const _zarvVAR {
-        std::vector<unsigned short> numbers;
+    auto lookup = [](const CZARVPseudo& p, long long no) {
         _zarvVAR v = p.PSDProp(IdArg(no));
         // An empty value is also what an absent number reads as.
         if (v.IsEmpty()) {
-            p.GetPSDPropVector(numbers);
+            std::vector<unsigned short> numbers = MetaNumbers(p);
             if (!std::binary_search(numbers.begin(), numbers.end(), IdArg(no))) {
                 RaiseKeyError(py::int_(no));
             }
@@ -216,21 +222,11 @@ void BindPseudos(py::module_& m) {
                  lookup(p, no);
                  p.ClearPSDProp(IdArg(no));
              })
-        .def("__iter__",
-             [](const CZARVPseudo& p) {
-                 std::vector<unsigned short> numbers;
-                 p.GetPSDPropVector(numbers);
-                 return py::iter(py::cast(numbers));
-             })
-        .def("__len__",
-             [](const CZARVPseudo& p) {
-                 std::vector<unsigned short> numbers;
-                 return p.GetPSDPropVector(numbers);
-             })
+        .def("__iter__", [](const CZARVPseudo& p) { return py::iter(py::cast(MetaNumbers(p))); })
+        .def("__len__", [](const CZARVPseudo& p) { return MetaNumbers(p).size(); })
         .def("__contains__",
              [](const CZARVPseudo& p, py::handle no) {
-                 std::vector<unsigned short> numbers;
-                 p.GetPSDPropVector(numbers);
+                 std::vector<unsigned short> numbers = MetaNumbers(p);
                  return std::find(numbers.begin(), numbers.end(), SmallInt(no)) != numbers.end();
              })
         .def("__repr__",
