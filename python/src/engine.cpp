@@ -54,8 +54,16 @@ unsigned char RidArg(long long rid) {
     return static_cast<unsigned char>(CheckRange(rid, 255, "RID"));
 }
 
-int ValidTypeArg(long long vt) {
-    return static_cast<int>(CheckRange(vt, CZARVMPInfo::kMaxValidType, "valid type"));
+int ValidTypeArg(py::handle vt) {
+    if (!PyLong_Check(vt.ptr())) {
+        RaiseTypeError(std::string("a valid type is an int, not ") + Py_TYPE(vt.ptr())->tp_name);
+    }
+    long long n = SmallInt(vt);
+    if (n < 0 || n > CZARVMPInfo::kMaxValidType) {
+        RaiseValueError("valid type " + std::string(py::repr(vt)) + " is outside 0 to " +
+                        std::to_string(CZARVMPInfo::kMaxValidType));
+    }
+    return static_cast<int>(n);
 }
 
 unsigned short PropArg(py::handle key) {
@@ -83,9 +91,12 @@ void RequireDatabase(const CZARVQENDbEngine& db, unsigned char rid) {
 // the one number for all; `fallback` when the mapping does not name it.
 int ValidTypeOf(py::handle valid, py::handle id, int fallback) {
     if (valid.is_none()) return fallback;
-    if (PyLong_Check(valid.ptr())) return ValidTypeArg(valid.cast<long long>());
-    py::object vt = py::reinterpret_borrow<py::dict>(valid).attr("get")(id);
-    return vt.is_none() ? fallback : ValidTypeArg(vt.cast<long long>());
+    if (PyLong_Check(valid.ptr())) return ValidTypeArg(valid);
+    if (!py::hasattr(valid, "get")) {
+        RaiseTypeError("valid_type is an int or a mapping of property number to valid type");
+    }
+    py::object vt = valid.attr("get")(id);
+    return vt.is_none() ? fallback : ValidTypeArg(vt);
 }
 
 // Sets the properties of `props` (a mapping of property number to value) on

@@ -145,6 +145,8 @@ def test_refused_inserts_are_value_errors(engine):
     with pytest.raises(ValueError):
         engine.insert(zq.Gmpid(CALC_RID, 0, 0, 0), {1: "A"}, valid_type=4)
     with pytest.raises(ValueError):
+        engine.insert(zq.Gmpid(CALC_RID, 0, 0, 0), {1: "A"}, valid_type={1: 2**80})
+    with pytest.raises(ValueError):
         engine.create_database(256)
     table = zq.MetaPropTable()
     table.insert(zq.MetaProp(1, "a"))
@@ -174,6 +176,8 @@ def test_wrong_types_are_type_errors(engine):
         engine.insert(g, {"1": "A"})
     with pytest.raises(TypeError):
         engine.insert(g, {1: object()})
+    with pytest.raises(TypeError):
+        engine.insert(g, {1: "A"}, valid_type="1")
     engine.insert(g, {1: "A"})
     with pytest.raises(TypeError):
         engine.write_value(g, 1, time=1700000000)
