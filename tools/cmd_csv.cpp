@@ -116,8 +116,9 @@ namespace {
 class RowErrors {
 public:
     explicit RowErrors(std::string file) : m_file(std::move(file)) {}
+    // Line 0: a problem of the whole input.
     void Add(int line, const std::string& text) {
-        m_lines.push_back(m_file + ":" + std::to_string(line) + ": " + text);
+        m_lines.push_back(m_file + (line > 0 ? ":" + std::to_string(line) : "") + ": " + text);
     }
     bool Empty() const { return m_lines.empty(); }
     size_t Count() const { return m_lines.size(); }
@@ -204,9 +205,15 @@ bool ParseRow(const CsvRecord& rec, const Header& header, const std::vector<std:
 // What a merge does with one row.
 enum class Action { kAdd, kReplace, kSkip, kSame };
 
-// Writes `points` as the database of `rid` to `path` through the engine.
-bool WriteDatabase(const std::map<uint32_t, Point>& points, unsigned char rid,
-                   const std::string& path, std::string& why) {
+// The last reason the engine gave for refusing a point.
+class RefusalReason : public CZARVLoadReporter {
+public:
+    void Report(Severity, const Where&, const std::string& what) override { text = what; }
+    std::string text;
+};
+
+// False with `why` when the file format cannot carry the points.
+bool FitsDatabaseFile(const std::map<uint32_t, Point>& points, std::string& why) {
     std::map<unsigned, int> per_group;
     for (const auto& [gmpid, p] : points) ++per_group[zarvgmpid::Group(gmpid)];
     for (auto [group, n] : per_group) {
@@ -222,29 +229,30 @@ bool WriteDatabase(const std::map<uint32_t, Point>& points, unsigned char rid,
               " groups; a database file keeps at most " + std::to_string(zarvdbfile::kMaxGroups);
         return false;
     }
-    // Type 0: the file is written as it is, without IO index or links.
-    CZARVQENDbEngine engine(kDbVersion);
-    if (!engine.CreateConfigDB(rid, 0)) {
-        why = "cannot create the database";
-        return false;
-    }
-    Progress progress("writing points", points.size());
+    return true;
+}
+
+// Stores `points` into the database of `rid` in `engine`, created with the
+// type the tool loads databases with and filled in ascending GMPID order, as
+// a load of the written file stores its records: the engine then refuses
+// exactly the points that load would drop (a second point of an IO address
+// where the RID keeps an IO index). `refused` hears each with the engine's
+// reason; the written file holds only what the engine stored.
+template <class OnRefused>
+void StorePoints(const std::map<uint32_t, Point>& points, unsigned char rid,
+                 CZARVQENDbEngine& engine, OnRefused refused) {
+    engine.CreateConfigDB(rid, kDefaultDbType);
+    Progress progress("storing points", points.size());
     size_t done = 0;
+    RefusalReason reason;
     for (const auto& [gmpid, p] : points) {
         progress.Update(++done);
         auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(gmpid));
         for (const PointProp& prop : p.props)
             info->InsertMPProp(prop.number, prop.value, prop.valid);
-        if (!engine.InsertMPInfo(info.get())) {
-            why = "the engine refused point " + GmpidBoth(gmpid);
-            return false;
-        }
+        reason.text = "the engine refuses it";
+        if (!engine.InsertMPInfo(info.get(), &reason)) refused(gmpid, reason.text);
     }
-    if (!engine.SaveToTemplate(rid, path.c_str(), kDbVersion)) {
-        why = "cannot write " + path;
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -287,6 +295,15 @@ int RunImportCsv(const ImportCsvOptions& opt) {
     while (reader.Next(rec)) {
         bool blank = rec.fields.size() == 1 && rec.fields[0].text.empty() && !rec.fields[0].quoted;
         if (blank) continue;
+        // Every reader of a cell would stop at a NUL byte and read a part.
+        bool nul = false;
+        for (size_t i = 0; i < rec.fields.size(); ++i) {
+            if (rec.fields[i].text.find('\0') == std::string::npos) continue;
+            errors.Add(rec.line, "field " + std::to_string(i + 1) + " holds a NUL byte");
+            nul = true;
+        }
+        if (nul && !have_header) break;
+        if (nul) continue;
         if (!have_header) {
             have_header = true;
             if (!ParseHeader(rec, names, header, errors)) break;
@@ -329,6 +346,18 @@ int RunImportCsv(const ImportCsvOptions& opt) {
         plan.emplace_back(action, p.gmpid);
         if (action == Action::kAdd || action == Action::kReplace) points[p.gmpid] = std::move(p);
     }
+    // What a load of the written file would drop is an error of its row.
+    CZARVQENDbEngine engine(kDbVersion);
+    if (errors.Empty()) {
+        if (!FitsDatabaseFile(points, why)) errors.Add(0, why);
+        StorePoints(points, static_cast<unsigned char>(rid), engine,
+                    [&](uint32_t gmpid, const std::string& reason) {
+                        auto line = lines.find(gmpid);
+                        errors.Add(line == lines.end() ? 0 : line->second,
+                                   (line == lines.end() ? "stored " : "") + reason +
+                                       "; a load of the written file would drop it");
+                    });
+    }
     if (!errors.Empty()) {
         errors.Print();
         std::fprintf(stderr, "zarvqen: %s: %zu problem%s, nothing written\n", opt.csv.c_str(),
@@ -353,8 +382,8 @@ int RunImportCsv(const ImportCsvOptions& opt) {
                     counts_text.c_str());
         return kExitClean;
     }
-    if (!WriteDatabase(points, static_cast<unsigned char>(rid), target, why))
-        return usage(target + ": " + why);
+    if (!engine.SaveToTemplate(static_cast<unsigned char>(rid), target.c_str(), kDbVersion))
+        return usage(target + ": cannot write " + target);
     std::printf("wrote %s: %zu points of RID %d (%s)\n", target.c_str(), points.size(), rid,
                 counts_text.c_str());
     return kExitClean;

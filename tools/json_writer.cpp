@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/value_format.h"
+
 namespace zarvtool {
 
 void JsonWriter::NewLine() {
@@ -123,6 +125,8 @@ void JsonWriter::Value(const _zarvVAR& value) {
         case _zarvVAR::VT_R4:
         case _zarvVAR::VT_R8: {
             double d = value.ToDouble();
+            // A NaN keeps its sign and payload in the tool's text of it.
+            if (std::isnan(d)) return String(ValueText(value));
             if (!std::isfinite(d)) return Double(d);
             // The variant's shortest text that reads back to the same value.
             BeforeValue();

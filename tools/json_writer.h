@@ -31,7 +31,8 @@ public:
     void Bool(bool b);
     void Null();
     // A variant as the JSON value of its kind: bool, number, string, or null
-    // for the empty kind.
+    // for the empty kind; a float or double NaN as the string of its text
+    // with sign and payload ("nan", "-nan(0x1)", as CSV cells write it).
     void Value(const _zarvVAR& value);
 
     // Key and value in one call.

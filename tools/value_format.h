@@ -33,13 +33,18 @@ std::string DescribeValue(const _zarvVAR& value);
 // shortest text, not by ==, so -0 and 0 differ and NaN equals NaN).
 bool SameValue(const _zarvVAR& a, const _zarvVAR& b);
 
-// The canonical text of a value, which ParseValue reads back exactly: the
-// variant's text conversion ("" for the empty kind).
+// The canonical text of a value, which ParseValue reads back bit for bit:
+// the variant's text conversion ("" for the empty kind), except NaNs, which
+// keep their sign and payload: "nan" and "-nan" for the quiet NaN, else
+// "nan(0x<mantissa field in hex>)" with the sign before it.
 std::string ValueText(const _zarvVAR& value);
 // Reads `text` as a value of `kind`, strictly: booleans "true"/"false" (any
 // case), integers in decimal within the kind's range, floating numbers as
-// strtod/strtof read the whole text, texts unchanged, the empty kind only
-// from an empty text. False with `why` set otherwise.
+// strtod/strtof read the whole text when they neither overflow to an
+// infinity nor underflow to zero ("inf", "-inf" and the NaN forms of
+// ValueText are read as written), texts unchanged, the empty kind only from
+// an empty text; never a text holding a NUL byte. False with `why` set
+// otherwise.
 bool ParseValue(int kind, const std::string& text, _zarvVAR& out, std::string& why);
 
 // The pieces of `text` between the separators, empty pieces included (an
