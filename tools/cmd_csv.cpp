@@ -7,6 +7,7 @@
 // row with its line and the reason, and with --into it merges by GMPID.
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -205,6 +206,34 @@ bool ParseRow(const CsvRecord& rec, const Header& header, const std::vector<std:
 // What a merge does with one row.
 enum class Action { kAdd, kReplace, kSkip, kSame };
 
+// The property numbers the header has columns for.
+std::set<unsigned short> NamedNumbers(const Header& header) {
+    std::set<unsigned short> named;
+    for (size_t i = 0; i < header.cols.size(); ++i)
+        if (static_cast<int>(i) != header.gmpid_col) named.insert(header.cols[i].number);
+    return named;
+}
+
+// The stored point updated by a row: a property the header names takes the
+// row's value, or goes when the row leaves its cells empty; every other
+// stored property stays.
+Point Updated(const Point& stored, const Point& row, const std::set<unsigned short>& named) {
+    Point out{stored.gmpid, row.props};
+    for (const PointProp& p : stored.props)
+        if (!named.count(p.number)) out.props.push_back(p);
+    std::sort(out.props.begin(), out.props.end(),
+              [](const PointProp& a, const PointProp& b) { return a.number < b.number; });
+    return out;
+}
+
+// A point as an entry of content, to tell two of them apart field by field.
+Entry EntryOfPoint(const Point& point) {
+    Entry e;
+    for (const PointProp& p : point.props)
+        e.fields.push_back(PropertyField(p.number, p.value, p.valid));
+    return e;
+}
+
 // The last reason the engine gave for refusing a point.
 class RefusalReason : public CZARVLoadReporter {
 public:
@@ -324,26 +353,36 @@ int RunImportCsv(const ImportCsvOptions& opt) {
     if (!have_header && errors.Empty()) errors.Add(1, "the file has no header row");
 
     // Merge by GMPID.
+    const bool update = opt.on_conflict == "update";
+    const std::set<unsigned short> named = NamedNumbers(header);
     int counts[4] = {0, 0, 0, 0};
-    std::vector<std::pair<Action, uint32_t>> plan;
+    struct Step {
+        Action action;
+        uint32_t gmpid;
+        std::string changes;  // the property lines of a replaced point
+    };
+    std::vector<Step> plan;
     for (auto& [line, p] : rows) {
         auto it = points.find(p.gmpid);
         Action action = Action::kAdd;
+        std::string changes;
         if (it != points.end()) {
-            if (SamePoint(it->second, p))
+            if (update) p = Updated(it->second, p, named);
+            if (SamePoint(it->second, p)) {
                 action = Action::kSame;
-            else if (opt.on_conflict == "overwrite")
+            } else if (update || opt.on_conflict == "overwrite") {
                 action = Action::kReplace;
-            else if (opt.on_conflict == "skip")
+                changes = FieldChanges(EntryOfPoint(it->second), EntryOfPoint(p));
+            } else if (opt.on_conflict == "skip") {
                 action = Action::kSkip;
-            else {
+            } else {
                 errors.Add(line, "gmpid " + GmpidBoth(p.gmpid) + " holds another point in " +
-                                     opt.into + " (use --on-conflict overwrite or skip)");
+                                     opt.into + " (use --on-conflict update, overwrite or skip)");
                 continue;
             }
         }
         ++counts[static_cast<int>(action)];
-        plan.emplace_back(action, p.gmpid);
+        plan.push_back({action, p.gmpid, std::move(changes)});
         if (action == Action::kAdd || action == Action::kReplace) points[p.gmpid] = std::move(p);
     }
     // What a load of the written file would drop is an error of its row.
@@ -367,15 +406,17 @@ int RunImportCsv(const ImportCsvOptions& opt) {
 
     std::string target = opt.out.empty() ? opt.into : opt.out;
     std::string counts_text = std::to_string(counts[0]) + " added, " + std::to_string(counts[1]) +
-                              " replaced, " + std::to_string(counts[2]) + " skipped, " +
-                              std::to_string(counts[3]) + " unchanged";
+                              (update ? " updated, " : " replaced, ") + std::to_string(counts[2]) +
+                              " skipped, " + std::to_string(counts[3]) + " unchanged";
     if (opt.dry_run) {
         static const char* const kSigns[4] = {"+", "~", "=", " "};
-        static const char* const kWords[4] = {"add", "replace", "keep (skipped)", "unchanged"};
-        for (auto [action, gmpid] : plan) {
-            if (action == Action::kSame) continue;
-            std::printf("%s %s: %s\n", kSigns[static_cast<int>(action)], GmpidBoth(gmpid).c_str(),
-                        kWords[static_cast<int>(action)]);
+        const char* const words[4] = {"add", update ? "update" : "replace", "keep (skipped)",
+                                      "unchanged"};
+        for (const Step& step : plan) {
+            if (step.action == Action::kSame) continue;
+            std::printf("%s %s: %s\n%s", kSigns[static_cast<int>(step.action)],
+                        GmpidBoth(step.gmpid).c_str(), words[static_cast<int>(step.action)],
+                        step.changes.c_str());
         }
         std::printf("dry run: %s would hold %zu points of RID %d (%s); nothing written\n",
                     target.empty() ? "the database" : target.c_str(), points.size(), rid,

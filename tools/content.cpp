@@ -278,7 +278,7 @@ bool LoadDatabase(const std::string& path, const CZARVMetaPropTbl* meta, Content
         e.gmpid = gmpid;
         for (int i = 0; i < rec->GetMPPropCount(); ++i) {
             const unsigned short number = rec->GetMPPropIdAt(i);
-            Field f = Typed("p" + std::to_string(number), rec->GetMPPropAt(i), rec->GetMPTypeAt(i));
+            Field f = PropertyField(number, rec->GetMPPropAt(i), rec->GetMPTypeAt(i));
             if (const CZARVMetaProp* def = meta ? meta->GetMetaProp(number) : nullptr)
                 f.label = def->GetMetaName();
             e.fields.push_back(std::move(f));
@@ -356,6 +356,38 @@ std::string FieldText(const Field& field) {
 
 std::string FieldTitle(const Field& field) {
     return field.label.empty() ? field.name : field.name + " " + field.label;
+}
+
+Field PropertyField(unsigned short number, const _zarvVAR& value, int valid) {
+    return Typed("p" + std::to_string(number), value, valid);
+}
+
+namespace {
+
+bool SameField(const Field& a, const Field& b) {
+    return a.valid == b.valid && SameValue(a.value, b.value);
+}
+
+const Field* FindField(const Entry& e, const std::string& name) {
+    for (const Field& f : e.fields)
+        if (f.name == name) return &f;
+    return nullptr;
+}
+
+}  // namespace
+
+std::string FieldChanges(const Entry& a, const Entry& b) {
+    std::string out;
+    for (const Field& fa : a.fields) {
+        const Field* fb = FindField(b, fa.name);
+        if (!fb)
+            out += "    - " + FieldTitle(fa) + ": " + FieldText(fa) + "\n";
+        else if (!SameField(fa, *fb))
+            out += "    " + FieldTitle(*fb) + ": " + FieldText(fa) + " -> " + FieldText(*fb) + "\n";
+    }
+    for (const Field& fb : b.fields)
+        if (!FindField(a, fb.name)) out += "    + " + FieldTitle(fb) + ": " + FieldText(fb) + "\n";
+    return out;
 }
 
 std::string EntryTitle(const Entry& entry) {

@@ -84,6 +84,38 @@ TEST_F(ToolCsvTest, MergeConflictsAndDryRunsWriteNothingAndOverwriteReplaces) {
     ExpectParts(Run({"dump", db}).out, {"\"CHANGED\"", "\"ADDED\""});
 }
 
+TEST_F(ToolCsvTest, UpdateReplacesNamedPropertiesKeepsOthersAndEmptyCellsRemove) {
+    ASSERT_TRUE(SaveDatabase(db, 7,
+                             {{0x07010000, {{1, Var("A")}, {2, Var(1)}, {3, Var("x")}}},
+                              {0x07010001, {{1, Var("B")}, {3, Var("y")}}}}));
+    // Column p3 is not named: every stored p3 stays. p2 left empty goes.
+    WriteAll(csv,
+             "gmpid,p1:text:0,p2:long:0,p4:double:1\n"
+             "7.1.0.0,NEW,,2.5\n"
+             "7.1.0.1,B,,\n");
+    const std::string original = ReadAll(db);
+    ToolRun run = Run({"import-csv", csv, "--into", db, "--on-conflict", "update", "--dry-run"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ExpectParts(run.out,
+                {"~ 7.1.0.0 (0x07010000): update\n"
+                 "    p1: text \"A\" (valid 0) -> text \"NEW\" (valid 0)\n"
+                 "    - p2: long 1 (valid 0)\n"
+                 "    + p4: double 2.5 (valid 1)\n",
+                 "(0 added, 1 updated, 0 skipped, 1 unchanged)"},
+                {"p3", "7.1.0.1"});
+    EXPECT_EQ(ReadAll(db), original);
+
+    run = Run({"import-csv", csv, "--into", db, "--on-conflict", "overwrite", "--dry-run"});
+    ExpectParts(run.out, {"~ 7.1.0.1 (0x07010001): replace\n    - p3: text \"y\" (valid 0)\n"});
+
+    run = Run({"import-csv", csv, "--into", db, "--on-conflict", "update"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_TRUE(SaveDatabase(out, 7,
+                             {{0x07010000, {{1, Var("NEW")}, {3, Var("x")}, {4, Var(2.5), 1}}},
+                              {0x07010001, {{1, Var("B")}, {3, Var("y")}}}}));
+    EXPECT_EQ(ReadAll(db), ReadAll(out));
+}
+
 TEST_F(ToolCsvTest, CellsWithANulByteOrFloatingLiteralsOutOfRangeAreBadRows) {
     ToolRun run =
         Import(std::string("gmpid,p1:long:0,p2:float:0,p3:double:0\n"
