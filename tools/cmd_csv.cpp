@@ -46,6 +46,19 @@ bool ReadDatabase(const std::string& path, DbLoad& load, std::string& why) {
     return load.loaded;
 }
 
+// Tells on standard error each record and property the load of `path`
+// passed over, with its byte offset, and what becomes of them: the tool
+// works on what the load keeps.
+void WarnPassedOver(const std::string& path, const DbLoad& load, const char* consequence) {
+    const int dropped = load.findings.ProblemCount();
+    if (dropped == 0) return;
+    for (const Finding& f : load.findings.Items())
+        if (f.problem) std::fprintf(stderr, "zarvqen: %s\n", FormatFinding(path, f).c_str());
+    std::fprintf(stderr, "zarvqen: %s: warning: %d %s passed over by the load; %s\n", path.c_str(),
+                 dropped, dropped == 1 ? "record or property is" : "records or properties are",
+                 consequence);
+}
+
 bool WriteText(const std::string& path, const std::string& text, std::string& why) {
     if (path.empty()) {
         std::fwrite(text.data(), 1, text.size(), stdout);
@@ -70,11 +83,7 @@ int RunExportCsv(const ExportCsvOptions& opt) {
         return kExitUsage;
     }
     std::map<uint32_t, Point> points = PointsOfLoad(load);
-    if (int dropped = load.findings.ProblemCount())
-        std::fprintf(stderr,
-                     "zarvqen: %s: warning: %d records or properties are passed over by the "
-                     "load (see check); what it keeps is exported\n",
-                     opt.db.c_str(), dropped);
+    WarnPassedOver(opt.db, load, "what it keeps is exported");
 
     std::map<Column, size_t> columns;
     for (const auto& [gmpid, point] : points)
@@ -309,6 +318,9 @@ int RunImportCsv(const ImportCsvOptions& opt) {
                          std::to_string(load.rid) + " of " + opt.into);
         rid = load.rid;
         points = PointsOfLoad(load);
+        WarnPassedOver(opt.into, load,
+                       opt.dry_run ? "the merge keeps what the load keeps"
+                                   : "the merged file keeps what the load keeps");
     }
 
     // Read everything first: nothing is written unless every row is good.

@@ -116,6 +116,29 @@ TEST_F(ToolCsvTest, UpdateReplacesNamedPropertiesKeepsOthersAndEmptyCellsRemove)
     EXPECT_EQ(ReadAll(db), ReadAll(out));
 }
 
+// What the load of the target passes over is not in the merged file: the
+// merge names each such record and property.
+TEST_F(ToolCsvTest, MergingIntoADatabaseWithDuplicatesSaysWhatTheMergeDrops) {
+    RawDatabase raw(db, 7, 1);
+    raw.Group(1, 2)
+        .Record(5)
+        .Prop(3, 0, Var("one"))
+        .Prop(3, 0, Var("two"))
+        .End()
+        .Record(5)
+        .Prop(1, 0, Var("second"))
+        .End();
+    ASSERT_TRUE(raw.Close());
+    WriteAll(csv, "gmpid,p1:text:0\n7.1.0.6,NEW\n");
+    ToolRun run = Run({"import-csv", csv, "--into", db});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ExpectParts(run.err, {"rs7.dat@22: point 0x07010005: property 3 given twice",
+                          "rs7.dat@37: point 0x07010005 dropped: its GMPID is already stored",
+                          "rs7.dat: warning: 2 records or properties are passed over by the "
+                          "load; the merged file keeps what the load keeps"});
+    EXPECT_EQ(Run({"check", db}).status, 0);
+}
+
 TEST_F(ToolCsvTest, CellsWithANulByteOrFloatingLiteralsOutOfRangeAreBadRows) {
     ToolRun run =
         Import(std::string("gmpid,p1:long:0,p2:float:0,p3:double:0\n"
