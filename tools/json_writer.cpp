@@ -46,6 +46,11 @@ void JsonWriter::Key(const std::string& name) {
 
 void JsonWriter::String(const std::string& text) {
     BeforeValue();
+    // JSON text is UTF-8: other bytes go out as their hexadecimal digits.
+    if (!IsValidUtf8(text)) {
+        m_out += "{\"bytes_hex\": \"" + HexBytes(text) + "\"}";
+        return;
+    }
     Quote(text);
 }
 

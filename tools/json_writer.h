@@ -22,6 +22,9 @@ public:
     // The name of the next member of the current object.
     void Key(const std::string& name);
 
+    // A string; a text that is not valid UTF-8 as {"bytes_hex": "<its bytes
+    // in hexadecimal>"}, so that every byte comes through and the output
+    // stays valid JSON.
     void String(const std::string& text);
     void Int(int64_t n);
     void UInt(uint64_t n);

@@ -177,6 +177,49 @@ std::string Quoted(const std::string& text) {
     return out + "\"";
 }
 
+bool IsValidUtf8(const std::string& text) {
+    const size_t n = text.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t len = 0;
+        unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            if (c == 0xE0) lo = 0xA0;  // overlong below U+0800
+            if (c == 0xED) hi = 0x9F;  // surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            if (c == 0xF0) lo = 0x90;  // overlong below U+10000
+            if (c == 0xF4) hi = 0x8F;  // above U+10FFFF
+        } else {
+            return false;
+        }
+        if (n - i < len) return false;
+        for (size_t k = 1; k < len; ++k) {
+            const unsigned char b = static_cast<unsigned char>(text[i + k]);
+            if (b < (k == 1 ? lo : 0x80) || b > (k == 1 ? hi : 0xBF)) return false;
+        }
+        i += len;
+    }
+    return true;
+}
+
+std::string HexBytes(const std::string& text) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (unsigned char c : text) {
+        out += kDigits[c >> 4];
+        out += kDigits[c & 0xF];
+    }
+    return out;
+}
+
 std::string DisplayValue(const _zarvVAR& value) {
     if (value.GetType() == _zarvVAR::VT_STR) return Quoted(value.ToString());
     if (value.IsEmpty()) return "(empty)";

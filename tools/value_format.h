@@ -24,6 +24,12 @@ bool IsStorableKind(int kind);
 // A text in double quotes with backslash escapes for quotes, backslashes and
 // control bytes.
 std::string Quoted(const std::string& text);
+// True when `text` is well-formed UTF-8: no stray or missing continuation
+// bytes, no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(const std::string& text);
+// The bytes of `text` as upper-case hexadecimal digits, two per byte.
+std::string HexBytes(const std::string& text);
+
 // The value for a reader: texts quoted, "(empty)" for the empty kind, the
 // variant's own text otherwise.
 std::string DisplayValue(const _zarvVAR& value);
