@@ -98,7 +98,7 @@ int InfoOne(const std::string& path, const std::string& forced) {
             return kExitUsage;
         }
         DescribeDatabase(path, load);
-        return kExitClean;
+        return load.loaded ? kExitClean : kExitProblems;
     }
     if (!probe.root.empty()) Line("root", "<" + probe.root + ">");
     Content content;

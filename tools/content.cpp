@@ -396,10 +396,31 @@ std::string EntryTitle(const Entry& entry) {
 }
 
 bool LoadMetaOption(const std::string& path, CZARVMetaPropTbl& table) {
-    if (path.empty() || table.LoadFromFile(path.c_str())) return true;
-    std::string data, reason;
-    ReportError("--meta " + path, ReadWholeFile(path, data, reason) ? std::string(kNotXml)
-                                                                    : "cannot read: " + reason);
+    if (path.empty()) return true;
+    // The table's loader takes any XML document, so a catalogue of another
+    // kind would load as an empty table and silently name nothing.
+    const FileProbe probe = ProbeFile(path);
+    std::string why;
+    if (!probe.readable) {
+        why = "cannot read: " + probe.error;
+    } else if (probe.kind == FileKind::kDatabase) {
+        why = "is a configuration database, not a meta property table";
+    } else if (!probe.xml) {
+        why = "is not a meta property table (not an XML document)";
+    } else if (!probe.well_formed) {
+        why = std::string(kNotXml) + " (line " + std::to_string(probe.xml_error_line) + ": " +
+              probe.xml_error + ")";
+    } else if (probe.kind != FileKind::kMetaProps && probe.kind != FileKind::kEmptyCatalogue &&
+               probe.kind != FileKind::kUnknown) {
+        why = std::string("is a ") + KindTitle(probe.kind) + ", not a meta property table";
+    } else if (!table.LoadFromFile(path.c_str())) {
+        why = kNotXml;
+    } else if (probe.kind == FileKind::kUnknown && table.GetSize() == 0) {
+        why = "is not a meta property table: its root element <" + probe.root +
+              "> holds no <prop> elements";
+    }
+    if (why.empty()) return true;
+    ReportError("--meta " + path, why);
     return false;
 }
 
