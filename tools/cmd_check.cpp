@@ -47,8 +47,10 @@ int CheckOne(const std::string& path, const CheckOptions& opt, const CZARVMetaPr
     }
     std::string summary;
     if (probe.xml && !probe.well_formed) {
-        findings.Problem(probe.xml_error_line, "not well-formed XML: " + probe.xml_error +
-                                                   "; the library refuses the file");
+        findings.Problem(
+            probe.xml_error_line,
+            "not well-formed XML: " + probe.xml_error + "; the library refuses the file",
+            probe.xml_error_column);
     } else if (probe.kind == FileKind::kDatabase) {
         DbLoad load;
         if (!LoadDbFile(path, meta, opt.type, load, why)) {
@@ -65,10 +67,12 @@ int CheckOne(const std::string& path, const CheckOptions& opt, const CZARVMetaPr
                                     ": a load of RID " + std::to_string(named) +
                                     " from its folder refuses it");
         int points = load.records.GetCount();
-        summary = "configuration database of RID " + std::to_string(load.rid) +
-                  (!load.loaded ? ", refused"
-                                : ", " + std::to_string(points) +
-                                      (points == 1 ? " point loads" : " points load"));
+        summary = !load.header
+                      ? std::string("no configuration database header, refused")
+                      : "configuration database of RID " + std::to_string(load.rid) +
+                            (!load.loaded ? ", refused"
+                                          : ", " + std::to_string(points) +
+                                                (points == 1 ? " point loads" : " points load"));
     } else {
         CheckCatalogue(path, probe.kind, findings);
         summary = KindTitle(probe.kind);

@@ -50,12 +50,10 @@ bool ReadDatabase(const std::string& path, DbLoad& load, std::string& why) {
 // passed over, with its byte offset, and what becomes of them: the tool
 // works on what the load keeps.
 void WarnPassedOver(const std::string& path, const DbLoad& load, const char* consequence) {
-    const int dropped = load.findings.ProblemCount();
-    if (dropped == 0) return;
+    if (load.findings.ProblemCount() == 0) return;
     for (const Finding& f : load.findings.Items())
         if (f.problem) std::fprintf(stderr, "zarvqen: %s\n", FormatFinding(path, f).c_str());
-    std::fprintf(stderr, "zarvqen: %s: warning: %d %s passed over by the load; %s\n", path.c_str(),
-                 dropped, dropped == 1 ? "record or property is" : "records or properties are",
+    std::fprintf(stderr, "zarvqen: %s: warning: %s; %s\n", path.c_str(), load.PassedOver().c_str(),
                  consequence);
 }
 
@@ -115,8 +113,9 @@ int RunExportCsv(const ExportCsvOptions& opt) {
         return kExitUsage;
     }
     if (!opt.out.empty())
-        std::printf("wrote %s: %zu points, %zu columns\n", opt.out.c_str(), points.size(),
-                    columns.size());
+        std::printf("wrote %s: %s, %s\n", opt.out.c_str(),
+                    CountOf(points.size(), "point", "points").c_str(),
+                    CountOf(columns.size(), "column", "columns").c_str());
     return kExitClean;
 }
 
@@ -133,7 +132,7 @@ public:
     bool Empty() const { return m_lines.empty(); }
     size_t Count() const { return m_lines.size(); }
     void Print() const {
-        for (const std::string& l : m_lines) std::fprintf(stderr, "%s\n", l.c_str());
+        for (const std::string& l : m_lines) std::fprintf(stderr, "zarvqen: %s\n", l.c_str());
     }
 
 private:
@@ -176,8 +175,8 @@ bool ParseRow(const CsvRecord& rec, const Header& header, const std::vector<std:
               int rid, Point& point, RowErrors& errors) {
     size_t before = errors.Count();
     if (rec.fields.size() != header.cols.size()) {
-        errors.Add(rec.line, "the row has " + std::to_string(rec.fields.size()) +
-                                 " fields, the header " + std::to_string(header.cols.size()));
+        errors.Add(rec.line, "the row has " + CountOf(rec.fields.size(), "field", "fields") +
+                                 ", the header " + std::to_string(header.cols.size()));
         return false;
     }
     std::string why;
@@ -304,6 +303,8 @@ int RunImportCsv(const ImportCsvOptions& opt) {
     std::string why, text;
     if (!LoadMetaOption(opt.meta, meta)) return kExitUsage;
     if (!ReadWholeFile(opt.csv, text, why)) return usage(opt.csv + ": cannot read: " + why);
+    if (const char* utf16 = Utf16Encoding(text)) return usage(opt.csv + ": " + Utf16Refusal(utf16));
+    text.erase(0, Utf8BomLength(text));  // spreadsheets often start UTF-8 with one
     if (opt.into.empty() && opt.rid < 0) return usage("import-csv needs --rid (or --into)");
     if (opt.into.empty() && opt.out.empty() && !opt.dry_run)
         return usage("import-csv needs --out (or --into)");
@@ -430,15 +431,15 @@ int RunImportCsv(const ImportCsvOptions& opt) {
                         GmpidBoth(step.gmpid).c_str(), words[static_cast<int>(step.action)],
                         step.changes.c_str());
         }
-        std::printf("dry run: %s would hold %zu points of RID %d (%s); nothing written\n",
-                    target.empty() ? "the database" : target.c_str(), points.size(), rid,
-                    counts_text.c_str());
+        std::printf("dry run: %s would hold %s of RID %d (%s); nothing written\n",
+                    target.empty() ? "the database" : target.c_str(),
+                    CountOf(points.size(), "point", "points").c_str(), rid, counts_text.c_str());
         return kExitClean;
     }
     if (!engine.SaveToTemplate(static_cast<unsigned char>(rid), target.c_str(), kDbVersion))
         return usage(target + ": cannot write " + target);
-    std::printf("wrote %s: %zu points of RID %d (%s)\n", target.c_str(), points.size(), rid,
-                counts_text.c_str());
+    std::printf("wrote %s: %s of RID %d (%s)\n", target.c_str(),
+                CountOf(points.size(), "point", "points").c_str(), rid, counts_text.c_str());
     return kExitClean;
 }
 

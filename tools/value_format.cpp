@@ -145,6 +145,10 @@ bool IsStorableKind(int kind) {
            kind == _zarvVAR::VT_UI8;
 }
 
+std::string CountOf(size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 std::string Quoted(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {

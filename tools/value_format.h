@@ -21,6 +21,9 @@ bool KindFromText(const std::string& text, int& kind);
 // two 64-bit kinds.
 bool IsStorableKind(int kind);
 
+// "1 field", "2 fields": a count with the word that fits it.
+std::string CountOf(size_t n, const char* one, const char* many);
+
 // A text in double quotes with backslash escapes for quotes, backslashes and
 // control bytes.
 std::string Quoted(const std::string& text);

@@ -160,7 +160,7 @@ TEST_F(LoadReportTest, TypedObjectTableTellsFieldCountsIdsAndDuplicates) {
     SCOPED_TRACE(Listing(told));
     ExpectTold(told, {
                          {kProblem, 4, "typed object 1 dropped: its ID is already used on line 3"},
-                         {kProblem, 5, "prop skipped: its text has 1 comma-separated fields"},
+                         {kProblem, 5, "prop skipped: its text has 1 comma-separated field,"},
                          {kProblem, 6, "typed object 3: meta number \"4x\" reads as 4"},
                      });
 }

@@ -74,7 +74,7 @@ TEST_F(ToolCheckDatabaseTest, AFlippedByteIsAChecksumMismatchAndInfoAndDumpSayTh
                           "(configuration database of RID 200, refused)"});
     run = Run({"info", db});
     EXPECT_EQ(run.status, 1);  // a file the library refuses
-    ExpectParts(run.out, {"load        REFUSED: checksum mismatch"}, {"checksum    ok"});
+    ExpectParts(run.out, {"load         REFUSED: checksum mismatch"}, {"checksum     ok"});
     run = Run({"dump", db});
     EXPECT_EQ(run.status, 2);
     ExpectParts(run.err, {"checksum mismatch"});

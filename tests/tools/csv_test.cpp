@@ -134,8 +134,8 @@ TEST_F(ToolCsvTest, MergingIntoADatabaseWithDuplicatesSaysWhatTheMergeDrops) {
     ASSERT_EQ(run.status, 0) << run.err;
     ExpectParts(run.err, {"rs7.dat@22: point 0x07010005: property 3 given twice",
                           "rs7.dat@37: point 0x07010005 dropped: its GMPID is already stored",
-                          "rs7.dat: warning: 2 records or properties are passed over by the "
-                          "load; the merged file keeps what the load keeps"});
+                          "rs7.dat: warning: 2 records or properties passed over by the load; "
+                          "the merged file keeps what the load keeps"});
     EXPECT_EQ(Run({"check", db}).status, 0);
 }
 
