@@ -72,8 +72,9 @@ bool CZARVMetaPropTbl::LoadFromFile(const char* path, CZARVLoadReporter* reporte
                 ids.Taken(
                     taken, id, line, [id] { return "prop " + std::to_string(id); }, "ID");
                 if (!taken || !report.On() || !*prop->GetMetaName()) continue;
-                auto [first, fresh] = names.emplace(prop->GetMetaName(), std::make_pair(id, line));
-                if (fresh) continue;
+                const auto emplaced = names.emplace(prop->GetMetaName(), std::make_pair(id, line));
+                if (emplaced.second) continue;
+                const auto first = emplaced.first;
                 report.Note(line, [&] {
                     return "prop " + std::to_string(id) + ": its meta name \"" +
                            prop->GetMetaName() + "\" is also that of prop " +

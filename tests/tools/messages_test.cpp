@@ -21,10 +21,12 @@ TEST_F(ToolMessagesTest, XmlThatCannotBeLoadedSaysWhyWithLineAndColumnAndInfoPri
     std::string deep;
     for (int i = 0; i < 300; ++i) deep = "<a>" + deep + "</a>";
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {Xml("two.xml", "<meta/>\n<meta/>\n"), "line 3, column 2: not well-formed XML: a second "
-                                               "root element"},
-        {Xml("deep.xml", "<meta>\n" + deep + "</meta>"), "line 3, column 770: not well-formed XML: elements "
-                                             "nest deeper than 256 levels"},
+        {Xml("two.xml", "<meta/>\n<meta/>\n"),
+         "line 3, column 2: not well-formed XML: a second "
+         "root element"},
+        {Xml("deep.xml", "<meta>\n" + deep + "</meta>"),
+         "line 3, column 770: not well-formed XML: elements "
+         "nest deeper than 256 levels"},
         {Xml("cr.xml", "<meta>\r<prop>1,A,3,1,0</prp>\r</meta>\r"), "line 3, column "},
     };
     for (const auto& [path, why] : cases) {
@@ -79,8 +81,8 @@ TEST_F(ToolMessagesTest, AFileTooShortForAHeaderSaysSoAndNamesNoRid) {
 }
 
 // Spreadsheets and editors on other systems write CR-only line ends, a UTF-8
-// byte-order mark or UTF-16.
-TEST_F(ToolMessagesTest, CsvLineEndsMarksAndEncodingsAreReadOrRefusedWithAHint) {
+// byte-order mark or UTF-16, in CSV and XML alike.
+TEST_F(ToolMessagesTest, LineEndsMarksAndEncodingsAreReadOrRefusedWithAHint) {
     std::string csv = dir.File("p.csv"), out = dir.File("out.dat");
     WriteAll(csv, "\xEF\xBB\xBFgmpid,p1:long:0\r7.1.0.0,1\r7.1.0.1,\"a\rb\"\r7.1.0.2,x\r");
     ToolRun run = Run({"import-csv", csv, "--rid", "7", "-o", out});
@@ -100,6 +102,10 @@ TEST_F(ToolMessagesTest, CsvLineEndsMarksAndEncodingsAreReadOrRefusedWithAHint) 
     EXPECT_EQ(run.status, 2);
     ExpectParts(run.err, {"p.csv: is UTF-16LE text", "iconv"});
     std::string xml = dir.File("m.xml");
+    WriteAll(xml, "\xEF\xBB\xBF<meta>\r<prop>1,A,3,1,0</prop>\r<prp/>\r</meta>\r");
+    run = Run({"check", xml});
+    EXPECT_EQ(run.status, 1);
+    ExpectParts(run.out, {"m.xml:3: element <prp> passed over"});
     WriteAll(xml, std::string("<\0m\0e\0t\0a\0/\0>\0", 14));
     for (const char* command : {"info", "check", "dump"}) {
         run = Run({command, xml});
