@@ -118,10 +118,14 @@ bool ReadWholeFile(const std::string& path, std::string& data, std::string& why)
 
 const char* Utf16Encoding(const std::string& data) {
     if (data.size() < 2) return nullptr;
-    const unsigned char a = static_cast<unsigned char>(data[0]);
-    const unsigned char b = static_cast<unsigned char>(data[1]);
-    if ((a == 0xFF && b == 0xFE) || (a >= 0x09 && a < 0x80 && b == 0)) return "UTF-16LE";
-    if ((a == 0xFE && b == 0xFF) || (a == 0 && b >= 0x09 && b < 0x80)) return "UTF-16BE";
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(data[i]); };
+    if (byte(0) == 0xFF && byte(1) == 0xFE) return "UTF-16LE";
+    if (byte(0) == 0xFE && byte(1) == 0xFF) return "UTF-16BE";
+    // Without a mark: two ASCII characters, each with its zero byte.
+    auto ascii = [&](size_t i) { return byte(i) >= 0x09 && byte(i) < 0x80; };
+    if (data.size() < 4) return nullptr;
+    if (ascii(0) && byte(1) == 0 && ascii(2) && byte(3) == 0) return "UTF-16LE";
+    if (byte(0) == 0 && ascii(1) && byte(2) == 0 && ascii(3)) return "UTF-16BE";
     return nullptr;
 }
 

@@ -55,7 +55,8 @@ bool ResolveKind(const std::string& path, const std::string& forced, FileProbe& 
 bool ReadWholeFile(const std::string& path, std::string& data, std::string& why);
 
 // "UTF-16LE" or "UTF-16BE" when `data` starts like UTF-16 text (a byte-order
-// mark, or an ASCII character with a zero byte beside it); null otherwise.
+// mark, or two ASCII characters each with a zero byte beside it); null
+// otherwise.
 const char* Utf16Encoding(const std::string& data);
 // Why UTF-16 text is refused, with a hint how to convert it.
 std::string Utf16Refusal(const char* encoding);
