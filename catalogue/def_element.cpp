@@ -90,8 +90,8 @@ bool ReadDefElem(const CZARVXmlElem& elem, size_t lead_count, DefElemParts& out,
     if (!read) {
         report.Problem(line, [&] {
             size_t n = PieceCount(elem.DataText());
-            std::string why = std::string(words.what) + " skipped: its text has " +
-                              std::to_string(n) + " comma-separated fields, " + words.layout;
+            std::string why =
+                std::string(words.what) + " skipped: " + PieceCountText(n) + ", " + words.layout;
             if (n > lead_count + 3)
                 why += " (a comma inside a name or text value cannot be read back)";
             return why;

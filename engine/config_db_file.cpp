@@ -233,5 +233,6 @@ void CZARVConfigDB::Replace(std::vector<CZARVReadRecord>& records, int type,
     if (trace.stored.size() != records.size())
         reporter->Report(CZARVLoadReporter::kNote, CZARVLoadReporter::Where(),
                          std::to_string(trace.stored.size()) + " of " +
-                             std::to_string(records.size()) + " records stored");
+                             std::to_string(records.size()) +
+                             (records.size() == 1 ? " record stored" : " records stored"));
 }

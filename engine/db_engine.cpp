@@ -228,7 +228,9 @@ bool CZARVQENDbEngine::AddRecord(CZARVMPInfo* info, CZARVConfigDB* db,
 void CZARVQENDbEngine::ReportRefusal(const CZARVLoadTrace& trace, const CZARVMPInfo& info,
                                      const CZARVConfigDB& db, Refusal step) const {
     const uint32_t gmpid = zarvgmpid::FromArg(info.GetGMPID());
-    std::string what = CZARVDbFileReader::PointText(gmpid) + " dropped: ";
+    // A load drops the record and goes on; an insert refuses it.
+    std::string what =
+        CZARVDbFileReader::PointText(gmpid) + (trace.offset < 0 ? " refused: " : " dropped: ");
     switch (step) {
         case Refusal::kIOIndex: {
             std::string key;
@@ -264,10 +266,16 @@ void CZARVQENDbEngine::ReportRefusal(const CZARVLoadTrace& trace, const CZARVMPI
                            CZARVLoadReporter::Where::Offset(trace.offset), what);
 }
 
-bool CZARVQENDbEngine::InsertMPInfo(CZARVMPInfo* info) {
+bool CZARVQENDbEngine::InsertMPInfo(CZARVMPInfo* info) { return InsertMPInfo(info, nullptr); }
+
+bool CZARVQENDbEngine::InsertMPInfo(CZARVMPInfo* info, CZARVLoadReporter* reporter) {
     if (!info) return false;
     CZARVConfigDB* db = GetConfigDB(zarvgmpid::RID(zarvgmpid::FromArg(info->GetGMPID())));
-    return db && AddRecord(info, db);
+    if (!db) return false;
+    if (!reporter) return AddRecord(info, db);
+    CZARVLoadTrace trace;
+    trace.reporter = reporter;
+    return AddRecord(info, db, &trace);
 }
 
 int CZARVQENDbEngine::InsertMPInfo(CZARVDataSet<CZARVMPInfo>& set) {

@@ -115,6 +115,9 @@ public:
     // and the steps before it stay done, except the IO index entry, which is
     // withdrawn again.
     bool InsertMPInfo(CZARVMPInfo* info);
+    // The same insert, telling `reporter` (may be null, not owned) why it
+    // refuses the record, as a load reports a record it drops (no offset).
+    bool InsertMPInfo(CZARVMPInfo* info, CZARVLoadReporter* reporter);
     // Inserts each element in order; returns how many were stored.
     int InsertMPInfo(CZARVDataSet<CZARVMPInfo>& set);
     // Borrowed; null when the database or the record is missing.

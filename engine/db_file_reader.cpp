@@ -11,13 +11,13 @@
 
 using namespace zarvdbfile;
 
-bool CZARVDbFileReader::Fail(const CZARVFile& file, const char* reason) {
+bool CZARVDbFileReader::Fail(const CZARVFile& file, std::string reason) {
     m_nOffset = file.Position();
-    m_pReason = reason;
+    m_reason = std::move(reason);
     if (m_pReporter)
         m_pReporter->Report(CZARVLoadReporter::kProblem,
                             CZARVLoadReporter::Where::Offset(static_cast<long long>(m_nOffset)),
-                            std::string(reason) + ": the whole file is refused");
+                            m_reason + ": the whole file is refused");
     return false;
 }
 
@@ -79,7 +79,10 @@ bool CZARVDbFileReader::ReadRecord(CZARVFile& file, uint32_t gmpid, long long of
         Pending& prop = m_pending.emplace_back();
         prop.offset = static_cast<long long>(at);
         file >> prop.value;
-        if (file.fail()) return Fail(file, "unreadable property value");
+        if (file.fail())
+            return Fail(file, file.FailReason().empty()
+                                  ? std::string("unreadable property value")
+                                  : "unreadable property value: " + file.FailReason());
         DecodeCode(m_pMeta, static_cast<uint16_t>(code.value), prop.number, prop.validType);
         if (m_pReporter) NoteDecoding(prop.offset, gmpid, static_cast<uint16_t>(code.value));
     }

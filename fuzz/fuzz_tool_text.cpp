@@ -5,8 +5,12 @@
 //   2  the GMPID text reader: a GMPID it reads prints, dotted and in hex, to
 //      texts that read back as the same GMPID;
 //   3  the CSV column header reader (no meta property table): a column it
-//      reads prints to a header that reads back as the same column.
+//      reads prints to a header that reads back as the same column;
+//   4  the CSV cell reader of every stored kind (the first byte picks it): a
+//      value it reads prints to a cell text that reads back with the same
+//      kind and the same bits (NaN payloads included).
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,6 +18,7 @@
 #include "tools/csv.h"
 #include "tools/gmpid_text.h"
 #include "tools/point_table.h"
+#include "tools/value_format.h"
 
 namespace {
 
@@ -62,6 +67,22 @@ using namespace zarvtool;
     FUZZ_CHECK(back.number == col.number && back.kind == col.kind && back.valid == col.valid);
 }
 
+[[maybe_unused]] void CheckCell(const std::string& text) {
+    static const int kKinds[] = {-1, 0, 1, 2, 3, 4, 5, 6, 7, 20, 21};
+    if (text.empty()) return;
+    const int kind = kKinds[static_cast<unsigned char>(text[0]) % std::size(kKinds)];
+    _zarvVAR value, back;
+    std::string why;
+    if (!ParseValue(kind, text.substr(1), value, why)) {
+        FUZZ_CHECK(!why.empty());
+        return;
+    }
+    const std::string cell = ValueText(value);
+    FUZZ_CHECK(ParseValue(kind, cell, back, why));
+    // The text tells every bit: sign, -0, NaN payloads.
+    FUZZ_CHECK(back.GetType() == value.GetType() && ValueText(back) == cell);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -70,6 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckCsv(text);
 #elif ZARV_FUZZ_TOOL_TEXT == 2
     CheckGmpid(text);
+#elif ZARV_FUZZ_TOOL_TEXT == 4
+    CheckCell(text);
 #else
     CheckColumnHeader(text);
 #endif

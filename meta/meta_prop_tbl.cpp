@@ -1,6 +1,8 @@
 #include "meta/meta_prop_tbl.h"
 
+#include <map>
 #include <string>
+#include <utility>
 
 #include "catalogue/internal/catalogue_report.h"
 #include "catalogue/internal/xml_catalogue.h"
@@ -51,6 +53,9 @@ bool CZARVMetaPropTbl::LoadFromFile(const char* path, CZARVLoadReporter* reporte
         path, {kRootTag, true}, [this] { Clear(); },
         [this, &report](CMarkup& doc) {
             zarvqen::CZARVFirstLines<unsigned short> ids(report);
+            // Meta names are looked up by people and tools, not by the table:
+            // one shared by two properties is kept, and worth a note.
+            std::map<std::string, std::pair<unsigned short, int>> names;
             // Without a reporter only the "prop" elements are visited.
             while (doc.FindElem(report.On() ? nullptr : kPropTag)) {
                 if (report.On() && doc.GetTagName() != kPropTag) {
@@ -62,9 +67,21 @@ bool CZARVMetaPropTbl::LoadFromFile(const char* path, CZARVLoadReporter* reporte
                     doc, zarvqen::XmlLevel::kMain, zarvqen::ValidAttr::kInclude, report);
                 if (!prop) continue;
                 unsigned short id = prop->GetID();
+                const int line = report.Line(doc);
+                const bool taken = InsertItem(prop.get());
                 ids.Taken(
-                    InsertItem(prop.get()), id, report.Line(doc),
-                    [id] { return "prop " + std::to_string(id); }, "ID");
+                    taken, id, line, [id] { return "prop " + std::to_string(id); }, "ID");
+                if (!taken || !report.On() || !*prop->GetMetaName()) continue;
+                const auto emplaced = names.emplace(prop->GetMetaName(), std::make_pair(id, line));
+                if (emplaced.second) continue;
+                const auto first = emplaced.first;
+                report.Note(line, [&] {
+                    return "prop " + std::to_string(id) + ": its meta name \"" +
+                           prop->GetMetaName() + "\" is also that of prop " +
+                           std::to_string(first->second.first) + " on line " +
+                           std::to_string(first->second.second) +
+                           "; a lookup by name cannot tell them apart";
+                });
             }
         },
         reporter);

@@ -74,10 +74,9 @@ bool CZARVTypedObjTbl::LoadFromFile(const char* path, CZARVLoadReporter* reporte
                 if (!zarvqen::SplitCommaPieces(doc.GetData(), 2, pieces)) {
                     report.Problem(doc.GetLine(), [&] {
                         std::vector<_zarv_str> all;
-                        return "prop skipped: its text has " +
-                               std::to_string(SplitStrByComma(doc.GetData(), all)) +
-                               " comma-separated fields, a typed object needs 2 (ID,meta "
-                               "numbers joined by |)";
+                        return "prop skipped: " +
+                               zarvqen::PieceCountText(SplitStrByComma(doc.GetData(), all)) +
+                               ", a typed object needs 2 (ID,meta numbers joined by |)";
                     });
                     continue;
                 }

@@ -3,6 +3,7 @@
 // why. Exit status: 0 clean, 1 problems found, 2 a file could not be read
 // or recognised.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "meta/meta_prop_tbl.h"
@@ -15,6 +16,17 @@
 namespace zarvtool {
 
 namespace {
+
+// The RID a file's name gives it as a regular save names it ("rs7.dat"
+// for RID 7), or -1 for any other name.
+int RidOfFileName(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    int rid = -1;
+    char text[16];
+    if (std::sscanf(name.c_str(), "rs%d.dat", &rid) != 1 || rid < 0 || rid > 255) return -1;
+    std::snprintf(text, sizeof text, "rs%d.dat", rid);
+    return name == text ? rid : -1;
+}
 
 void Print(const std::string& path, const Findings& findings, bool quiet) {
     for (const Finding& f : findings.Items())
@@ -35,8 +47,10 @@ int CheckOne(const std::string& path, const CheckOptions& opt, const CZARVMetaPr
     }
     std::string summary;
     if (probe.xml && !probe.well_formed) {
-        findings.Problem(probe.xml_error_line, "not well-formed XML: " + probe.xml_error +
-                                                   "; the library refuses the file");
+        findings.Problem(
+            probe.xml_error_line,
+            "not well-formed XML: " + probe.xml_error + "; the library refuses the file",
+            probe.xml_error_column);
     } else if (probe.kind == FileKind::kDatabase) {
         DbLoad load;
         if (!LoadDbFile(path, meta, opt.type, load, why)) {
@@ -44,11 +58,21 @@ int CheckOne(const std::string& path, const CheckOptions& opt, const CZARVMetaPr
             return kExitUsage;
         }
         findings = load.findings;
+        // A load of RID N reads "rs<N>.dat" of its folder and refuses a
+        // file that holds another RID.
+        const int named = RidOfFileName(path);
+        if (load.header && named >= 0 && named != load.rid)
+            findings.Problem(0, "the file is named for RID " + std::to_string(named) +
+                                    " but holds the database of RID " + std::to_string(load.rid) +
+                                    ": a load of RID " + std::to_string(named) +
+                                    " from its folder refuses it");
         int points = load.records.GetCount();
-        summary = "configuration database of RID " + std::to_string(load.rid) +
-                  (!load.loaded ? ", refused"
-                                : ", " + std::to_string(points) +
-                                      (points == 1 ? " point loads" : " points load"));
+        summary = !load.header
+                      ? std::string("no configuration database header, refused")
+                      : "configuration database of RID " + std::to_string(load.rid) +
+                            (!load.loaded ? ", refused"
+                                          : ", " + std::to_string(points) +
+                                                (points == 1 ? " point loads" : " points load"));
     } else {
         CheckCatalogue(path, probe.kind, findings);
         summary = KindTitle(probe.kind);

@@ -7,6 +7,7 @@
 // row with its line and the reason, and with --into it merges by GMPID.
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -45,6 +46,17 @@ bool ReadDatabase(const std::string& path, DbLoad& load, std::string& why) {
     return load.loaded;
 }
 
+// Tells on standard error each record and property the load of `path`
+// passed over, with its byte offset, and what becomes of them: the tool
+// works on what the load keeps.
+void WarnPassedOver(const std::string& path, const DbLoad& load, const char* consequence) {
+    if (load.findings.ProblemCount() == 0) return;
+    for (const Finding& f : load.findings.Items())
+        if (f.problem) std::fprintf(stderr, "zarvqen: %s\n", FormatFinding(path, f).c_str());
+    std::fprintf(stderr, "zarvqen: %s: warning: %s; %s\n", path.c_str(), load.PassedOver().c_str(),
+                 consequence);
+}
+
 bool WriteText(const std::string& path, const std::string& text, std::string& why) {
     if (path.empty()) {
         std::fwrite(text.data(), 1, text.size(), stdout);
@@ -69,11 +81,7 @@ int RunExportCsv(const ExportCsvOptions& opt) {
         return kExitUsage;
     }
     std::map<uint32_t, Point> points = PointsOfLoad(load);
-    if (int dropped = load.findings.ProblemCount())
-        std::fprintf(stderr,
-                     "zarvqen: %s: warning: %d records or properties are passed over by the "
-                     "load (see check); what it keeps is exported\n",
-                     opt.db.c_str(), dropped);
+    WarnPassedOver(opt.db, load, "what it keeps is exported");
 
     std::map<Column, size_t> columns;
     for (const auto& [gmpid, point] : points)
@@ -105,8 +113,9 @@ int RunExportCsv(const ExportCsvOptions& opt) {
         return kExitUsage;
     }
     if (!opt.out.empty())
-        std::printf("wrote %s: %zu points, %zu columns\n", opt.out.c_str(), points.size(),
-                    columns.size());
+        std::printf("wrote %s: %s, %s\n", opt.out.c_str(),
+                    CountOf(points.size(), "point", "points").c_str(),
+                    CountOf(columns.size(), "column", "columns").c_str());
     return kExitClean;
 }
 
@@ -116,13 +125,14 @@ namespace {
 class RowErrors {
 public:
     explicit RowErrors(std::string file) : m_file(std::move(file)) {}
+    // Line 0: a problem of the whole input.
     void Add(int line, const std::string& text) {
-        m_lines.push_back(m_file + ":" + std::to_string(line) + ": " + text);
+        m_lines.push_back(m_file + (line > 0 ? ":" + std::to_string(line) : "") + ": " + text);
     }
     bool Empty() const { return m_lines.empty(); }
     size_t Count() const { return m_lines.size(); }
     void Print() const {
-        for (const std::string& l : m_lines) std::fprintf(stderr, "%s\n", l.c_str());
+        for (const std::string& l : m_lines) std::fprintf(stderr, "zarvqen: %s\n", l.c_str());
     }
 
 private:
@@ -165,8 +175,8 @@ bool ParseRow(const CsvRecord& rec, const Header& header, const std::vector<std:
               int rid, Point& point, RowErrors& errors) {
     size_t before = errors.Count();
     if (rec.fields.size() != header.cols.size()) {
-        errors.Add(rec.line, "the row has " + std::to_string(rec.fields.size()) +
-                                 " fields, the header " + std::to_string(header.cols.size()));
+        errors.Add(rec.line, "the row has " + CountOf(rec.fields.size(), "field", "fields") +
+                                 ", the header " + std::to_string(header.cols.size()));
         return false;
     }
     std::string why;
@@ -204,9 +214,43 @@ bool ParseRow(const CsvRecord& rec, const Header& header, const std::vector<std:
 // What a merge does with one row.
 enum class Action { kAdd, kReplace, kSkip, kSame };
 
-// Writes `points` as the database of `rid` to `path` through the engine.
-bool WriteDatabase(const std::map<uint32_t, Point>& points, unsigned char rid,
-                   const std::string& path, std::string& why) {
+// The property numbers the header has columns for.
+std::set<unsigned short> NamedNumbers(const Header& header) {
+    std::set<unsigned short> named;
+    for (size_t i = 0; i < header.cols.size(); ++i)
+        if (static_cast<int>(i) != header.gmpid_col) named.insert(header.cols[i].number);
+    return named;
+}
+
+// The stored point updated by a row: a property the header names takes the
+// row's value, or goes when the row leaves its cells empty; every other
+// stored property stays.
+Point Updated(const Point& stored, const Point& row, const std::set<unsigned short>& named) {
+    Point out{stored.gmpid, row.props};
+    for (const PointProp& p : stored.props)
+        if (!named.count(p.number)) out.props.push_back(p);
+    std::sort(out.props.begin(), out.props.end(),
+              [](const PointProp& a, const PointProp& b) { return a.number < b.number; });
+    return out;
+}
+
+// A point as an entry of content, to tell two of them apart field by field.
+Entry EntryOfPoint(const Point& point) {
+    Entry e;
+    for (const PointProp& p : point.props)
+        e.fields.push_back(PropertyField(p.number, p.value, p.valid));
+    return e;
+}
+
+// The last reason the engine gave for refusing a point.
+class RefusalReason : public CZARVLoadReporter {
+public:
+    void Report(Severity, const Where&, const std::string& what) override { text = what; }
+    std::string text;
+};
+
+// False with `why` when the file format cannot carry the points.
+bool FitsDatabaseFile(const std::map<uint32_t, Point>& points, std::string& why) {
     std::map<unsigned, int> per_group;
     for (const auto& [gmpid, p] : points) ++per_group[zarvgmpid::Group(gmpid)];
     for (auto [group, n] : per_group) {
@@ -222,29 +266,30 @@ bool WriteDatabase(const std::map<uint32_t, Point>& points, unsigned char rid,
               " groups; a database file keeps at most " + std::to_string(zarvdbfile::kMaxGroups);
         return false;
     }
-    // Type 0: the file is written as it is, without IO index or links.
-    CZARVQENDbEngine engine(kDbVersion);
-    if (!engine.CreateConfigDB(rid, 0)) {
-        why = "cannot create the database";
-        return false;
-    }
-    Progress progress("writing points", points.size());
+    return true;
+}
+
+// Stores `points` into the database of `rid` in `engine`, created with the
+// type the tool loads databases with and filled in ascending GMPID order, as
+// a load of the written file stores its records: the engine then refuses
+// exactly the points that load would drop (a second point of an IO address
+// where the RID keeps an IO index). `refused` hears each with the engine's
+// reason; the written file holds only what the engine stored.
+template <class OnRefused>
+void StorePoints(const std::map<uint32_t, Point>& points, unsigned char rid,
+                 CZARVQENDbEngine& engine, OnRefused refused) {
+    engine.CreateConfigDB(rid, kDefaultDbType);
+    Progress progress("storing points", points.size());
     size_t done = 0;
+    RefusalReason reason;
     for (const auto& [gmpid, p] : points) {
         progress.Update(++done);
         auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(gmpid));
         for (const PointProp& prop : p.props)
             info->InsertMPProp(prop.number, prop.value, prop.valid);
-        if (!engine.InsertMPInfo(info.get())) {
-            why = "the engine refused point " + GmpidBoth(gmpid);
-            return false;
-        }
+        reason.text = "the engine refuses it";
+        if (!engine.InsertMPInfo(info.get(), &reason)) refused(gmpid, reason.text);
     }
-    if (!engine.SaveToTemplate(rid, path.c_str(), kDbVersion)) {
-        why = "cannot write " + path;
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -258,6 +303,8 @@ int RunImportCsv(const ImportCsvOptions& opt) {
     std::string why, text;
     if (!LoadMetaOption(opt.meta, meta)) return kExitUsage;
     if (!ReadWholeFile(opt.csv, text, why)) return usage(opt.csv + ": cannot read: " + why);
+    if (const char* utf16 = Utf16Encoding(text)) return usage(opt.csv + ": " + Utf16Refusal(utf16));
+    text.erase(0, Utf8BomLength(text));  // spreadsheets often start UTF-8 with one
     if (opt.into.empty() && opt.rid < 0) return usage("import-csv needs --rid (or --into)");
     if (opt.into.empty() && opt.out.empty() && !opt.dry_run)
         return usage("import-csv needs --out (or --into)");
@@ -272,6 +319,9 @@ int RunImportCsv(const ImportCsvOptions& opt) {
                          std::to_string(load.rid) + " of " + opt.into);
         rid = load.rid;
         points = PointsOfLoad(load);
+        WarnPassedOver(opt.into, load,
+                       opt.dry_run ? "the merge keeps what the load keeps"
+                                   : "the merged file keeps what the load keeps");
     }
 
     // Read everything first: nothing is written unless every row is good.
@@ -287,6 +337,15 @@ int RunImportCsv(const ImportCsvOptions& opt) {
     while (reader.Next(rec)) {
         bool blank = rec.fields.size() == 1 && rec.fields[0].text.empty() && !rec.fields[0].quoted;
         if (blank) continue;
+        // Every reader of a cell would stop at a NUL byte and read a part.
+        bool nul = false;
+        for (size_t i = 0; i < rec.fields.size(); ++i) {
+            if (rec.fields[i].text.find('\0') == std::string::npos) continue;
+            errors.Add(rec.line, "field " + std::to_string(i + 1) + " holds a NUL byte");
+            nul = true;
+        }
+        if (nul && !have_header) break;
+        if (nul) continue;
         if (!have_header) {
             have_header = true;
             if (!ParseHeader(rec, names, header, errors)) break;
@@ -307,27 +366,49 @@ int RunImportCsv(const ImportCsvOptions& opt) {
     if (!have_header && errors.Empty()) errors.Add(1, "the file has no header row");
 
     // Merge by GMPID.
+    const bool update = opt.on_conflict == "update";
+    const std::set<unsigned short> named = NamedNumbers(header);
     int counts[4] = {0, 0, 0, 0};
-    std::vector<std::pair<Action, uint32_t>> plan;
+    struct Step {
+        Action action;
+        uint32_t gmpid;
+        std::string changes;  // the property lines of a replaced point
+    };
+    std::vector<Step> plan;
     for (auto& [line, p] : rows) {
         auto it = points.find(p.gmpid);
         Action action = Action::kAdd;
+        std::string changes;
         if (it != points.end()) {
-            if (SamePoint(it->second, p))
+            if (update) p = Updated(it->second, p, named);
+            if (SamePoint(it->second, p)) {
                 action = Action::kSame;
-            else if (opt.on_conflict == "overwrite")
+            } else if (update || opt.on_conflict == "overwrite") {
                 action = Action::kReplace;
-            else if (opt.on_conflict == "skip")
+                changes = FieldChanges(EntryOfPoint(it->second), EntryOfPoint(p));
+            } else if (opt.on_conflict == "skip") {
                 action = Action::kSkip;
-            else {
+            } else {
                 errors.Add(line, "gmpid " + GmpidBoth(p.gmpid) + " holds another point in " +
-                                     opt.into + " (use --on-conflict overwrite or skip)");
+                                     opt.into + " (use --on-conflict update, overwrite or skip)");
                 continue;
             }
         }
         ++counts[static_cast<int>(action)];
-        plan.emplace_back(action, p.gmpid);
+        plan.push_back({action, p.gmpid, std::move(changes)});
         if (action == Action::kAdd || action == Action::kReplace) points[p.gmpid] = std::move(p);
+    }
+    // What a load of the written file would drop is an error of its row.
+    CZARVQENDbEngine engine(kDbVersion);
+    if (errors.Empty()) {
+        if (!FitsDatabaseFile(points, why)) errors.Add(0, why);
+        StorePoints(points, static_cast<unsigned char>(rid), engine,
+                    [&](uint32_t gmpid, const std::string& reason) {
+                        auto line = lines.find(gmpid);
+                        errors.Add(line == lines.end() ? 0 : line->second,
+                                   (line == lines.end() ? "stored " : "") + reason +
+                                       "; a load of the written file would drop it");
+                    });
     }
     if (!errors.Empty()) {
         errors.Print();
@@ -338,25 +419,27 @@ int RunImportCsv(const ImportCsvOptions& opt) {
 
     std::string target = opt.out.empty() ? opt.into : opt.out;
     std::string counts_text = std::to_string(counts[0]) + " added, " + std::to_string(counts[1]) +
-                              " replaced, " + std::to_string(counts[2]) + " skipped, " +
-                              std::to_string(counts[3]) + " unchanged";
+                              (update ? " updated, " : " replaced, ") + std::to_string(counts[2]) +
+                              " skipped, " + std::to_string(counts[3]) + " unchanged";
     if (opt.dry_run) {
         static const char* const kSigns[4] = {"+", "~", "=", " "};
-        static const char* const kWords[4] = {"add", "replace", "keep (skipped)", "unchanged"};
-        for (auto [action, gmpid] : plan) {
-            if (action == Action::kSame) continue;
-            std::printf("%s %s: %s\n", kSigns[static_cast<int>(action)], GmpidBoth(gmpid).c_str(),
-                        kWords[static_cast<int>(action)]);
+        const char* const words[4] = {"add", update ? "update" : "replace", "keep (skipped)",
+                                      "unchanged"};
+        for (const Step& step : plan) {
+            if (step.action == Action::kSame) continue;
+            std::printf("%s %s: %s\n%s", kSigns[static_cast<int>(step.action)],
+                        GmpidBoth(step.gmpid).c_str(), words[static_cast<int>(step.action)],
+                        step.changes.c_str());
         }
-        std::printf("dry run: %s would hold %zu points of RID %d (%s); nothing written\n",
-                    target.empty() ? "the database" : target.c_str(), points.size(), rid,
-                    counts_text.c_str());
+        std::printf("dry run: %s would hold %s of RID %d (%s); nothing written\n",
+                    target.empty() ? "the database" : target.c_str(),
+                    CountOf(points.size(), "point", "points").c_str(), rid, counts_text.c_str());
         return kExitClean;
     }
-    if (!WriteDatabase(points, static_cast<unsigned char>(rid), target, why))
-        return usage(target + ": " + why);
-    std::printf("wrote %s: %zu points of RID %d (%s)\n", target.c_str(), points.size(), rid,
-                counts_text.c_str());
+    if (!engine.SaveToTemplate(static_cast<unsigned char>(rid), target.c_str(), kDbVersion))
+        return usage(target + ": cannot write " + target);
+    std::printf("wrote %s: %s of RID %d (%s)\n", target.c_str(),
+                CountOf(points.size(), "point", "points").c_str(), rid, counts_text.c_str());
     return kExitClean;
 }
 

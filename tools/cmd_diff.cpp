@@ -28,31 +28,6 @@ EntryMap Index(const Content& c) {
     return map;
 }
 
-bool SameField(const Field& a, const Field& b) {
-    return a.valid == b.valid && SameValue(a.value, b.value);
-}
-
-const Field* FindField(const Entry& e, const std::string& name) {
-    for (const Field& f : e.fields)
-        if (f.name == name) return &f;
-    return nullptr;
-}
-
-// The lines of a changed entry; empty when the entries are the same.
-std::string FieldChanges(const Entry& a, const Entry& b) {
-    std::string out;
-    for (const Field& fa : a.fields) {
-        const Field* fb = FindField(b, fa.name);
-        if (!fb)
-            out += "    - " + FieldTitle(fa) + ": " + FieldText(fa) + "\n";
-        else if (!SameField(fa, *fb))
-            out += "    " + FieldTitle(*fb) + ": " + FieldText(fa) + " -> " + FieldText(*fb) + "\n";
-    }
-    for (const Field& fb : b.fields)
-        if (!FindField(a, fb.name)) out += "    + " + FieldTitle(fb) + ": " + FieldText(fb) + "\n";
-    return out;
-}
-
 bool LoadSide(const std::string& path, const std::string& forced, const CZARVMetaPropTbl* meta,
               FileProbe& probe, Content& content) {
     std::string why;

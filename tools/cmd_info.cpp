@@ -18,8 +18,10 @@ namespace zarvtool {
 
 namespace {
 
+// Names are padded to the longest one any file shows ("meta numbers"), so
+// that the values of every file line up.
 void Line(const char* name, const std::string& value) {
-    std::printf("  %-11s %s\n", name, value.c_str());
+    std::printf("  %-12s %s\n", name, value.c_str());
 }
 
 std::string RidText(unsigned char rid) {
@@ -66,15 +68,13 @@ void DescribeRecords(const DbLoad& load) {
     Line("points", std::to_string(load.records.GetCount()));
     std::string nums = std::to_string(props);
     if (!numbers.empty()) {
-        nums += " (" + std::to_string(numbers.size()) + " numbers:";
+        nums += " (" + CountOf(numbers.size(), "number", "numbers") + ":";
         for (unsigned short n : numbers) nums += " " + std::to_string(n);
         nums += ")";
     }
     Line("properties", nums);
     Line("checksum", "ok");
-    if (int dropped = load.findings.ProblemCount())
-        Line("dropped", std::to_string(dropped) +
-                            " records or properties passed over by the load (see check)");
+    if (load.findings.ProblemCount() > 0) Line("dropped", load.PassedOver() + " (see check)");
 }
 
 // Prints one file; returns its exit status.
@@ -85,7 +85,7 @@ int InfoOne(const std::string& path, const std::string& forced) {
         ReportError(path, why);
         return kExitUsage;
     }
-    std::printf("%s: %s\n", path.c_str(), KindTitle(probe.kind));
+    // The kind is printed only for a file that is then described.
     if (probe.kind == FileKind::kDatabase) {
         DbLoad load;
         if (!LoadDbFile(path, nullptr, kDefaultDbType, load, why)) {
@@ -97,15 +97,17 @@ int InfoOne(const std::string& path, const std::string& forced) {
             ReportError(path, load.Refusal());
             return kExitUsage;
         }
+        std::printf("%s: %s\n", path.c_str(), KindTitle(probe.kind));
         DescribeDatabase(path, load);
-        return kExitClean;
+        return load.loaded ? kExitClean : kExitProblems;
     }
-    if (!probe.root.empty()) Line("root", "<" + probe.root + ">");
     Content content;
     if (!LoadContent(path, probe.kind, nullptr, content, why)) {
         ReportError(path, why);
         return kExitUsage;
     }
+    std::printf("%s: %s\n", path.c_str(), KindTitle(probe.kind));
+    if (!probe.root.empty()) Line("root", "<" + probe.root + ">");
     for (const SummaryItem& item : content.summary) Line(item.name.c_str(), item.value.ToString());
     return kExitClean;
 }

@@ -43,8 +43,6 @@ Field Typed(const std::string& name, const _zarvVAR& value, int valid = -1) {
     return f;
 }
 
-constexpr const char* kNotXml = "cannot be loaded as an XML document";
-
 // Appends an entry; the reference is valid until the next entry is added.
 Entry& AddEntry(Content& c, const std::string& section, const std::string& key) {
     c.entries.emplace_back();
@@ -75,24 +73,26 @@ void AddDefinitionFields(Entry& e, const CZARVMetaProp& prop) {
 
 // Loads a catalogue through its own loader and tells `c` how many of the
 // file's elements the load passes over, skips or drops (check says which).
+// False with the loader's reason, and where it lies, when it refuses the file.
 template <class Catalogue>
-bool LoadCatalogue(Catalogue& catalogue, const std::string& path, Content& c) {
+bool LoadCatalogue(Catalogue& catalogue, const std::string& path, Content& c, std::string& why) {
     Findings drops;
     FindingsReporter reporter(drops);
-    if (!catalogue.LoadFromFile(path.c_str(), &reporter)) return false;
+    if (!catalogue.LoadFromFile(path.c_str(), &reporter)) {
+        why = drops.FirstProblem();
+        return false;
+    }
     if (drops.ProblemCount() > 0)
-        c.warnings.push_back(std::to_string(drops.ProblemCount()) +
-                             " elements are passed over, dropped or read otherwise than written "
-                             "by a load (see check)");
+        c.warnings.push_back(
+            CountOf(static_cast<size_t>(drops.ProblemCount()), "element is", "elements are") +
+            " passed over, dropped or read otherwise than written by a load "
+            "(see check)");
     return true;
 }
 
 bool LoadMetaProps(const std::string& path, Content& c, std::string& why) {
     CZARVMetaPropTbl table;
-    if (!LoadCatalogue(table, path, c)) {
-        why = kNotXml;
-        return false;
-    }
+    if (!LoadCatalogue(table, path, c, why)) return false;
     auto it = table.GetFirst();
     int lo = -1, hi = -1;
     while (CZARVMetaProp* prop = table.GetNext(it)) {
@@ -109,10 +109,7 @@ bool LoadMetaProps(const std::string& path, Content& c, std::string& why) {
 
 bool LoadMetaTables(const std::string& path, Content& c, std::string& why) {
     CZARVMetaTable tables;
-    if (!LoadCatalogue(tables, path, c)) {
-        why = "cannot be loaded: not an XML document, or no <metatbl> root element";
-        return false;
-    }
+    if (!LoadCatalogue(tables, path, c, why)) return false;
     std::vector<std::string> names;
     tables.GetNodeNameList(names);
     long long fields = 0;
@@ -140,10 +137,7 @@ bool LoadMetaTables(const std::string& path, Content& c, std::string& why) {
 
 bool LoadTypedObjs(const std::string& path, Content& c, std::string& why) {
     CZARVTypedObjTbl table;
-    if (!LoadCatalogue(table, path, c)) {
-        why = kNotXml;
-        return false;
-    }
+    if (!LoadCatalogue(table, path, c, why)) return false;
     long long metas = 0;
     auto it = table.GetFirst();
     while (CZARVTypedObj* obj = table.GetNext(it)) {
@@ -180,10 +174,7 @@ long long AddCategoryEntries(Content& c, Node& node, const std::string& owner,
 
 bool LoadDrvLib(const std::string& path, Content& c, std::string& why) {
     CZARVDrvLib lib;
-    if (!LoadCatalogue(lib, path, c)) {
-        why = kNotXml;
-        return false;
-    }
+    if (!LoadCatalogue(lib, path, c, why)) return false;
     long long props = 0;
     std::vector<_zarv_str> keys;
     lib.GetNodeNameList(keys, CZARVDrvLib::NODE_DRV);
@@ -238,10 +229,7 @@ bool LoadDrvLib(const std::string& path, Content& c, std::string& why) {
 
 bool LoadPseudos(const std::string& path, Content& c, std::string& why) {
     CZARVPseudos pseudos;
-    if (!LoadCatalogue(pseudos, path, c)) {
-        why = kNotXml;
-        return false;
-    }
+    if (!LoadCatalogue(pseudos, path, c, why)) return false;
     long long values = 0;
     auto it = pseudos.GetFirst();
     std::vector<unsigned short> metas;
@@ -266,9 +254,7 @@ bool LoadDatabase(const std::string& path, const CZARVMetaPropTbl* meta, Content
         why = load.Refusal();
         return false;
     }
-    if (int dropped = load.findings.ProblemCount())
-        c.warnings.push_back(std::to_string(dropped) +
-                             " records or properties passed over by the load (see check)");
+    if (load.findings.ProblemCount() > 0) c.warnings.push_back(load.PassedOver() + " (see check)");
     std::set<unsigned char> groups;
     long long props = 0;
     for (const CZARVMPInfo* rec : load.records) {
@@ -278,7 +264,7 @@ bool LoadDatabase(const std::string& path, const CZARVMetaPropTbl* meta, Content
         e.gmpid = gmpid;
         for (int i = 0; i < rec->GetMPPropCount(); ++i) {
             const unsigned short number = rec->GetMPPropIdAt(i);
-            Field f = Typed("p" + std::to_string(number), rec->GetMPPropAt(i), rec->GetMPTypeAt(i));
+            Field f = PropertyField(number, rec->GetMPPropAt(i), rec->GetMPTypeAt(i));
             if (const CZARVMetaProp* def = meta ? meta->GetMetaProp(number) : nullptr)
                 f.label = def->GetMetaName();
             e.fields.push_back(std::move(f));
@@ -358,16 +344,69 @@ std::string FieldTitle(const Field& field) {
     return field.label.empty() ? field.name : field.name + " " + field.label;
 }
 
+Field PropertyField(unsigned short number, const _zarvVAR& value, int valid) {
+    return Typed("p" + std::to_string(number), value, valid);
+}
+
+namespace {
+
+bool SameField(const Field& a, const Field& b) {
+    return a.valid == b.valid && SameValue(a.value, b.value);
+}
+
+const Field* FindField(const Entry& e, const std::string& name) {
+    for (const Field& f : e.fields)
+        if (f.name == name) return &f;
+    return nullptr;
+}
+
+}  // namespace
+
+std::string FieldChanges(const Entry& a, const Entry& b) {
+    std::string out;
+    for (const Field& fa : a.fields) {
+        const Field* fb = FindField(b, fa.name);
+        if (!fb)
+            out += "    - " + FieldTitle(fa) + ": " + FieldText(fa) + "\n";
+        else if (!SameField(fa, *fb))
+            out += "    " + FieldTitle(*fb) + ": " + FieldText(fa) + " -> " + FieldText(*fb) + "\n";
+    }
+    for (const Field& fb : b.fields)
+        if (!FindField(a, fb.name)) out += "    + " + FieldTitle(fb) + ": " + FieldText(fb) + "\n";
+    return out;
+}
+
 std::string EntryTitle(const Entry& entry) {
     if (entry.has_gmpid) return entry.section + " " + GmpidBoth(entry.gmpid);
     return entry.section + " " + entry.key;
 }
 
 bool LoadMetaOption(const std::string& path, CZARVMetaPropTbl& table) {
-    if (path.empty() || table.LoadFromFile(path.c_str())) return true;
-    std::string data, reason;
-    ReportError("--meta " + path, ReadWholeFile(path, data, reason) ? std::string(kNotXml)
-                                                                    : "cannot read: " + reason);
+    if (path.empty()) return true;
+    // The table's loader takes any XML document, so a catalogue of another
+    // kind would load as an empty table and silently name nothing.
+    const FileProbe probe = ProbeFile(path);
+    std::string why;
+    if (!probe.readable) {
+        why = "cannot read: " + probe.error;
+    } else if (probe.kind == FileKind::kDatabase) {
+        why = "is a configuration database, not a meta property table";
+    } else if (!probe.xml) {
+        why = "is not a meta property table (not an XML document)";
+    } else if (probe.well_formed && probe.kind != FileKind::kMetaProps &&
+               probe.kind != FileKind::kEmptyCatalogue && probe.kind != FileKind::kUnknown) {
+        why = std::string("is a ") + KindTitle(probe.kind) + ", not a meta property table";
+    } else {
+        Findings refusal;
+        FindingsReporter reporter(refusal);
+        if (!table.LoadFromFile(path.c_str(), &reporter))
+            why = refusal.FirstProblem();
+        else if (probe.kind == FileKind::kUnknown && table.GetSize() == 0)
+            why = "is not a meta property table: its root element <" + probe.root +
+                  "> holds no <prop> elements";
+    }
+    if (why.empty()) return true;
+    ReportError("--meta " + path, why);
     return false;
 }
 

@@ -64,6 +64,13 @@ bool LoadContent(const std::string& path, FileKind kind, const CZARVMetaPropTbl*
 std::string FieldText(const Field& field);
 // The field's name with its label, "p401 IOAddress".
 std::string FieldTitle(const Field& field);
+// The field of database property `number`: "p<number>" with its value and
+// valid type.
+Field PropertyField(unsigned short number, const _zarvVAR& value, int valid);
+// The lines that tell how entry `b` differs from `a`, field by field, one
+// per field: "    - title: value" removed, "    title: old -> new" changed,
+// "    + title: value" added; empty when the entries are the same.
+std::string FieldChanges(const Entry& a, const Entry& b);
 // "point 200.1.0.5 (0xC8010005)", "prop 401", "driver "mod"".
 std::string EntryTitle(const Entry& entry);
 

@@ -19,7 +19,9 @@ bool CsvReader::Next(CsvRecord& out) {
                     in_quotes = false;
                 }
             } else {
-                if (c == '\n') ++m_line;
+                // CR LF, LF and a lone CR each end a line.
+                if (c == '\n' || (c == '\r' && (m_pos >= m_text.size() || m_text[m_pos] != '\n')))
+                    ++m_line;
                 field.text += c;
             }
             continue;

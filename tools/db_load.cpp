@@ -5,6 +5,7 @@
 #include "engine/internal/db_file_format.h"
 #include "host/zarvlib/load_reporter.h"
 #include "meta/meta_prop_tbl.h"
+#include "tools/value_format.h"
 
 namespace zarvtool {
 
@@ -15,13 +16,12 @@ constexpr const char* kDbVersion = "1.0.0";
 
 }  // namespace
 
-std::string DbLoad::Refusal() const {
-    for (const Finding& f : findings.Items()) {
-        if (!f.problem) continue;
-        if (f.offset < 0) return f.text;
-        return f.text + " (at byte " + std::to_string(f.offset) + ")";
-    }
-    return "refused";
+std::string DbLoad::Refusal() const { return findings.FirstProblem(); }
+
+std::string DbLoad::PassedOver() const {
+    return CountOf(static_cast<size_t>(findings.ProblemCount()), "record or property",
+                   "records or properties") +
+           " passed over by the load";
 }
 
 bool LoadDbFile(const std::string& path, const CZARVMetaPropTbl* meta, int type, DbLoad& out,

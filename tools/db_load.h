@@ -35,6 +35,9 @@ struct DbLoad {
     // The first problem the load reported, "text (at byte N)"; for a
     // refused file, why it was refused.
     std::string Refusal() const;
+    // "N records or properties passed over by the load" (the problems it
+    // reported), for the warnings of the commands that go on with the rest.
+    std::string PassedOver() const;
 };
 
 // Loads `path` into `out` (a fresh DbLoad) with the meta property table `meta` (may be null:

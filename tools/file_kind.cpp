@@ -36,6 +36,7 @@ void ProbeXml(const std::string& data, FileProbe& probe) {
     if (!doc.SetDoc(data.data(), data.size())) {
         probe.xml_error = doc.GetParseError().description;
         probe.xml_error_line = doc.GetParseError().line;
+        probe.xml_error_column = doc.GetParseError().column;
         return;
     }
     probe.well_formed = true;
@@ -115,6 +116,28 @@ bool ReadWholeFile(const std::string& path, std::string& data, std::string& why)
     return true;
 }
 
+const char* Utf16Encoding(const std::string& data) {
+    if (data.size() < 2) return nullptr;
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(data[i]); };
+    if (byte(0) == 0xFF && byte(1) == 0xFE) return "UTF-16LE";
+    if (byte(0) == 0xFE && byte(1) == 0xFF) return "UTF-16BE";
+    // Without a mark: two ASCII characters, each with its zero byte.
+    auto ascii = [&](size_t i) { return byte(i) >= 0x09 && byte(i) < 0x80; };
+    if (data.size() < 4) return nullptr;
+    if (ascii(0) && byte(1) == 0 && ascii(2) && byte(3) == 0) return "UTF-16LE";
+    if (byte(0) == 0 && ascii(1) && byte(2) == 0 && ascii(3)) return "UTF-16BE";
+    return nullptr;
+}
+
+std::string Utf16Refusal(const char* encoding) {
+    return std::string("is ") + encoding +
+           " text; files are read as UTF-8: convert it first (iconv -f UTF-16 -t UTF-8)";
+}
+
+size_t Utf8BomLength(const std::string& data) {
+    return data.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+}
+
 FileProbe ProbeFile(const std::string& path) {
     FileProbe probe;
     std::string data;
@@ -140,8 +163,11 @@ FileProbe ProbeFile(const std::string& path) {
     }
     if (!ReadWholeFile(path, data, probe.error)) return probe;
     probe.readable = true;
-    size_t first = data.find_first_not_of(" \t\r\n");
-    if (data.compare(0, 3, "\xEF\xBB\xBF") == 0) first = data.find_first_not_of(" \t\r\n", 3);
+    if (const char* utf16 = Utf16Encoding(data)) {
+        probe.utf16 = utf16;
+        return probe;
+    }
+    size_t first = data.find_first_not_of(" \t\r\n", Utf8BomLength(data));
     if (first != std::string::npos && data[first] == '<') {
         probe.xml = true;
         ProbeXml(data, probe);
@@ -149,11 +175,22 @@ FileProbe ProbeFile(const std::string& path) {
     return probe;
 }
 
+std::string XmlErrorPlace(const FileProbe& probe) {
+    if (probe.xml_error_line <= 0) return "";
+    std::string out = "line " + std::to_string(probe.xml_error_line);
+    if (probe.xml_error_column > 0) out += ", column " + std::to_string(probe.xml_error_column);
+    return out + ": ";
+}
+
 bool ResolveKind(const std::string& path, const std::string& forced, FileProbe& probe,
                  std::string& why) {
     probe = ProbeFile(path);
     if (!probe.readable) {
         why = "cannot read: " + probe.error;
+        return false;
+    }
+    if (!probe.utf16.empty()) {
+        why = Utf16Refusal(probe.utf16.c_str());
         return false;
     }
     if (!forced.empty()) {
@@ -167,8 +204,8 @@ bool ResolveKind(const std::string& path, const std::string& forced, FileProbe& 
     if (!probe.xml) {
         why = "neither a configuration database (no \"RS\" at its start) nor an XML catalogue";
     } else if (!probe.well_formed) {
-        why = "not well-formed XML (line " + std::to_string(probe.xml_error_line) + ": " +
-              probe.xml_error + "), so its kind cannot be told; name it with --kind";
+        why = "not well-formed XML (" + XmlErrorPlace(probe) + probe.xml_error +
+              "), so its kind cannot be told; name it with --kind";
     } else {
         why = "unknown root element <" + probe.root +
               "> (expected meta, metatbl, typeobj, driverlib or pseudos); name the kind with "

@@ -33,12 +33,17 @@ struct FileProbe {
     bool xml = false;          // looks like XML (first byte '<')
     bool well_formed = false;  // parsed as an XML document
     std::string xml_error;     // the parser's reason when not well-formed
-    int xml_error_line = 0;
-    std::string root;  // name of the first top-level element
+    int xml_error_line = 0;    // where, when the parser knows (else 0)
+    int xml_error_column = 0;
+    std::string utf16;  // "UTF-16LE" or "UTF-16BE" for text in UTF-16
+    std::string root;   // name of the first top-level element
 };
 
 // Reads the file and recognises it.
 FileProbe ProbeFile(const std::string& path);
+
+// "line L, column C: " of a probe's XML error; empty when it has no line.
+std::string XmlErrorPlace(const FileProbe& probe);
 
 // ProbeFile, then the kind: `forced` (a --kind name) when given, else the
 // recognised one. False, with `why` set, when the file cannot be read or
@@ -48,6 +53,15 @@ bool ResolveKind(const std::string& path, const std::string& forced, FileProbe& 
 
 // The whole file into `data`; false with `why` (the system's reason).
 bool ReadWholeFile(const std::string& path, std::string& data, std::string& why);
+
+// "UTF-16LE" or "UTF-16BE" when `data` starts like UTF-16 text (a byte-order
+// mark, or two ASCII characters each with a zero byte beside it); null
+// otherwise.
+const char* Utf16Encoding(const std::string& data);
+// Why UTF-16 text is refused, with a hint how to convert it.
+std::string Utf16Refusal(const char* encoding);
+// The length of a UTF-8 byte-order mark at the start of `data` (3 or 0).
+size_t Utf8BomLength(const std::string& data);
 
 }  // namespace zarvtool
 

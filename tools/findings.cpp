@@ -10,26 +10,33 @@ int Findings::ProblemCount() const {
     return n;
 }
 
-void FindingsReporter::Report(Severity severity, const Where& where, const std::string& what) {
-    bool problem = severity == kProblem;
-    if (where.line > 0 || where.offset < 0) {
-        if (problem)
-            m_out.Problem(where.line, what);
-        else
-            m_out.Note(where.line, what);
-    } else if (problem) {
-        m_out.ProblemAt(where.offset, what);
-    } else {
-        m_out.NoteAt(where.offset, what);
+std::string Findings::FirstProblem() const {
+    for (const Finding& f : m_items) {
+        if (!f.problem) continue;
+        if (f.line > 0)
+            return "line " + std::to_string(f.line) +
+                   (f.column > 0 ? ", column " + std::to_string(f.column) : "") + ": " + f.text;
+        if (f.offset >= 0) return f.text + " (at byte " + std::to_string(f.offset) + ")";
+        return f.text;
     }
+    return "refused";
+}
+
+void FindingsReporter::Report(Severity severity, const Where& where, const std::string& what) {
+    // An XML position is a line; a binary one is a byte offset.
+    const bool at_line = where.line > 0 || where.offset < 0;
+    m_out.Add({severity == kProblem, where.line, at_line ? where.column : 0,
+               at_line ? -1 : where.offset, what});
 }
 
 std::string FormatFinding(const std::string& file, const Finding& finding) {
     std::string out = file;
-    if (finding.line > 0)
+    if (finding.line > 0) {
         out += ":" + std::to_string(finding.line);
-    else if (finding.offset >= 0)
+        if (finding.column > 0) out += ":" + std::to_string(finding.column);
+    } else if (finding.offset >= 0) {
         out += "@" + std::to_string(finding.offset);
+    }
     out += ": ";
     if (!finding.problem) out += "note: ";
     return out + finding.text;

@@ -15,24 +15,25 @@ namespace zarvtool {
 struct Finding {
     bool problem = true;    // false: a note, which does not fail the check
     int line = 0;           // 1-based line in an XML file; 0 when none
+    int column = 0;         // 1-based column on that line; 0 when none
     long long offset = -1;  // byte offset in a database file; -1 when none
     std::string text;
 };
 
 class Findings {
 public:
-    void Problem(int line, std::string text) {
-        m_items.push_back({true, line, -1, std::move(text)});
+    void Add(Finding finding) { m_items.push_back(std::move(finding)); }
+    void Problem(int line, std::string text, int column = 0) {
+        m_items.push_back({true, line, column, -1, std::move(text)});
     }
-    void Note(int line, std::string text) { m_items.push_back({false, line, -1, std::move(text)}); }
-    void ProblemAt(long long offset, std::string text) {
-        m_items.push_back({true, 0, offset, std::move(text)});
-    }
-    void NoteAt(long long offset, std::string text) {
-        m_items.push_back({false, 0, offset, std::move(text)});
+    void Note(int line, std::string text) {
+        m_items.push_back({false, line, 0, -1, std::move(text)});
     }
     const std::vector<Finding>& Items() const { return m_items; }
     int ProblemCount() const;
+    // The first problem with where it is: "line L, column C: text",
+    // "text (at byte N)" or the text alone; "refused" when there is none.
+    std::string FirstProblem() const;
 
 private:
     std::vector<Finding> m_items;
@@ -48,8 +49,8 @@ private:
     Findings& m_out;
 };
 
-// "FILE:LINE: text", "FILE@OFFSET: text" or "FILE: text"; notes carry
-// "note: " before the text.
+// "FILE:LINE: text" (with a column "FILE:LINE:COLUMN: text"),
+// "FILE@OFFSET: text" or "FILE: text"; notes carry "note: " before the text.
 std::string FormatFinding(const std::string& file, const Finding& finding);
 
 // Errors that stop a command, on standard error: "zarvqen: text" and

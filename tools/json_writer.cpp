@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/value_format.h"
+
 namespace zarvtool {
 
 void JsonWriter::NewLine() {
@@ -44,6 +46,11 @@ void JsonWriter::Key(const std::string& name) {
 
 void JsonWriter::String(const std::string& text) {
     BeforeValue();
+    // JSON text is UTF-8: other bytes go out as their hexadecimal digits.
+    if (!IsValidUtf8(text)) {
+        m_out += "{\"bytes_hex\": \"" + HexBytes(text) + "\"}";
+        return;
+    }
     Quote(text);
 }
 
@@ -123,6 +130,8 @@ void JsonWriter::Value(const _zarvVAR& value) {
         case _zarvVAR::VT_R4:
         case _zarvVAR::VT_R8: {
             double d = value.ToDouble();
+            // A NaN keeps its sign and payload in the tool's text of it.
+            if (std::isnan(d)) return String(ValueText(value));
             if (!std::isfinite(d)) return Double(d);
             // The variant's shortest text that reads back to the same value.
             BeforeValue();

@@ -22,6 +22,9 @@ public:
     // The name of the next member of the current object.
     void Key(const std::string& name);
 
+    // A string; a text that is not valid UTF-8 as {"bytes_hex": "<its bytes
+    // in hexadecimal>"}, so that every byte comes through and the output
+    // stays valid JSON.
     void String(const std::string& text);
     void Int(int64_t n);
     void UInt(uint64_t n);
@@ -31,7 +34,8 @@ public:
     void Bool(bool b);
     void Null();
     // A variant as the JSON value of its kind: bool, number, string, or null
-    // for the empty kind.
+    // for the empty kind; a float or double NaN as the string of its text
+    // with sign and payload ("nan", "-nan(0x1)", as CSV cells write it).
     void Value(const _zarvVAR& value);
 
     // Key and value in one call.

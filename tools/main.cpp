@@ -101,8 +101,9 @@ int main(int argc, char** argv) {
     imp_cmd->add_option("--into", imp.into, "merge the rows into this database file by GMPID");
     imp_cmd
         ->add_option("--on-conflict", imp.on_conflict,
-                     "a row whose GMPID holds another point: abort, overwrite or skip")
-        ->check(CLI::IsMember({"abort", "overwrite", "skip"}))
+                     "a row whose GMPID holds another point: abort, update (the row's columns "
+                     "replace the stored properties they name), overwrite or skip")
+        ->check(CLI::IsMember({"abort", "update", "overwrite", "skip"}))
         ->capture_default_str();
     imp_cmd->add_flag("-n,--dry-run", imp.dry_run, "print what would change; write nothing");
 

@@ -2,11 +2,14 @@
 
 #include <strings.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 
 namespace zarvtool {
 
@@ -23,19 +26,96 @@ constexpr KindRow kKinds[] = {
     {_zarvVAR::VT_I8, "int64"},    {_zarvVAR::VT_UI8, "uint64"},
 };
 
-bool ParseFloating(int kind, const std::string& text, _zarvVAR& out) {
+// The bits of a float or double and the layout of its NaNs: the sign bit,
+// the mantissa field a payload lives in, and the mantissa of the quiet NaN
+// that `nan` stands for.
+template <class T>
+struct FloatBits {
+    using Bits = std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>;
+    static constexpr int kMantissaBits = std::numeric_limits<T>::digits - 1;
+    static constexpr Bits kSign = Bits{1} << (sizeof(T) * 8 - 1);
+    static constexpr Bits kMantissa = (Bits{1} << kMantissaBits) - 1;
+    static constexpr Bits kExponent = ~(kSign | kMantissa);
+    static constexpr Bits kQuiet = Bits{1} << (kMantissaBits - 1);
+};
+
+template <class T>
+std::string NanText(T value) {
+    using B = FloatBits<T>;
+    typename B::Bits bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    std::string out = (bits & B::kSign) ? "-nan" : "nan";
+    const typename B::Bits mantissa = bits & B::kMantissa;
+    if (mantissa == B::kQuiet) return out;
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "(0x%llX)", static_cast<unsigned long long>(mantissa));
+    return out + buf;
+}
+
+// "nan" or "nan(0x<mantissa>)" after an optional sign; false for any other
+// text, and for a mantissa of 0 (an infinity) or wider than the field.
+template <class T>
+bool ParseNan(const std::string& text, _zarvVAR& out) {
+    using B = FloatBits<T>;
+    size_t pos = (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (strncasecmp(text.c_str() + pos, "nan", 3) != 0) return false;
+    pos += 3;
+    uint64_t mantissa = B::kQuiet;
+    if (pos < text.size()) {
+        if (text[pos] != '(' || text.back() != ')') return false;
+        std::string digits = text.substr(pos + 1, text.size() - pos - 2);
+        if (digits.size() < 3 || (digits[1] != 'x' && digits[1] != 'X') ||
+            !ParseUnsigned(digits, B::kMantissa, mantissa) || mantissa == 0)
+            return false;
+    }
+    typename B::Bits bits = B::kExponent | static_cast<typename B::Bits>(mantissa);
+    if (text[0] == '-') bits |= B::kSign;
+    T value;
+    std::memcpy(&value, &bits, sizeof value);
+    out = value;
+    return true;
+}
+
+// True when the digits of a decimal or hexadecimal floating literal (before
+// its exponent) are not all zero.
+bool HasNonzeroDigit(const std::string& text) {
+    size_t pos = (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    bool hex = text.compare(pos, 2, "0x") == 0 || text.compare(pos, 2, "0X") == 0;
+    if (hex) pos += 2;
+    for (; pos < text.size(); ++pos) {
+        char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[pos])));
+        if (c == (hex ? 'p' : 'e')) break;
+        if ((c >= '1' && c <= '9') || (hex && c >= 'a' && c <= 'f')) return true;
+    }
+    return false;
+}
+
+// A float or double read strictly: the whole text must be the number, one
+// that does not overflow to an infinity or underflow to zero; infinities and
+// NaNs only when written as such.
+bool ParseFloating(int kind, const std::string& text, _zarvVAR& out, std::string& why) {
+    const bool single = kind == _zarvVAR::VT_R4;
+    const char* name = single ? "float" : "double";
     if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return false;
+    if (single ? ParseNan<float>(text, out) : ParseNan<double>(text, out)) return true;
     char* end = nullptr;
     errno = 0;
-    if (kind == _zarvVAR::VT_R4) {
-        float f = std::strtof(text.c_str(), &end);
-        if (*end) return false;
-        out = f;
-    } else {
-        double d = std::strtod(text.c_str(), &end);
-        if (*end) return false;
-        out = d;
+    const double value = single ? std::strtof(text.c_str(), &end) : std::strtod(text.c_str(), &end);
+    if (*end || std::isnan(value)) return false;  // a NaN in another form than ours
+    const size_t body = (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    const bool written_inf = strncasecmp(text.c_str() + body, "inf", 3) == 0;
+    if (std::isinf(value) && !written_inf) {
+        why = Quoted(text) + " is beyond the range of a " + std::string(name);
+        return false;
     }
+    if (value == 0 && HasNonzeroDigit(text)) {
+        why = Quoted(text) + " is too small for a " + std::string(name) + ": it would read as 0";
+        return false;
+    }
+    if (single)
+        out = static_cast<float>(value);
+    else
+        out = value;
     return true;
 }
 
@@ -63,6 +143,10 @@ bool KindFromText(const std::string& text, int& kind) {
 bool IsStorableKind(int kind) {
     return (kind >= _zarvVAR::VT_EMPTY && kind <= _zarvVAR::VT_STR) || kind == _zarvVAR::VT_I8 ||
            kind == _zarvVAR::VT_UI8;
+}
+
+std::string CountOf(size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 std::string Quoted(const std::string& text) {
@@ -97,10 +181,53 @@ std::string Quoted(const std::string& text) {
     return out + "\"";
 }
 
+bool IsValidUtf8(const std::string& text) {
+    const size_t n = text.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t len = 0;
+        unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            if (c == 0xE0) lo = 0xA0;  // overlong below U+0800
+            if (c == 0xED) hi = 0x9F;  // surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            if (c == 0xF0) lo = 0x90;  // overlong below U+10000
+            if (c == 0xF4) hi = 0x8F;  // above U+10FFFF
+        } else {
+            return false;
+        }
+        if (n - i < len) return false;
+        for (size_t k = 1; k < len; ++k) {
+            const unsigned char b = static_cast<unsigned char>(text[i + k]);
+            if (b < (k == 1 ? lo : 0x80) || b > (k == 1 ? hi : 0xBF)) return false;
+        }
+        i += len;
+    }
+    return true;
+}
+
+std::string HexBytes(const std::string& text) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (unsigned char c : text) {
+        out += kDigits[c >> 4];
+        out += kDigits[c & 0xF];
+    }
+    return out;
+}
+
 std::string DisplayValue(const _zarvVAR& value) {
     if (value.GetType() == _zarvVAR::VT_STR) return Quoted(value.ToString());
     if (value.IsEmpty()) return "(empty)";
-    return value.ToString();
+    return ValueText(value);
 }
 
 std::string DescribeValue(const _zarvVAR& value) {
@@ -109,10 +236,17 @@ std::string DescribeValue(const _zarvVAR& value) {
 }
 
 bool SameValue(const _zarvVAR& a, const _zarvVAR& b) {
-    return a.GetType() == b.GetType() && a.ToString() == b.ToString();
+    return a.GetType() == b.GetType() && ValueText(a) == ValueText(b);
 }
 
-std::string ValueText(const _zarvVAR& value) { return value.ToString(); }
+std::string ValueText(const _zarvVAR& value) {
+    // The variant writes every NaN as "nan": its sign and payload are ours.
+    if (value.GetType() == _zarvVAR::VT_R4 && std::isnan(value.GetFloat()))
+        return NanText(value.GetFloat());
+    if (value.GetType() == _zarvVAR::VT_R8 && std::isnan(value.GetDouble()))
+        return NanText(value.GetDouble());
+    return value.ToString();
+}
 
 std::vector<std::string> SplitAt(const std::string& text, char sep) {
     std::vector<std::string> parts(1);
@@ -157,6 +291,12 @@ bool ParseSigned(const std::string& text, int64_t min, int64_t max, int64_t& out
 
 bool ParseValue(int kind, const std::string& text, _zarvVAR& out, std::string& why) {
     out.Clear();
+    why.clear();
+    // Every reader below stops at a NUL byte: "5\0junk" would read as 5.
+    if (text.find('\0') != std::string::npos) {
+        why = Quoted(text) + " holds a NUL byte";
+        return false;
+    }
     int64_t s = 0;
     uint64_t u = 0;
     bool ok = true;
@@ -192,7 +332,11 @@ bool ParseValue(int kind, const std::string& text, _zarvVAR& out, std::string& w
             break;
         case _zarvVAR::VT_R4:
         case _zarvVAR::VT_R8:
-            ok = ParseFloating(kind, text, out);
+            if (!ParseFloating(kind, text, out, why)) {
+                if (why.empty()) why = Quoted(text) + " cannot be read as " + KindName(kind);
+                out.Clear();
+                return false;
+            }
             break;
         case _zarvVAR::VT_STR:
             out = text.c_str();

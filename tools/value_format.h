@@ -21,9 +21,18 @@ bool KindFromText(const std::string& text, int& kind);
 // two 64-bit kinds.
 bool IsStorableKind(int kind);
 
+// "1 field", "2 fields": a count with the word that fits it.
+std::string CountOf(size_t n, const char* one, const char* many);
+
 // A text in double quotes with backslash escapes for quotes, backslashes and
 // control bytes.
 std::string Quoted(const std::string& text);
+// True when `text` is well-formed UTF-8: no stray or missing continuation
+// bytes, no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(const std::string& text);
+// The bytes of `text` as upper-case hexadecimal digits, two per byte.
+std::string HexBytes(const std::string& text);
+
 // The value for a reader: texts quoted, "(empty)" for the empty kind, the
 // variant's own text otherwise.
 std::string DisplayValue(const _zarvVAR& value);
@@ -33,13 +42,18 @@ std::string DescribeValue(const _zarvVAR& value);
 // shortest text, not by ==, so -0 and 0 differ and NaN equals NaN).
 bool SameValue(const _zarvVAR& a, const _zarvVAR& b);
 
-// The canonical text of a value, which ParseValue reads back exactly: the
-// variant's text conversion ("" for the empty kind).
+// The canonical text of a value, which ParseValue reads back bit for bit:
+// the variant's text conversion ("" for the empty kind), except NaNs, which
+// keep their sign and payload: "nan" and "-nan" for the quiet NaN, else
+// "nan(0x<mantissa field in hex>)" with the sign before it.
 std::string ValueText(const _zarvVAR& value);
 // Reads `text` as a value of `kind`, strictly: booleans "true"/"false" (any
 // case), integers in decimal within the kind's range, floating numbers as
-// strtod/strtof read the whole text, texts unchanged, the empty kind only
-// from an empty text. False with `why` set otherwise.
+// strtod/strtof read the whole text when they neither overflow to an
+// infinity nor underflow to zero ("inf", "-inf" and the NaN forms of
+// ValueText are read as written), texts unchanged, the empty kind only from
+// an empty text; never a text holding a NUL byte. False with `why` set
+// otherwise.
 bool ParseValue(int kind, const std::string& text, _zarvVAR& out, std::string& why);
 
 // The pieces of `text` between the separators, empty pieces included (an

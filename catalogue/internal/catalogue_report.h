@@ -57,6 +57,13 @@ private:
     CZARVLoadReporter* m_reporter;
 };
 
+// "its text has N comma-separated field(s)", as a skipped element's
+// reason begins.
+inline std::string PieceCountText(size_t n) {
+    return "its text has " + std::to_string(n) +
+           (n == 1 ? " comma-separated field" : " comma-separated fields");
+}
+
 template <class Key>
 class CZARVFirstLines {
 public:

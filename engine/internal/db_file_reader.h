@@ -54,12 +54,12 @@ public:
                            int& validType);
 
     size_t Offset() const { return m_nOffset; }
-    const char* Reason() const { return m_pReason; }
+    const char* Reason() const { return m_reason.c_str(); }
 
 private:
     bool ReadRecord(CZARVFile& file, uint32_t gmpid, long long offset,
                     std::vector<CZARVReadRecord>& out);
-    bool Fail(const CZARVFile& file, const char* reason);
+    bool Fail(const CZARVFile& file, std::string reason);
     // With a reporter only: what the table does to a stored code, as notes.
     void NoteDecoding(long long offset, uint32_t gmpid, uint16_t code);
     void ReportPassedOver(long long offset, uint32_t gmpid, unsigned short number,
@@ -80,7 +80,7 @@ private:
     // Stored numbers the table does not know, noted once per read.
     std::set<unsigned short> m_unknown;
     size_t m_nOffset = 0;
-    const char* m_pReason = "";
+    std::string m_reason;
 };
 
 #endif  // ENGINE_DB_FILE_READER_H_

@@ -48,10 +48,16 @@ bool IsBlank(const char* s) {
 // levels, and indenting a deeper one on save would cost quadratic space.
 constexpr int kMaxDepth = 256;
 
-// Walks the whole tree without recursion and finds what the parser lets
-// through but a well-formed document cannot have: an element that repeats an
-// attribute name, or nesting deeper than kMaxDepth.
-bool HasTreeFault(pugi::xml_node root) {
+// What the parser lets through but a well-formed document cannot have, and
+// the element that has it.
+struct TreeFault {
+    std::string why;  // empty when there is none
+    pugi::xml_node node;
+};
+
+// Walks the whole tree without recursion and finds the first element that
+// repeats an attribute name or nests deeper than kMaxDepth.
+TreeFault FindTreeFault(pugi::xml_node root) {
     std::vector<const char*> names;
     int depth = 0;
     for (pugi::xml_node n = root; n;) {
@@ -62,11 +68,15 @@ bool HasTreeFault(pugi::xml_node root) {
             std::sort(names.begin(), names.end(),
                       [](const char* x, const char* y) { return std::strcmp(x, y) < 0; });
             for (size_t i = 1; i < names.size(); ++i)
-                if (std::strcmp(names[i - 1], names[i]) == 0) return true;
+                if (std::strcmp(names[i - 1], names[i]) == 0)
+                    return {"element <" + std::string(n.name()) + "> repeats the attribute \"" +
+                                names[i] + "\"",
+                            n};
         }
         if (n.first_child()) {
             n = n.first_child();
-            if (++depth > kMaxDepth) return true;
+            if (++depth > kMaxDepth)
+                return {"elements nest deeper than " + std::to_string(kMaxDepth) + " levels", n};
             continue;
         }
         while (n && n != root && !n.next_sibling()) {
@@ -76,7 +86,13 @@ bool HasTreeFault(pugi::xml_node root) {
         if (!n || n == root) break;
         n = n.next_sibling();
     }
-    return false;
+    return {};
+}
+
+// True when the byte at `i` ends a line: a line feed, or a carriage return
+// not followed by one (XML reads CR LF and a lone CR as one line end).
+bool EndsLine(const char* text, size_t len, size_t i) {
+    return text[i] == '\n' || (text[i] == '\r' && (i + 1 == len || text[i + 1] != '\n'));
 }
 
 // True when `s` holds a character reference to U+0000 ("&#0;", "&#x00;").
@@ -137,7 +153,7 @@ struct CMarkup::Impl {
     pugi::xml_node main;
     pugi::xml_node child;
     pugi::xml_node decl;            // declaration whose attributes AddAttrib sets
-    std::vector<size_t> line_ends;  // offsets of '\n' in the parsed text
+    std::vector<size_t> line_ends;  // offsets of the line ends (EndsLine) in the parsed text
     ParseError error;               // why the last parse failed
 
     pugi::xml_node ParentNode() const { return parent ? parent : doc->root(); }
@@ -168,7 +184,7 @@ struct CMarkup::Impl {
         error.line = 1;
         size_t line_start = 0;
         for (size_t i = 0; i < static_cast<size_t>(offset); ++i)
-            if (text[i] == '\n') {
+            if (EndsLine(text, len, i)) {
                 ++error.line;
                 line_start = i + 1;
             }
@@ -208,9 +224,12 @@ struct CMarkup::Impl {
         if (ok && roots == 0 && !bare_declaration) Fail(text, len, "no root element", -1);
         if (ok && roots > 1) ok = false;  // the second root was recorded above
         ok = ok && (roots == 1 || bare_declaration);
-        if (ok && HasTreeFault(fresh->document_element())) {
-            ok = false;
-            Fail(text, len, "an element repeats an attribute or nests too deep", -1);
+        if (ok) {
+            TreeFault fault = FindTreeFault(fresh->document_element());
+            if (!fault.why.empty()) {
+                ok = false;
+                Fail(text, len, fault.why.c_str(), fault.node.offset_debug());
+            }
         }
         if (ok && HasNulCharacter(text, len)) {
             ok = false;
@@ -223,9 +242,8 @@ struct CMarkup::Impl {
             return false;
         }
         doc = std::move(fresh);
-        for (const char* nl = static_cast<const char*>(std::memchr(text, '\n', len)); nl;
-             nl = static_cast<const char*>(std::memchr(nl + 1, '\n', len - (nl + 1 - text))))
-            line_ends.push_back(static_cast<size_t>(nl - text));
+        for (size_t i = 0; i < len; ++i)
+            if (EndsLine(text, len, i)) line_ends.push_back(i);
         return true;
     }
 

@@ -32,6 +32,7 @@ bool CZARVFile::OpenBinary(const char* path, unsigned mode, unsigned /*flag*/) {
     if (IsWriting()) Abandon();
     m_mode = 0;
     m_failed = false;
+    m_failReason.clear();
     m_data.clear();
     m_pos = m_limit = 0;
     if (!path || !*path) return false;
@@ -64,6 +65,11 @@ bool CZARVFile::OpenBinary(const char* path, unsigned mode, unsigned /*flag*/) {
 bool CZARVFile::Fail() {
     m_failed = true;
     return false;
+}
+
+bool CZARVFile::Fail(std::string reason) {
+    if (!m_failed) m_failReason = std::move(reason);
+    return Fail();
 }
 
 // --- writing ---
@@ -224,15 +230,21 @@ CZARVFile& CZARVFile::operator>>(char& c) {
 
 CZARVFile& CZARVFile::operator>>(_zarvVAR& v) {
     v.Clear();
-    int kind = static_cast<int32_t>(ReadInt(4));
     if (m_failed) return *this;
+    const size_t at = m_pos;
+    auto where = [](size_t pos) { return " at byte " + std::to_string(pos); };
+    int kind = static_cast<int32_t>(ReadInt(4));
+    if (m_failed) {
+        if (m_mode == modeRead) m_failReason = "value kind" + where(at) + " runs past the end";
+        return *this;
+    }
     switch (kind) {
         case _zarvVAR::VT_EMPTY:
             break;
         case _zarvVAR::VT_BOOL: {
             uint64_t b = ReadInt(1);
-            if (b > 1)
-                Fail();
+            if (!m_failed && b > 1)
+                Fail("bool byte " + std::to_string(b) + where(at + 4) + " is neither 0 nor 1");
             else
                 v = b != 0;
             break;
@@ -272,10 +284,9 @@ CZARVFile& CZARVFile::operator>>(_zarvVAR& v) {
         case _zarvVAR::VT_STR: {
             uint64_t len = ReadInt(4);
             // A length that runs past the end must not allocate or read.
-            if (m_failed || len > Remaining()) {
-                Fail();
-                break;
-            }
+            if (!m_failed && len > Remaining())
+                Fail("text length " + std::to_string(len) + where(at + 4) + " runs past the end");
+            if (m_failed) break;
             // Every byte comes back, NUL bytes included: the variant holds
             // its length, so what a write stored a read restores.
             const char* text = reinterpret_cast<const char*>(m_data.data() + m_pos);
@@ -284,10 +295,16 @@ CZARVFile& CZARVFile::operator>>(_zarvVAR& v) {
             break;
         }
         default:
-            Fail();
+            Fail("unknown kind " + std::to_string(kind) + where(at));
             break;
     }
-    if (m_failed) v.Clear();
+    if (m_failed) {
+        // The fixed-size payload of a known kind ran past the end.
+        if (m_failReason.empty() && m_mode == modeRead)
+            m_failReason =
+                "value of kind " + std::to_string(kind) + where(at + 4) + " runs past the end";
+        v.Clear();
+    }
     return *this;
 }
 

@@ -94,6 +94,9 @@ public:
     // Stream state: good() is false once any read or write has failed.
     bool good() const { return !m_failed; }
     bool fail() const { return m_failed; }
+    // Why the last read of a variant failed, with the byte it failed at
+    // ("unknown kind 99 at byte 12"); empty when no such read failed.
+    const std::string& FailReason() const { return m_failReason; }
 
     // --- writing ---
     CZARVFile& operator<<(char c);
@@ -179,9 +182,11 @@ private:
     }
     void UpdateCrc();
     bool Fail();
+    bool Fail(std::string reason);
 
     unsigned m_mode = 0;
     bool m_failed = false;
+    std::string m_failReason;
     using Bytes = std::vector<unsigned char, _zarv_uninit_alloc<unsigned char>>;
     // Reading.
     Bytes m_data;

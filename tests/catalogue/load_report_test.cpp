@@ -99,6 +99,7 @@ TEST_F(LoadReportTest, MetaPropertyTableTellsSkipsDuplicatesAndTextsThatReadAsOt
         "<prop>70000,D,0,True,0</prop>\n"           // 7
         "<prop>3,E,9,7,0</prop>\n"                  // 8
         "<prop>16383,F,4,3000000000,0</prop>\n"     // 9
+        "<prop>4,A,7,x,0</prop>\n"                  // 10
         "</meta>\n");
     SCOPED_TRACE(Listing(told));
     ExpectTold(told, {
@@ -112,6 +113,9 @@ TEST_F(LoadReportTest, MetaPropertyTableTellsSkipsDuplicatesAndTextsThatReadAsOt
                          {kProblem, 8, "unknown value kind \"9\""},
                          {kProblem, 9, "ulong value \"3000000000\" reads as 2147483647"},
                          {kNote, 9, "keeps property numbers up to 16382 only"},
+                         {kNote, 10,
+                          "prop 4: its meta name \"A\" is also that of prop 1 on line 3; a "
+                          "lookup by name cannot tell them apart"},
                      });
 }
 
@@ -156,7 +160,7 @@ TEST_F(LoadReportTest, TypedObjectTableTellsFieldCountsIdsAndDuplicates) {
     SCOPED_TRACE(Listing(told));
     ExpectTold(told, {
                          {kProblem, 4, "typed object 1 dropped: its ID is already used on line 3"},
-                         {kProblem, 5, "prop skipped: its text has 1 comma-separated fields"},
+                         {kProblem, 5, "prop skipped: its text has 1 comma-separated field,"},
                          {kProblem, 6, "typed object 3: meta number \"4x\" reads as 4"},
                      });
 }

@@ -134,6 +134,22 @@ TEST_F(DbLoadReportTest, ASecondPointOfAnIOAddressIsReportedWithThePointHoldingI
         << r.text;
 }
 
+TEST_F(DbLoadReportTest, AnInsertRefusedForItsIOAddressTellsTheReporterWhoHoldsIt) {
+    ASSERT_TRUE(engine->CreateConfigDB(200, 1));
+    RecordPtr first = IORecord(Gmpid(200, 1, 0, 1), "a", "b");
+    RecordPtr second = IORecord(Gmpid(200, 1, 0, 2), "a", "b");
+    EXPECT_TRUE(engine->InsertMPInfo(first.get(), &recorder));
+    EXPECT_TRUE(recorder.reports.empty());
+    EXPECT_FALSE(engine->InsertMPInfo(second.get(), &recorder));
+    Report r = OnlyProblem();
+    EXPECT_EQ(r.offset, -1);
+    EXPECT_TRUE(Says(r,
+                     "point 0xC8010002 refused: its IO address \"a$b\" is already indexed by "
+                     "point 0xC8010001"))
+        << r.text;
+    EXPECT_EQ(engine->GetMPInfo(second->GetGMPID()), nullptr);
+}
+
 TEST_F(DbLoadReportTest, TheSameIOAddressTwiceInADatabaseWithoutIndexIsNoProblem) {
     ASSERT_TRUE(WriteTwoPointsOfOneIOAddress());
     EXPECT_TRUE(Load(200, 0));

@@ -94,4 +94,41 @@ TEST(MarkupTest, BadOrTooDeepDocumentsAreRefusedWholeWithNoPartialDocument) {
     EXPECT_FALSE(doc.FindElem());
 }
 
+// A parse error says what and where; XML reads CR LF and a lone CR as one
+// line end each, so lines count the same for every convention.
+TEST(MarkupTest, AParseErrorNamesItsFaultWithTheLineAndColumnForEveryLineEnd) {
+    struct Case {
+        std::string text;
+        std::string why;
+        int line, column;
+    };
+    std::string deep;
+    for (int i = 0; i < 300; ++i) deep = "<a>" + deep + "</a>";
+    const Case cases[] = {
+        {"<r/>\r<r/>", "a second root element", 2, 2},
+        {"<r>\r\n<x a='1' a='2'/>\r\n</r>", "element <x> repeats the attribute \"a\"", 2, 2},
+        {"<r>\n" + deep + "</r>", "elements nest deeper than 256 levels", 2, 770},
+        {"<r>\r\r<b></r>", "", 3, 0},  // the parser's own reason
+    };
+    CMarkup doc;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 40));
+        EXPECT_FALSE(doc.SetDoc(c.text.data(), c.text.size()));
+        const CMarkup::ParseError& error = doc.GetParseError();
+        if (!c.why.empty()) {
+            EXPECT_EQ(error.description, c.why);
+        }
+        EXPECT_FALSE(error.description.empty());
+        EXPECT_EQ(error.line, c.line);
+        if (c.column > 0) {
+            EXPECT_EQ(error.column, c.column);
+        }
+    }
+    // Lines of a loaded document count lone CRs too.
+    ASSERT_TRUE(doc.SetDoc("<r>\r<a/>\r\n<b/>\n</r>"));
+    ASSERT_TRUE(doc.FindElem("r") && doc.IntoElem());
+    ASSERT_TRUE(doc.FindElem("b"));
+    EXPECT_EQ(doc.GetLine(), 3);
+}
+
 }  // namespace

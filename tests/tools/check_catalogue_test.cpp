@@ -36,6 +36,8 @@ TEST_F(ToolCheckCatalogueTest, EveryProblemIsReportedWithItsLine) {
          {"m.xml:3: prop 401: valid type 5 does not fit", "m.xml:4: prop 402: valid type 255 does not fit"},
          {"m.xml:5:"}},
         {0, "d.xml", lib_valid, {"note: prop 900: the driver library ignores the \"valid\""}},
+        {0, "m.xml", "<meta>\n<prop>1,Name,7,,0</prop>\n<prop>2,Name,7,,0</prop>\n</meta>\n",
+         {"m.xml:4: note: prop 2: its meta name \"Name\" is also that of prop 1 on line 3"}},
         {1, "p.xml", "<pseudos>\n<pseudo id=\"1\">\n<dat mtno=\"4\" vt=\"7\" val=\"kV\"/>\n"
                      "<dat mtno=\"5\" vt=\"9\" val=\"1\"/>\n<dat mtno=\"4\" vt=\"7\" val=\"A\"/>\n</pseudo>\n</pseudos>",
          {"p.xml:5: pseudo 1, meta number 5: dropped, unknown value kind \"9\"",
@@ -51,6 +53,28 @@ TEST_F(ToolCheckCatalogueTest, EveryProblemIsReportedWithItsLine) {
         EXPECT_EQ(run.status, c.status) << run.out << run.err;
         ExpectParts(run.out, c.lines, c.absent);
     }
+}
+
+// --meta takes only a meta property table: the table's loader would read
+// any other XML document as an empty table.
+TEST_F(ToolCheckCatalogueTest, AMetaOptionNamingAnotherKindOfFileIsAUsageError) {
+    std::string db = dir.File("rs7.dat");
+    ASSERT_TRUE(SaveDatabase(db, 7, {{0x07010005, {{1, Var("A")}}}}));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {Xml("d.xml", "<driverlib/>"), "is a driver library, not a meta property table"},
+        {Xml("x.xml", "<x><y/></x>"),
+         "is not a meta property table: its root element <x> holds no <prop> elements"},
+        {db, "is a configuration database, not a meta property table"}};
+    for (const auto& [meta, why] : cases) {
+        for (const char* command : {"check", "dump", "export-csv"}) {
+            ToolRun run = Run({command, "--meta", meta, db});
+            EXPECT_EQ(run.status, 2) << command << " " << meta;
+            ExpectParts(run.err, {"--meta " + meta + ": " + why});
+        }
+    }
+    // A table under another root element still serves.
+    std::string odd = Xml("odd.xml", "<props><prop>1,Label,7,,0</prop></props>");
+    EXPECT_EQ(Run({"check", "--meta", odd, db}).status, 0);
 }
 
 }  // namespace

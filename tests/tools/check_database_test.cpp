@@ -73,11 +73,27 @@ TEST_F(ToolCheckDatabaseTest, AFlippedByteIsAChecksumMismatchAndInfoAndDumpSayTh
     ExpectParts(run.out, {at + "checksum mismatch: the whole file is refused",
                           "(configuration database of RID 200, refused)"});
     run = Run({"info", db});
-    EXPECT_EQ(run.status, 0);
-    ExpectParts(run.out, {"load        REFUSED: checksum mismatch"}, {"checksum    ok"});
+    EXPECT_EQ(run.status, 1);  // a file the library refuses
+    ExpectParts(run.out, {"load         REFUSED: checksum mismatch"}, {"checksum     ok"});
     run = Run({"dump", db});
     EXPECT_EQ(run.status, 2);
     ExpectParts(run.err, {"checksum mismatch"});
+}
+
+// A load of RID 7 reads rs7.dat of its folder: one holding RID 200 fails it.
+TEST_F(ToolCheckDatabaseTest, AFileNamedForAnotherRidIsAProblem) {
+    std::string db = dir.File("rs7.dat");
+    ASSERT_TRUE(SaveDatabase(db, 200, {{0xC8010005, {{1, Var("A")}}}}));
+    ToolRun run = Run({"check", db});
+    EXPECT_EQ(run.status, 1);
+    ExpectParts(run.out, {"rs7.dat: the file is named for RID 7 but holds the database of RID "
+                          "200: a load of RID 7 from its folder refuses it"});
+    for (const char* name : {"rs200.dat", "rs0200.dat", "copy.dat"}) {
+        std::string other = dir.File(name);
+        WriteAll(other, ReadAll(db));
+        run = Run({"check", other});
+        EXPECT_EQ(run.status, 0) << name << "\n" << run.out;
+    }
 }
 
 }  // namespace

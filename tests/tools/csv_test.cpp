@@ -1,4 +1,6 @@
 // zarvqen export-csv and import-csv: round trips, bad rows, merges.
+#include <cstring>
+
 #include "tools/tool_test_util.h"
 
 namespace {
@@ -8,6 +10,11 @@ protected:
     std::string db = dir.File("rs7.dat");
     std::string csv = dir.File("points.csv");
     std::string out = dir.File("out.dat");
+    // Writes `text` as the CSV file and imports it as the database of `rid`.
+    ToolRun Import(const std::string& text, const std::string& rid = "7") {
+        WriteAll(csv, text);
+        return Run({"import-csv", csv, "--rid", rid, "-o", out});
+    }
 };
 
 // Kinds at the edges of their text form, each valid type, and awkward texts.
@@ -41,14 +48,13 @@ TEST_F(ToolCsvTest, ExportThenImportGivesBackTheSameFileForEveryKindAndValidType
 }
 
 TEST_F(ToolCsvTest, EveryBadRowIsReportedWithItsLineAndNothingIsWritten) {
-    WriteAll(csv,
-             "gmpid,p1:text:0,p5:double:0,p9:ushort:0\n"
-             "7.1.0.0,A,1.5\n"
-             "7.1.0.4,B,abc,\n"
-             "7.1.0.1,C,2.5,70000\n"
-             "8.1.0.2,D,,\n"
-             "7.1.0.3,\"F\nG\",x,\n");
-    ToolRun run = Run({"import-csv", csv, "--rid", "7", "-o", out});
+    ToolRun run = Import(
+        "gmpid,p1:text:0,p5:double:0,p9:ushort:0\n"
+        "7.1.0.0,A,1.5\n"
+        "7.1.0.4,B,abc,\n"
+        "7.1.0.1,C,2.5,70000\n"
+        "8.1.0.2,D,,\n"
+        "7.1.0.3,\"F\nG\",x,\n");
     EXPECT_EQ(run.status, 1);
     ExpectParts(run.err, {"points.csv:2: the row has 3 fields, the header 4",
                           "points.csv:4: field 4 (p9:ushort:0): \"70000\" cannot be read as ushort",
@@ -76,6 +82,167 @@ TEST_F(ToolCsvTest, MergeConflictsAndDryRunsWriteNothingAndOverwriteReplaces) {
     ASSERT_EQ(run.status, 0) << run.err;
     ExpectParts(run.out, {"3 points of RID 7 (1 added, 1 replaced, 0 skipped, 1 unchanged)"});
     ExpectParts(Run({"dump", db}).out, {"\"CHANGED\"", "\"ADDED\""});
+}
+
+TEST_F(ToolCsvTest, UpdateReplacesNamedPropertiesKeepsOthersAndEmptyCellsRemove) {
+    ASSERT_TRUE(SaveDatabase(db, 7,
+                             {{0x07010000, {{1, Var("A")}, {2, Var(1)}, {3, Var("x")}}},
+                              {0x07010001, {{1, Var("B")}, {3, Var("y")}}}}));
+    // Column p3 is not named: every stored p3 stays. p2 left empty goes.
+    WriteAll(csv,
+             "gmpid,p1:text:0,p2:long:0,p4:double:1\n"
+             "7.1.0.0,NEW,,2.5\n"
+             "7.1.0.1,B,,\n");
+    const std::string original = ReadAll(db);
+    ToolRun run = Run({"import-csv", csv, "--into", db, "--on-conflict", "update", "--dry-run"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ExpectParts(run.out,
+                {"~ 7.1.0.0 (0x07010000): update\n"
+                 "    p1: text \"A\" (valid 0) -> text \"NEW\" (valid 0)\n"
+                 "    - p2: long 1 (valid 0)\n"
+                 "    + p4: double 2.5 (valid 1)\n",
+                 "(0 added, 1 updated, 0 skipped, 1 unchanged)"},
+                {"p3", "7.1.0.1"});
+    EXPECT_EQ(ReadAll(db), original);
+
+    run = Run({"import-csv", csv, "--into", db, "--on-conflict", "overwrite", "--dry-run"});
+    ExpectParts(run.out, {"~ 7.1.0.1 (0x07010001): replace\n    - p3: text \"y\" (valid 0)\n"});
+
+    run = Run({"import-csv", csv, "--into", db, "--on-conflict", "update"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_TRUE(SaveDatabase(out, 7,
+                             {{0x07010000, {{1, Var("NEW")}, {3, Var("x")}, {4, Var(2.5), 1}}},
+                              {0x07010001, {{1, Var("B")}, {3, Var("y")}}}}));
+    EXPECT_EQ(ReadAll(db), ReadAll(out));
+}
+
+// What the load of the target passes over is not in the merged file: the
+// merge names each such record and property.
+TEST_F(ToolCsvTest, MergingIntoADatabaseWithDuplicatesSaysWhatTheMergeDrops) {
+    RawDatabase raw(db, 7, 1);
+    raw.Group(1, 2)
+        .Record(5)
+        .Prop(3, 0, Var("one"))
+        .Prop(3, 0, Var("two"))
+        .End()
+        .Record(5)
+        .Prop(1, 0, Var("second"))
+        .End();
+    ASSERT_TRUE(raw.Close());
+    WriteAll(csv, "gmpid,p1:text:0\n7.1.0.6,NEW\n");
+    ToolRun run = Run({"import-csv", csv, "--into", db});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ExpectParts(run.err, {"rs7.dat@22: point 0x07010005: property 3 given twice",
+                          "rs7.dat@37: point 0x07010005 dropped: its GMPID is already stored",
+                          "rs7.dat: warning: 2 records or properties passed over by the load; "
+                          "the merged file keeps what the load keeps"});
+    EXPECT_EQ(Run({"check", db}).status, 0);
+}
+
+TEST_F(ToolCsvTest, CellsWithANulByteOrFloatingLiteralsOutOfRangeAreBadRows) {
+    ToolRun run =
+        Import(std::string("gmpid,p1:long:0,p2:float:0,p3:double:0\n"
+                           "7.1.0.0,5\0junk,,\n"
+                           "7.1.0.1,,1e39,\n"
+                           "7.1.0.2,,1e-50,1e-400\n"
+                           "7.1.0.3,,-0x0p0,-1e400\n",
+                           116));
+    EXPECT_EQ(run.status, 1);
+    ExpectParts(run.err,
+                {"points.csv:2: field 2 holds a NUL byte",
+                 "points.csv:3: field 3 (p2:float:0): \"1e39\" is beyond the range of a "
+                 "float",
+                 "points.csv:4: field 3 (p2:float:0): \"1e-50\" is too small for a float",
+                 "points.csv:4: field 4 (p3:double:0): \"1e-400\" is too small for a "
+                 "double",
+                 "points.csv:5: field 4 (p3:double:0): \"-1e400\" is beyond the range"},
+                {"points.csv:5: field 3"});  // a zero written as zero is no underflow
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    run = Import(std::string("gmpid\0x,p1:long:0\n7.1.0.0,5\n", 28));
+    EXPECT_EQ(run.status, 1);
+    ExpectParts(run.err, {"points.csv:1: field 1 holds a NUL byte"});
+
+    // Infinities, NaN and the smallest subnormal are read as written.
+    run = Import(
+        "gmpid,p2:float:0,p3:double:0\n7.1.0.0,inf,-inf\n7.1.0.1,nan,-nan\n"
+        "7.1.0.2,1e-45,4.9e-324\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    ExpectParts(Run({"dump", out}).out,
+                {"p2 = float inf", "p3 = double -inf", "p2 = float nan", "p3 = double -nan",
+                 "p2 = float 1e-45", "p3 = double 5e-324"});
+}
+
+// NaNs with a payload and a sign, as a device or a converter may leave them.
+TEST_F(ToolCsvTest, NanPayloadsAndSignsRoundTripBitExactAndDiffTellsThemApart) {
+    auto float_of = [](uint32_t bits) {
+        float f;
+        std::memcpy(&f, &bits, sizeof f);
+        return Var(f);
+    };
+    auto double_of = [](uint64_t bits) {
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        return Var(d);
+    };
+    // A signalling float NaN, a negative double NaN, the negative quiet NaN.
+    auto save = [&](const std::string& path, uint32_t first) {
+        return SaveDatabase(path, 7,
+                            {{0x07000000,
+                              {{1, float_of(first)},
+                               {2, double_of(0xFFF0000000000001u)},
+                               {3, float_of(0xFFC00000u)}}}});
+    };
+    ASSERT_TRUE(save(db, 0x7FA00001u));
+    ASSERT_EQ(Run({"export-csv", db, "-o", csv}).status, 0);
+    ExpectParts(ReadAll(csv), {",nan(0x200001),-nan(0x1),-nan\n"});
+    ToolRun imp = Run({"import-csv", csv, "--rid", "7", "-o", out});
+    ASSERT_EQ(imp.status, 0) << imp.err;
+    EXPECT_EQ(ReadAll(out), ReadAll(db));
+
+    std::string other = dir.File("other.dat");
+    ASSERT_TRUE(save(other, 0x7FA00002u));
+    ToolRun diff = Run({"diff", db, other});
+    EXPECT_EQ(diff.status, 1);
+    ExpectParts(diff.out, {"p1: float nan(0x200001) (valid 0) -> float nan(0x200002) (valid 0)"},
+                {"p2:", "p3:"});
+    ExpectParts(Run({"dump", "--format", "json", db}).out, {"\"value\": \"nan(0x200001)\""});
+}
+
+// RID 200 keeps an IO index when loaded (the tool loads with type 1): a
+// second point of an IO address would be dropped by the load.
+TEST_F(ToolCsvTest, ARowWhoseIOAddressALoadWouldRefuseIsAnErrorAndNothingIsWritten) {
+    ToolRun run = Import(
+        "gmpid,p401:text:0,p402:text:0\n"
+        "200.1.0.1,COM1,7\n"
+        "200.1.0.2,COM1,8\n"
+        "200.1.0.3,COM1,7\n",
+        "200");
+    EXPECT_EQ(run.status, 1);
+    ExpectParts(run.err,
+                {"points.csv:4: point 0xC8010003 refused: its IO address \"COM1$7\" is already "
+                 "indexed by point 0xC8010001",
+                 "nothing written"},
+                {"points.csv:2:", "points.csv:3:"});
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    // Merged into a stored point of a higher GMPID, the row takes the
+    // address first, so the stored point is the one a load would drop.
+    std::string into = dir.File("rs200.dat");
+    ASSERT_TRUE(SaveDatabase(into, 200, {{0xC8010009, {{401, Var("COM2")}, {402, Var("1")}}}}));
+    const std::string original = ReadAll(into);
+    WriteAll(csv, "gmpid,p401:text:0,p402:text:0\n200.1.0.1,COM2,1\n");
+    run = Run({"import-csv", csv, "--into", into});
+    EXPECT_EQ(run.status, 1);
+    ExpectParts(run.err, {"points.csv: stored point 0xC8010009 refused"});
+    EXPECT_EQ(ReadAll(into), original);
+
+    // Distinct addresses: every point written loads.
+    WriteAll(csv, "gmpid,p401:text:0,p402:text:0\n200.1.0.1,COM2,2\n200.1.0.2,COM2,3\n");
+    run = Run({"import-csv", csv, "--into", into});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ExpectParts(run.out, {"3 points of RID 200"});
+    ExpectParts(Run({"check", into}).out, {"3 points load"});
 }
 
 }  // namespace

@@ -39,4 +39,26 @@ TEST_F(ToolDumpTest, TextJsonAndCsvCarryGmpidsKindsValidTypesAndEscapedValues) {
     EXPECT_EQ(Run({"dump", db}).status, 2);
 }
 
+// JSON is UTF-8: a text of other bytes goes out as its bytes in hexadecimal.
+TEST_F(ToolDumpTest, JsonCarriesTextsThatAreNotUtf8AsHexBytesAndPassesUtf8Through) {
+    ASSERT_TRUE(SaveDatabase(db, 200,
+                             {{0xC8010005,
+                               {{1, Var("A\xFF"
+                                        "B")},
+                                {2, Var("\xC0\x80")},          // overlong NUL
+                                {3, Var("\xED\xA0\x80")},      // a surrogate
+                                {4, Var("\xF4\x90\x80\x80")},  // above U+10FFFF
+                                {5, Var("x\xE2\x82")},         // cut short
+                                {6, Var("\xE2\x82\xAC \xF0\x90\x8D\x88 \xC3\xBC")}}}}));
+    ToolRun run = Run({"dump", "--format", "json", db});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ExpectParts(
+        run.out,
+        {"\"value\": {\"bytes_hex\": \"41FF42\"}", "\"value\": {\"bytes_hex\": \"C080\"}",
+         "\"value\": {\"bytes_hex\": \"EDA080\"}", "\"value\": {\"bytes_hex\": \"F4908080\"}",
+         "\"value\": {\"bytes_hex\": \"78E282\"}",
+         "\"value\": \"\xE2\x82\xAC \xF0\x90\x8D\x88 \xC3\xBC\""},
+        {"\xFF"});
+}
+
 }  // namespace
