@@ -6,6 +6,7 @@
 // An import writes nothing unless every row is good: it reports each bad
 // row with its line and the reason, and with --into it merges by GMPID.
 #include <strings.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -25,6 +26,8 @@
 #include "tools/file_kind.h"
 #include "tools/findings.h"
 #include "tools/gmpid_text.h"
+#include "tools/output.h"
+#include "tools/overwrite.h"
 #include "tools/point_table.h"
 #include "tools/progress.h"
 #include "tools/value_format.h"
@@ -45,24 +48,16 @@ bool ReadDatabase(const std::string& path, DbLoad& load, std::string& why) {
     return load.loaded;
 }
 
-bool WriteText(const std::string& path, const std::string& text, std::string& why) {
-    if (path.empty()) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        return true;
-    }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) why = "cannot write " + path;
-    return static_cast<bool>(out);
-}
-
 }  // namespace
 
 int RunExportCsv(const ExportCsvOptions& opt) {
     CZARVMetaPropTbl meta;
     std::string why;
     DbLoad load;
+    if (!opt.out.empty() && !MayWrite({opt.out, -1, {opt.db, opt.meta}, opt.force}, why)) {
+        ReportError(why);
+        return kExitUsage;
+    }
     if (!LoadMetaOption(opt.meta, meta)) return kExitUsage;
     if (!ReadDatabase(opt.db, load, why)) {
         ReportError(opt.db, why);
@@ -80,7 +75,13 @@ int RunExportCsv(const ExportCsvOptions& opt) {
         for (const PointProp& p : point.props)
             columns.emplace(Column{p.number, p.value.GetType(), p.valid}, 0);
     ColumnNames names(opt.meta.empty() ? nullptr : &meta);
-    std::string out = "gmpid";
+    TextOutput output;
+    if (!output.Open(opt.out, why)) {
+        ReportError(why);
+        return kExitUsage;
+    }
+    std::string& out = output.Buffer();
+    out += "gmpid";
     size_t index = 0;
     for (auto& [col, pos] : columns) {
         pos = index++;
@@ -99,12 +100,14 @@ int RunExportCsv(const ExportCsvOptions& opt) {
         out += GmpidDotted(gmpid);
         for (const std::string& cell : cells) out += "," + cell;
         out += "\n";
+        output.Spill();
     }
-    if (!WriteText(opt.out, out, why)) {
+    progress.Done();
+    if (!output.Close(why)) {
         ReportError(why);
         return kExitUsage;
     }
-    if (!opt.out.empty())
+    if (!output.ToStdout())
         std::printf("wrote %s: %zu points, %zu columns\n", opt.out.c_str(), points.size(),
                     columns.size());
     return kExitClean;
@@ -204,7 +207,22 @@ bool ParseRow(const CsvRecord& rec, const Header& header, const std::vector<std:
 // What a merge does with one row.
 enum class Action { kAdd, kReplace, kSkip, kSame };
 
-// Writes `points` as the database of `rid` to `path` through the engine.
+// The database of `rid` in `engine` on standard output: saved to a private
+// temporary file (the engine saves to files only), then copied.
+bool SaveToStdout(CZARVQENDbEngine& engine, unsigned char rid, std::string& why) {
+    errno = 0;
+    std::string tmp = TempFileName();
+    bool ok = !tmp.empty() && engine.SaveToTemplate(rid, tmp.c_str(), kDbVersion);
+    if (!ok)
+        why = "cannot write a temporary copy " + tmp + ": " + SystemReason(errno);
+    else
+        ok = CopyToStdout(tmp, why);
+    if (!tmp.empty()) ::unlink(tmp.c_str());
+    return ok;
+}
+
+// Writes `points` as the database of `rid` to `path` ("-": standard
+// output) through the engine.
 bool WriteDatabase(const std::map<uint32_t, Point>& points, unsigned char rid,
                    const std::string& path, std::string& why) {
     std::map<unsigned, int> per_group;
@@ -240,8 +258,11 @@ bool WriteDatabase(const std::map<uint32_t, Point>& points, unsigned char rid,
             return false;
         }
     }
+    progress.Done();
+    if (IsStdPath(path)) return SaveToStdout(engine, rid, why);
+    errno = 0;
     if (!engine.SaveToTemplate(rid, path.c_str(), kDbVersion)) {
-        why = "cannot write " + path;
+        why = "cannot write: " + SystemReason(errno) + " (the file is left as it was)";
         return false;
     }
     return true;
@@ -337,6 +358,9 @@ int RunImportCsv(const ImportCsvOptions& opt) {
     }
 
     std::string target = opt.out.empty() ? opt.into : opt.out;
+    // The merged database's own file is its previous version: no --force.
+    if (!opt.dry_run && !MayWrite({target, rid, {opt.csv, opt.meta}, opt.force}, why))
+        return usage(why);
     std::string counts_text = std::to_string(counts[0]) + " added, " + std::to_string(counts[1]) +
                               " replaced, " + std::to_string(counts[2]) + " skipped, " +
                               std::to_string(counts[3]) + " unchanged";
@@ -355,8 +379,10 @@ int RunImportCsv(const ImportCsvOptions& opt) {
     }
     if (!WriteDatabase(points, static_cast<unsigned char>(rid), target, why))
         return usage(target + ": " + why);
-    std::printf("wrote %s: %zu points of RID %d (%s)\n", target.c_str(), points.size(), rid,
-                counts_text.c_str());
+    // The database itself may be what goes to standard output.
+    std::fprintf(IsStdPath(target) ? stderr : stdout, "%swrote %s: %zu points of RID %d (%s)\n",
+                 IsStdPath(target) ? "zarvqen: " : "", target.c_str(), points.size(), rid,
+                 counts_text.c_str());
     return kExitClean;
 }
 

@@ -14,6 +14,7 @@
 #include "tools/content.h"
 #include "tools/file_kind.h"
 #include "tools/findings.h"
+#include "tools/output.h"
 #include "tools/value_format.h"
 
 namespace zarvtool {
@@ -126,7 +127,7 @@ int RunDiff(const DiffOptions& opt) {
         for (const Field& f : eb.fields) out += "    " + FieldTitle(f) + ": " + FieldText(f) + "\n";
         ++added;
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    WriteStdout(out);
     if (added + removed + changed == 0) {
         std::printf("%s and %s hold the same content\n", opt.a.c_str(), opt.b.c_str());
         return kExitClean;

@@ -12,6 +12,7 @@
 #include "tools/findings.h"
 #include "tools/gmpid_text.h"
 #include "tools/json_writer.h"
+#include "tools/output.h"
 #include "tools/value_format.h"
 
 namespace zarvtool {
@@ -115,7 +116,7 @@ int RunDump(const DumpOptions& opt) {
         out = RenderCsv(content);
     else
         out = RenderText(opt.file, content);
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    WriteStdout(out);
     return kExitClean;
 }
 

@@ -13,6 +13,7 @@
 #include "tools/db_load.h"
 #include "tools/findings.h"
 #include "tools/gmpid_text.h"
+#include "tools/input.h"
 #include "tools/value_format.h"
 
 namespace zarvtool {
@@ -79,7 +80,7 @@ template <class Catalogue>
 bool LoadCatalogue(Catalogue& catalogue, const std::string& path, Content& c) {
     Findings drops;
     FindingsReporter reporter(drops);
-    if (!catalogue.LoadFromFile(path.c_str(), &reporter)) return false;
+    if (!catalogue.LoadFromFile(LoadPath(path).c_str(), &reporter)) return false;
     if (drops.ProblemCount() > 0)
         c.warnings.push_back(std::to_string(drops.ProblemCount()) +
                              " elements are passed over, dropped or read otherwise than written "
@@ -300,7 +301,7 @@ template <class Catalogue>
 void LoadReporting(const std::string& path, Findings& out) {
     Catalogue catalogue;
     FindingsReporter reporter(out);
-    catalogue.LoadFromFile(path.c_str(), &reporter);
+    catalogue.LoadFromFile(LoadPath(path).c_str(), &reporter);
 }
 
 }  // namespace
@@ -364,7 +365,7 @@ std::string EntryTitle(const Entry& entry) {
 }
 
 bool LoadMetaOption(const std::string& path, CZARVMetaPropTbl& table) {
-    if (path.empty() || table.LoadFromFile(path.c_str())) return true;
+    if (path.empty() || table.LoadFromFile(LoadPath(path).c_str())) return true;
     std::string data, reason;
     ReportError("--meta " + path, ReadWholeFile(path, data, reason) ? std::string(kNotXml)
                                                                     : "cannot read: " + reason);

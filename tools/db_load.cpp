@@ -5,6 +5,7 @@
 #include "engine/internal/db_file_format.h"
 #include "host/zarvlib/load_reporter.h"
 #include "meta/meta_prop_tbl.h"
+#include "tools/input.h"
 
 namespace zarvtool {
 
@@ -28,7 +29,7 @@ bool LoadDbFile(const std::string& path, const CZARVMetaPropTbl* meta, int type,
                 std::string& why) {
     // The header's third byte names the database the file belongs to; the
     // load checks it together with everything else.
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(LoadPath(path), std::ios::binary);
     if (!in) {
         why = "cannot be opened";
         return false;
@@ -44,7 +45,8 @@ bool LoadDbFile(const std::string& path, const CZARVMetaPropTbl* meta, int type,
     // The engine only reads the table (it decodes property codes with it).
     out.engine->SetMetaProps(const_cast<CZARVMetaPropTbl*>(meta));
     FindingsReporter reporter(out.findings);
-    out.loaded = out.engine->LoadFromFile(out.rid, path.c_str(), kDbVersion, type, &reporter);
+    out.loaded =
+        out.engine->LoadFromFile(out.rid, LoadPath(path).c_str(), kDbVersion, type, &reporter);
     for (int group = 0; group < 256; ++group)
         out.engine->ListMPInfo(out.rid, static_cast<unsigned char>(group), out.records);
     return true;

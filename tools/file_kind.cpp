@@ -9,6 +9,7 @@
 
 #include "engine/internal/db_file_format.h"
 #include "host/zarvlib/markup.h"
+#include "tools/input.h"
 
 namespace zarvtool {
 
@@ -90,7 +91,8 @@ const char* NotReadable(const struct stat& st, bool streams) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& data, std::string& why) {
+bool ReadWholeFile(const std::string& given, std::string& data, std::string& why) {
+    const std::string& path = LoadPath(given);
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) {
         why = std::strerror(errno);
@@ -115,7 +117,8 @@ bool ReadWholeFile(const std::string& path, std::string& data, std::string& why)
     return true;
 }
 
-FileProbe ProbeFile(const std::string& path) {
+FileProbe ProbeFile(const std::string& given) {
+    const std::string& path = LoadPath(given);
     FileProbe probe;
     std::string data;
     // Nothing but a regular file is opened: the library loads only those,

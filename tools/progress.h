@@ -20,6 +20,9 @@ public:
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
+    // Clears the progress line now: before the message that ends the work.
+    void Done();
+
     // `done` steps of `total` are finished.
     void Update(size_t done);
 

@@ -22,19 +22,45 @@ TEST_F(ToolCommandLineTest, HelpNamesEveryCommandAndUsageAndInputErrorsExitWithT
     ExpectParts(run.err, {"neither a configuration database"});
 }
 
-// A FIFO without a writer would block a read, a device would never end: the
-// tool refuses both at once, as the library's loaders do.
-TEST_F(ToolCommandLineTest, AFifoOrADeviceGivenAsAFileIsRefusedWithoutReading) {
-    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
-    const std::vector<std::pair<std::string, std::string>> inputs = {
-        {dir.File("fifo"), "is a FIFO"}, {"/dev/zero", "is a device"}};
-    for (const auto& [path, why] : inputs) {
-        for (const char* command : {"info", "check", "dump"}) {
-            SCOPED_TRACE(std::string(command) + " " + path);
-            ToolRun run = Run({command, path});
-            EXPECT_EQ(run.status, 2);
-            ExpectParts(run.err, {why});
-        }
+TEST_F(ToolCommandLineTest, HelpCommandAndUnknownCommandsNameTheCommands) {
+    const std::vector<std::string> commands = {"demo", "info",       "check",     "dump",
+                                               "diff", "export-csv", "import-csv"};
+    ToolRun help = Run({"help"});
+    EXPECT_EQ(help.status, 0);
+    ExpectParts(help.out, commands);
+    ToolRun one = Run({"help", "import-csv"});
+    EXPECT_EQ(one.status, 0);
+    ExpectParts(one.out, {"zarvqen import-csv", "--on-conflict"});
+
+    ToolRun unknown = Run({"frobnicate"});
+    EXPECT_EQ(unknown.status, 2);
+    ExpectParts(unknown.err, {"zarvqen: unknown command 'frobnicate'"});
+    ExpectParts(unknown.err, commands);
+    ToolRun none = Run({});
+    EXPECT_EQ(none.status, 2);
+    ExpectParts(none.err, {"zarvqen: a command is needed"});
+}
+
+// Every message of the command line starts as the tool's messages do and
+// names what is missing or wrong as the command's help does.
+TEST_F(ToolCommandLineTest, UsageErrorsNameTheArgumentAndStartWithTheToolsName) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"diff", "a.dat"}, "zarvqen: diff: missing B (new file)"},
+        {{"export-csv"}, "zarvqen: export-csv: missing DB"},
+        {{"check", "--type", "4", "x.dat"}, "zarvqen: check: --type: Value 4 not in range 0 to 3"},
+        {{"import-csv", "a.csv", "--rid", "7", "-o", "b.dat", "--on-conflict", "skip"},
+         "zarvqen: import-csv: --on-conflict requires --into"},
+        {{"info", "--bogus", "x"}, "zarvqen: info: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        ToolRun run = Run(c.args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err.rfind(c.message, 0), 0u) << run.err;
     }
 }
 

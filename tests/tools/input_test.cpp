@@ -1,0 +1,71 @@
+// What the tool reads: standard input and streams are read once to their
+// end, as cat would; devices, folders and sockets are refused at once.
+#include <sys/stat.h>
+
+#include "tools/tool_test_util.h"
+
+namespace {
+
+class ToolInputTest : public ToolTest {
+protected:
+    std::string Database() {
+        std::string path = dir.File("rs9.dat");
+        EXPECT_TRUE(SaveDatabase(path, 9, {{0x09010002, {{1, Var("pump")}}}}));
+        return path;
+    }
+};
+
+TEST_F(ToolInputTest, DashReadsStandardInputForEveryKindOfInput) {
+    std::string db = Database();
+    ToolRun run = Run({"info", "-"}, ToolShell::In(db));
+    EXPECT_EQ(run.status, 0) << run.err;
+    ExpectParts(run.out, {"-: configuration database", "points      1"});
+    run = Run({"diff", db, "-"}, ToolShell::In(db));
+    EXPECT_EQ(run.status, 0) << run.err;
+
+    ASSERT_EQ(Run({"export-csv", db, "-o", dir.File("p.csv")}).status, 0);
+    run = Run({"import-csv", "-", "--rid", "9", "-o", dir.File("copy.dat")}, ToolShell::In(dir.File("p.csv")));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadAll(dir.File("copy.dat")), ReadAll(db));
+}
+
+TEST_F(ToolInputTest, DashAsOutputWritesTheDatabaseToStandardOutput) {
+    std::string db = Database();
+    ASSERT_EQ(Run({"export-csv", db, "-o", "-"}).status, 0);
+    ASSERT_EQ(Run({"export-csv", db, "-o", dir.File("p.csv")}).status, 0);
+    ToolRun run = Run({"import-csv", dir.File("p.csv"), "--rid", "9", "-o", "-"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, ReadAll(db));
+    ExpectParts(run.err, {"zarvqen: wrote -: 1 points"});
+}
+
+TEST_F(ToolInputTest, AFifoIsReadOnceToItsEnd) {
+    std::string db = Database(), fifo = dir.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    ToolRun run = Run({"dump", fifo}, ToolShell::Before("cat " + ShellQuote(db) + " >" +
+                                                 ShellQuote(fifo) + " &"));
+    EXPECT_EQ(run.status, 0) << run.err;
+    ExpectParts(run.out, {"pump"});
+}
+
+TEST_F(ToolInputTest, DevicesAndFoldersAreRefusedAlsoOnStandardInput) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string in, why;
+    };
+    const std::vector<Case> cases = {
+        {{"info", "/dev/zero"}, "/dev/null", "zarvqen: /dev/zero: is a device"},
+        {{"dump", dir.File("")}, "/dev/null", "is a folder"},
+        {{"import-csv", "/dev/zero", "--rid", "1", "-o", dir.File("x.dat")}, "/dev/null",
+         "is a device"},
+        {{"info", "-"}, "/dev/zero", "zarvqen: standard input: is a device"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+        ToolRun run = Run(c.args, ToolShell::In(c.in));
+        EXPECT_EQ(run.status, 2);
+        ExpectParts(run.err, {c.why});
+    }
+}
+
+}  // namespace

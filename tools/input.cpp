@@ -1,0 +1,134 @@
+#include "tools/input.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+#include <vector>
+
+#include "tools/output.h"
+
+namespace zarvtool {
+
+namespace {
+
+// A copy of a stream: a temporary file removed from its folder at once and
+// reached through its descriptor, so that nothing is left behind however
+// the process ends. Where /proc is not there it keeps its name until exit.
+class StreamCopy {
+public:
+    StreamCopy() = default;
+    StreamCopy(const StreamCopy&) = delete;
+    StreamCopy& operator=(const StreamCopy&) = delete;
+    ~StreamCopy() {
+        if (!m_name.empty()) ::unlink(m_name.c_str());
+        if (m_fd >= 0) ::close(m_fd);
+    }
+
+    // Copies `from` to its end; false with `why`.
+    bool Fill(int from, const std::string& what, std::string& why) {
+        std::string templ = TempFileName();
+        if (!templ.empty()) m_fd = ::open(templ.c_str(), O_RDWR | O_CLOEXEC);
+        if (m_fd < 0) {
+            if (!templ.empty()) ::unlink(templ.c_str());
+            why = "cannot make a temporary copy of " + what + ": " + SystemReason(errno);
+            return false;
+        }
+        m_name = templ;
+        std::vector<char> buf(1 << 16);
+        for (;;) {
+            ssize_t n = ::read(from, buf.data(), buf.size());
+            if (n == 0) break;
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                why = "cannot read " + what + ": " + SystemReason(errno);
+                return false;
+            }
+            for (ssize_t done = 0; done < n;) {
+                ssize_t w = ::write(m_fd, buf.data() + done, static_cast<size_t>(n - done));
+                if (w < 0 && errno == EINTR) continue;
+                if (w < 0) {
+                    why = "cannot copy " + what + " to " + m_name + ": " + SystemReason(errno);
+                    return false;
+                }
+                done += w;
+            }
+        }
+        std::string by_fd = "/proc/self/fd/" + std::to_string(m_fd);
+        struct stat st;
+        if (::stat(by_fd.c_str(), &st) == 0 && ::unlink(m_name.c_str()) == 0) {
+            m_name.clear();
+            m_path = by_fd;
+        } else {
+            m_path = m_name;
+        }
+        return true;
+    }
+    const std::string& Path() const { return m_path; }
+
+private:
+    int m_fd = -1;
+    std::string m_name;  // while the file still has a name in its folder
+    std::string m_path;  // what the loads open
+};
+
+std::map<std::string, StreamCopy>& Copies() {
+    static std::map<std::string, StreamCopy> copies;
+    return copies;
+}
+
+// Why `st` is nothing the tool reads, or null when it is a file or a stream.
+const char* NotReadable(const struct stat& st) {
+    if (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode)) return nullptr;
+    if (S_ISDIR(st.st_mode)) return "is a folder, not a file";
+    if (S_ISSOCK(st.st_mode)) return "is a socket, not a file";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "is a device, not a file";
+    return "is not a regular file";
+}
+
+}  // namespace
+
+bool StageInput(const std::string& path, std::string& why) {
+    if (Copies().count(path)) return true;
+    bool std_in = IsStdPath(path);
+    struct stat st;
+    if ((std_in ? ::fstat(STDIN_FILENO, &st) : ::stat(path.c_str(), &st)) != 0) {
+        why = std_in ? "standard input: " + SystemReason(errno)
+                     : path + ": cannot read: " + SystemReason(errno);
+        return false;
+    }
+    // Standard input may also be a socket or a terminal: it is read as the
+    // stream it is. A device that never ends is refused there too.
+    bool stream = S_ISFIFO(st.st_mode) || (std_in && (S_ISSOCK(st.st_mode) || ::isatty(0)));
+    if (!stream) {
+        if (const char* not_readable = NotReadable(st)) {
+            why = (std_in ? std::string("standard input") : path) + ": " + not_readable;
+            return false;
+        }
+        if (!std_in) return true;  // a regular file is loaded where it is
+    }
+    int fd = STDIN_FILENO;
+    if (!std_in) {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            why = path + ": cannot read: " + SystemReason(errno);
+            return false;
+        }
+    }
+    StreamCopy& copy = Copies()[path];
+    bool ok = copy.Fill(fd, std_in ? "standard input" : path, why);
+    if (!std_in) ::close(fd);
+    if (!ok) Copies().erase(path);
+    return ok;
+}
+
+const std::string& LoadPath(const std::string& path) {
+    auto it = Copies().find(path);
+    return it == Copies().end() ? path : it->second.Path();
+}
+
+bool IsStagedInput(const std::string& path) { return Copies().count(path) != 0; }
+
+}  // namespace zarvtool
