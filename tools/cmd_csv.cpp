@@ -26,6 +26,7 @@
 #include "tools/file_kind.h"
 #include "tools/findings.h"
 #include "tools/gmpid_text.h"
+#include "tools/message_flood.h"
 #include "tools/output.h"
 #include "tools/overwrite.h"
 #include "tools/point_table.h"
@@ -125,7 +126,8 @@ public:
     bool Empty() const { return m_lines.empty(); }
     size_t Count() const { return m_lines.size(); }
     void Print() const {
-        for (const std::string& l : m_lines) std::fprintf(stderr, "%s\n", l.c_str());
+        for (const std::string& l : m_lines) PrintLimited(stderr, l);
+        EndFlood();
     }
 
 private:

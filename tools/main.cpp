@@ -12,6 +12,7 @@
 #include "tools/commands.h"
 #include "tools/findings.h"
 #include "tools/input.h"
+#include "tools/message_flood.h"
 #include "tools/output.h"
 #include "zarvqen_version.h"
 
@@ -238,6 +239,7 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     try {
         int status = Main(argc, argv);
+        EndFlood();
         FlushStdout();
         return status;
     } catch (const StdoutFailure& failure) {

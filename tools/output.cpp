@@ -18,8 +18,7 @@ std::string SystemReason(int err) {
 void WriteStdout(std::string_view text) {
     if (text.empty()) return;
     errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
-        std::ferror(stdout))
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::ferror(stdout))
         throw StdoutFailure{errno};
 }
 

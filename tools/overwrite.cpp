@@ -58,7 +58,8 @@ bool MayWrite(const WriteIntent& intent, std::string& why) {
         std::string what = DatabaseOf(path, rid);
         if (rid == intent.rid) return true;
         why = path + ": exists and is " + what +
-              (rid >= 0 ? ", not " + std::to_string(intent.rid) : " of RID " + std::to_string(intent.rid)) +
+              (rid >= 0 ? ", not " + std::to_string(intent.rid)
+                        : " of RID " + std::to_string(intent.rid)) +
               "; it is not replaced (give --force to do so anyway)";
         return false;
     }

@@ -64,4 +64,21 @@ TEST_F(ToolCommandLineTest, UsageErrorsNameTheArgumentAndStartWithTheToolsName) 
     }
 }
 
+// Thousands of bad rows would bury the account: the first hundred are
+// shown, the rest counted.
+TEST_F(ToolCommandLineTest, AFloodOfErrorsShowsTheFirstHundredAndCountsTheRest) {
+    std::string csv = "gmpid,p1:long:0\n";
+    for (int i = 0; i < 250; ++i) csv += "7.1.0." + std::to_string(i) + ",x\n";
+    WriteAll(dir.File("bad.csv"), csv);
+    ToolRun run = Run({"import-csv", dir.File("bad.csv"), "--rid", "7", "-o", dir.File("o.dat")});
+    EXPECT_EQ(run.status, 1);
+    size_t lines = 0;
+    for (size_t at = 0; (at = run.err.find("cannot be read as long", at)) != std::string::npos;
+         ++at)
+        ++lines;
+    EXPECT_EQ(lines, 100u) << run.err;
+    ExpectParts(run.err, {"zarvqen: 150 more messages not shown, 250 in all\n",
+                          "250 problems, nothing written"});
+}
+
 }  // namespace

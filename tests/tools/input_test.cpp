@@ -24,7 +24,8 @@ TEST_F(ToolInputTest, DashReadsStandardInputForEveryKindOfInput) {
     EXPECT_EQ(run.status, 0) << run.err;
 
     ASSERT_EQ(Run({"export-csv", db, "-o", dir.File("p.csv")}).status, 0);
-    run = Run({"import-csv", "-", "--rid", "9", "-o", dir.File("copy.dat")}, ToolShell::In(dir.File("p.csv")));
+    run = Run({"import-csv", "-", "--rid", "9", "-o", dir.File("copy.dat")},
+              ToolShell::In(dir.File("p.csv")));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadAll(dir.File("copy.dat")), ReadAll(db));
 }
@@ -42,8 +43,8 @@ TEST_F(ToolInputTest, DashAsOutputWritesTheDatabaseToStandardOutput) {
 TEST_F(ToolInputTest, AFifoIsReadOnceToItsEnd) {
     std::string db = Database(), fifo = dir.File("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    ToolRun run = Run({"dump", fifo}, ToolShell::Before("cat " + ShellQuote(db) + " >" +
-                                                 ShellQuote(fifo) + " &"));
+    ToolRun run = Run({"dump", fifo},
+                      ToolShell::Before("cat " + ShellQuote(db) + " >" + ShellQuote(fifo) + " &"));
     EXPECT_EQ(run.status, 0) << run.err;
     ExpectParts(run.out, {"pump"});
 }
@@ -56,7 +57,8 @@ TEST_F(ToolInputTest, DevicesAndFoldersAreRefusedAlsoOnStandardInput) {
     const std::vector<Case> cases = {
         {{"info", "/dev/zero"}, "/dev/null", "zarvqen: /dev/zero: is a device"},
         {{"dump", dir.File("")}, "/dev/null", "is a folder"},
-        {{"import-csv", "/dev/zero", "--rid", "1", "-o", dir.File("x.dat")}, "/dev/null",
+        {{"import-csv", "/dev/zero", "--rid", "1", "-o", dir.File("x.dat")},
+         "/dev/null",
          "is a device"},
         {{"info", "-"}, "/dev/zero", "zarvqen: standard input: is a device"},
     };

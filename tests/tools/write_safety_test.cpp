@@ -39,7 +39,7 @@ protected:
 TEST_F(ToolWriteSafetyTest, AFailedWriteOnStandardOutputIsAnErrorWithTheSystemsReason) {
     std::string db = Database("rs7.dat", 7, 20);
     const std::vector<std::vector<std::string>> commands = {
-        {"export-csv", db}, {"dump", db}, {"dump", "--format", "json", db},
+        {"export-csv", db}, {"dump", db},  {"dump", "--format", "json", db},
         {"info", db},       {"check", db}, {"diff", db, db},
         {"--version"},      {"help"}};
     for (const auto& args : commands) {
@@ -95,12 +95,15 @@ TEST_F(ToolWriteSafetyTest, OnlyTheDatabaseOfTheSameRidIsReplacedWithoutForce) {
         std::string target, why;
     };
     const std::vector<Refused> refused = {
-        {{"import-csv", dir.File("points.csv"), "--rid", "7", "-o", other}, other,
+        {{"import-csv", dir.File("points.csv"), "--rid", "7", "-o", other},
+         other,
          "is a configuration database of RID 8, not 7"},
-        {{"import-csv", dir.File("points.csv"), "--rid", "7", "-o", catalogue}, catalogue,
+        {{"import-csv", dir.File("points.csv"), "--rid", "7", "-o", catalogue},
+         catalogue,
          "is not a configuration database of RID 7"},
         {{"import-csv", dir.File("points.csv"), "--rid", "7", "-o", dir.File("points.csv")},
-         dir.File("points.csv"), "is the input"},
+         dir.File("points.csv"),
+         "is the input"},
         {{"export-csv", db, "-o", catalogue}, catalogue, "exists"},
         {{"export-csv", db, "-o", db}, db, "is the input"},
     };
