@@ -64,17 +64,19 @@ int RunExportCsv(const ExportCsvOptions& opt) {
         ReportError(opt.db, why);
         return kExitUsage;
     }
-    std::map<uint32_t, Point> points = PointsOfLoad(load);
     if (int dropped = load.findings.ProblemCount())
         std::fprintf(stderr,
                      "zarvqen: %s: warning: %d records or properties are passed over by the "
                      "load (see check); what it keeps is exported\n",
                      opt.db.c_str(), dropped);
 
+    // Two passes over the stored points, the columns first: no copy of
+    // the database is held beside the load.
     std::map<Column, size_t> columns;
-    for (const auto& [gmpid, point] : points)
-        for (const PointProp& p : point.props)
+    for (const CZARVMPInfo* rec : load.records)
+        for (const PointProp& p : PointOfRecord(*rec).props)
             columns.emplace(Column{p.number, p.value.GetType(), p.valid}, 0);
+    const size_t count = static_cast<size_t>(load.records.GetCount());
     ColumnNames names(opt.meta.empty() ? nullptr : &meta);
     TextOutput output;
     if (!output.Open(opt.out, why)) {
@@ -90,11 +92,13 @@ int RunExportCsv(const ExportCsvOptions& opt) {
     }
     out += "\n";
 
-    Progress progress("exporting points", points.size());
+    Progress progress("exporting points", count);
     size_t done = 0;
     std::vector<std::string> cells(columns.size());
-    for (const auto& [gmpid, point] : points) {
+    for (const CZARVMPInfo* rec : load.records) {
         progress.Update(++done);
+        const Point point = PointOfRecord(*rec);
+        const uint32_t gmpid = point.gmpid;
         for (std::string& cell : cells) cell.clear();
         for (const PointProp& p : point.props)
             cells[columns.at(Column{p.number, p.value.GetType(), p.valid})] = CellOfValue(p.value);
@@ -109,8 +113,7 @@ int RunExportCsv(const ExportCsvOptions& opt) {
         return kExitUsage;
     }
     if (!output.ToStdout())
-        std::printf("wrote %s: %zu points, %zu columns\n", opt.out.c_str(), points.size(),
-                    columns.size());
+        std::printf("wrote %s: %zu points, %zu columns\n", opt.out.c_str(), count, columns.size());
     return kExitClean;
 }
 
@@ -305,9 +308,11 @@ int RunImportCsv(const ImportCsvOptions& opt) {
     Header header;
     std::vector<std::string> titles;
     bool have_header = false;
-    std::vector<std::pair<int, Point>> rows;  // line, point
-    std::map<uint32_t, int> lines;            // GMPID -> line of its row
+    std::vector<std::pair<int, Point>> rows;                   // line, point
+    std::map<uint32_t, int> lines;                             // GMPID -> line of its row
+    Progress reading("reading " + opt.csv, text.size() / 64);  // steps of 64 bytes
     while (reader.Next(rec)) {
+        reading.Update(reader.Offset() / 64);
         bool blank = rec.fields.size() == 1 && rec.fields[0].text.empty() && !rec.fields[0].quoted;
         if (blank) continue;
         if (!have_header) {
@@ -326,6 +331,7 @@ int RunImportCsv(const ImportCsvOptions& opt) {
         }
         rows.emplace_back(rec.line, std::move(p));
     }
+    reading.Done();
     if (!reader.Error().empty()) errors.Add(reader.ErrorLine(), reader.Error());
     if (!have_header && errors.Empty()) errors.Add(1, "the file has no header row");
 

@@ -93,7 +93,11 @@ int RunDiff(const DiffOptions& opt) {
     }
 
     int added = 0, removed = 0, changed = 0;
-    std::string out;
+    // The report goes out in chunks as it is made.
+    TextOutput output;
+    std::string why;
+    output.Open("-", why);
+    std::string& out = output.Buffer();
     if (a.kind == FileKind::kDatabase && b.kind == FileKind::kDatabase) {
         const SummaryItem* ra = FindSummary(a, "rid");
         const SummaryItem* rb = FindSummary(b, "rid");
@@ -119,6 +123,7 @@ int RunDiff(const DiffOptions& opt) {
             out += "~ " + EntryTitle(ea) + "\n" + lines;
             ++changed;
         }
+        output.Spill();
     }
     for (const Entry& eb : b.entries) {
         auto key = std::make_pair(eb.section, eb.key);
@@ -126,8 +131,9 @@ int RunDiff(const DiffOptions& opt) {
         out += "+ " + EntryTitle(eb) + "\n";
         for (const Field& f : eb.fields) out += "    " + FieldTitle(f) + ": " + FieldText(f) + "\n";
         ++added;
+        output.Spill();
     }
-    WriteStdout(out);
+    output.Close(why);
     if (added + removed + changed == 0) {
         std::printf("%s and %s hold the same content\n", opt.a.c_str(), opt.b.c_str());
         return kExitClean;

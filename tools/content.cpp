@@ -14,6 +14,7 @@
 #include "tools/findings.h"
 #include "tools/gmpid_text.h"
 #include "tools/input.h"
+#include "tools/progress.h"
 #include "tools/value_format.h"
 
 namespace zarvtool {
@@ -259,9 +260,28 @@ bool LoadPseudos(const std::string& path, Content& c, std::string& why) {
     return true;
 }
 
+// A point as an entry: its properties in the order the record keeps them.
+Entry DatabaseEntry(const CZARVMPInfo& rec, const CZARVMetaPropTbl* meta) {
+    Entry e;
+    const uint32_t gmpid = zarvgmpid::FromArg(rec.GetGMPID());
+    e.section = "point";
+    e.key = GmpidDotted(gmpid);
+    e.has_gmpid = true;
+    e.gmpid = gmpid;
+    for (int i = 0; i < rec.GetMPPropCount(); ++i) {
+        const unsigned short number = rec.GetMPPropIdAt(i);
+        Field f = Typed("p" + std::to_string(number), rec.GetMPPropAt(i), rec.GetMPTypeAt(i));
+        if (const CZARVMetaProp* def = meta ? meta->GetMetaProp(number) : nullptr)
+            f.label = def->GetMetaName();
+        e.fields.push_back(std::move(f));
+    }
+    return e;
+}
+
 bool LoadDatabase(const std::string& path, const CZARVMetaPropTbl* meta, Content& c,
-                  std::string& why) {
-    DbLoad load;
+                  std::string& why, bool streamed) {
+    auto shared = std::make_shared<DbLoad>();
+    DbLoad& load = *shared;
     if (!LoadDbFile(path, meta, kDefaultDbType, load, why)) return false;
     if (!load.loaded) {
         why = load.Refusal();
@@ -273,19 +293,13 @@ bool LoadDatabase(const std::string& path, const CZARVMetaPropTbl* meta, Content
     std::set<unsigned char> groups;
     long long props = 0;
     for (const CZARVMPInfo* rec : load.records) {
-        const uint32_t gmpid = zarvgmpid::FromArg(rec->GetGMPID());
-        Entry& e = AddEntry(c, "point", GmpidDotted(gmpid));
-        e.has_gmpid = true;
-        e.gmpid = gmpid;
-        for (int i = 0; i < rec->GetMPPropCount(); ++i) {
-            const unsigned short number = rec->GetMPPropIdAt(i);
-            Field f = Typed("p" + std::to_string(number), rec->GetMPPropAt(i), rec->GetMPTypeAt(i));
-            if (const CZARVMetaProp* def = meta ? meta->GetMetaProp(number) : nullptr)
-                f.label = def->GetMetaName();
-            e.fields.push_back(std::move(f));
-        }
+        if (!streamed) c.entries.push_back(DatabaseEntry(*rec, meta));
         props += rec->GetMPPropCount();
-        groups.insert(zarvgmpid::Group(gmpid));
+        groups.insert(zarvgmpid::Group(zarvgmpid::FromArg(rec->GetGMPID())));
+    }
+    if (streamed) {
+        c.db = std::move(shared);
+        c.db_meta = meta;
     }
     Summary(c, "rid", load.rid);
     Summary(c, "groups", static_cast<long long>(groups.size()));
@@ -324,12 +338,12 @@ void CheckCatalogue(const std::string& path, FileKind kind, Findings& out) {
 }
 
 bool LoadContent(const std::string& path, FileKind kind, const CZARVMetaPropTbl* meta, Content& out,
-                 std::string& why) {
+                 std::string& why, bool streamed) {
     out = Content();
     out.kind = kind;
     switch (kind) {
         case FileKind::kDatabase:
-            return LoadDatabase(path, meta, out, why);
+            return LoadDatabase(path, meta, out, why, streamed);
         case FileKind::kMetaProps:
             return LoadMetaProps(path, out, why);
         case FileKind::kMetaTables:
@@ -345,6 +359,17 @@ bool LoadContent(const std::string& path, FileKind kind, const CZARVMetaPropTbl*
         default:
             why = "unknown kind of file";
             return false;
+    }
+}
+
+void ForEachEntry(const Content& content, const std::function<void(const Entry&)>& visit) {
+    for (const Entry& e : content.entries) visit(e);
+    if (!content.db) return;
+    Progress progress("writing points", static_cast<size_t>(content.db->records.GetCount()));
+    size_t done = 0;
+    for (const CZARVMPInfo* rec : content.db->records) {
+        progress.Update(++done);
+        visit(DatabaseEntry(*rec, content.db_meta));
     }
 }
 

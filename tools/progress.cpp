@@ -20,6 +20,14 @@ void Progress::Done() {
     m_active = false;
 }
 
+void Progress::Step(Progress& progress) {
+    if (!progress.m_active || progress.m_total < kMinBytes) return;
+    progress.m_shown = true;
+    progress.m_active = false;  // nothing to count
+    std::fprintf(stderr, "\r%s ...", progress.m_what.c_str());
+    std::fflush(stderr);
+}
+
 void Progress::Update(size_t done) {
     if (!m_active) return;
     auto now = std::chrono::steady_clock::now();

@@ -28,6 +28,12 @@ public:
 
     static constexpr size_t kMinSteps = 20000;
 
+    // One long step that cannot be counted (the library's load of a
+    // file): "what ..." at once on a terminal, for `bytes` of at least
+    // kMinBytes, until Done or destruction.
+    static void Step(Progress& progress);
+    static constexpr size_t kMinBytes = 4u << 20;
+
 private:
     std::string m_what;
     size_t m_total;

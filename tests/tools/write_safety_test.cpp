@@ -62,6 +62,29 @@ TEST_F(ToolWriteSafetyTest, AClosedPipeEndsTheCommandQuietly) {
     EXPECT_EQ(ReadAll(err), "");
 }
 
+// Output goes out in chunks as it is made: every point arrives once, in
+// order, across the chunk boundaries.
+TEST_F(ToolWriteSafetyTest, OutputWrittenInChunksArrivesWholeAndInOrder) {
+    const int n = 3000;  // several chunks of text, JSON and CSV
+    std::string db = Database("rs7.dat", 7, n);
+    auto count = [](const std::string& text, const std::string& what) {
+        size_t found = 0;
+        for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; ++at) ++found;
+        return found;
+    };
+    ToolRun text = Run({"dump", db});
+    ASSERT_EQ(text.status, 0);
+    EXPECT_EQ(count(text.out, "\npoint 7.1."), static_cast<size_t>(n));
+    EXPECT_LT(text.out.find("point 7.1.0.2998 "), text.out.find("point 7.1.0.2999 "));
+    ToolRun json = Run({"dump", "--format", "json", db});
+    ASSERT_EQ(json.status, 0);
+    EXPECT_EQ(count(json.out, "\"gmpid_hex\""), static_cast<size_t>(n));
+    EXPECT_EQ(json.out.substr(json.out.size() - 4), "]\n}\n");
+    ToolRun csv = Run({"export-csv", db});
+    ASSERT_EQ(csv.status, 0);
+    EXPECT_EQ(count(csv.out, "\n7.1."), static_cast<size_t>(n));
+}
+
 // A file size limit stands in for a full disk: the write fails part way.
 TEST_F(ToolWriteSafetyTest, AWriteThatFailsPartWayLeavesTheOldFileWholeAndSaysWhy) {
     std::string db = Database("rs7.dat", 7, 200);
