@@ -110,7 +110,7 @@ bool ReadWholeFile(const std::string& given, std::string& data, std::string& why
     std::ostringstream buf;
     buf << in.rdbuf();
     if (in.bad()) {
-        why = "read error";
+        why = "read error: " + std::string(std::strerror(errno));
         return false;
     }
     data = buf.str();

@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 #include <csignal>
 #include <cstdio>
+#include <exception>
 #include <new>
 #include <string>
 
@@ -48,9 +49,9 @@ std::string ParseFailure(const CLI::App& app, const CLI::Error& e) {
         if (dynamic_cast<const CLI::RequiredError*>(&e) ||
             dynamic_cast<const CLI::ExtrasError*>(&e)) {
             std::vector<std::string> rest = app.remaining();
-            std::string head = rest.empty() || rest[0].empty() || rest[0][0] == '-'
-                                   ? std::string("a command is needed")
-                                   : "unknown command '" + rest[0] + "'";
+            std::string head = rest.empty() || rest[0].empty() ? std::string("a command is needed")
+                               : rest[0][0] == '-'             ? "unknown option '" + rest[0] + "'"
+                                                   : "unknown command '" + rest[0] + "'";
             return "zarvqen: " + head + "; the commands are " + CommandNames(app) +
                    " (zarvqen help shows what they do)\n";
         }
@@ -250,6 +251,11 @@ int main(int argc, char** argv) {
         return kExitUsage;
     } catch (const std::bad_alloc&) {
         ReportError("out of memory");
+        return kExitUsage;
+    } catch (const std::exception& e) {
+        // Whatever else a library call throws ends the command with a
+        // message, not an abort.
+        ReportError(e.what());
         return kExitUsage;
     }
 }
