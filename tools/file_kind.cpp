@@ -75,11 +75,6 @@ bool KindFromTag(const std::string& tag, FileKind& kind) {
     return false;
 }
 
-namespace {
-
-// Why a path is nothing the tool can read, or null when it can: a regular
-// file, or a pipe when `streams` is set (read once to its end, as a CSV
-// input may come). A device such as /dev/zero never ends.
 const char* NotReadable(const struct stat& st, bool streams) {
     if (S_ISREG(st.st_mode) || (streams && S_ISFIFO(st.st_mode))) return nullptr;
     if (S_ISDIR(st.st_mode)) return "is a directory";
@@ -88,8 +83,6 @@ const char* NotReadable(const struct stat& st, bool streams) {
     if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "is a device, not a regular file";
     return "is not a regular file";
 }
-
-}  // namespace
 
 bool ReadWholeFile(const std::string& given, std::string& data, std::string& why) {
     const std::string& path = LoadPath(given);

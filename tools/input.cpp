@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "tools/file_kind.h"
 #include "tools/output.h"
 
 namespace zarvtool {
@@ -79,15 +80,6 @@ std::map<std::string, StreamCopy>& Copies() {
     return copies;
 }
 
-// Why `st` is nothing the tool reads, or null when it is a file or a stream.
-const char* NotReadable(const struct stat& st) {
-    if (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode)) return nullptr;
-    if (S_ISDIR(st.st_mode)) return "is a folder, not a file";
-    if (S_ISSOCK(st.st_mode)) return "is a socket, not a file";
-    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "is a device, not a file";
-    return "is not a regular file";
-}
-
 }  // namespace
 
 bool StageInput(const std::string& path, std::string& why) {
@@ -103,7 +95,7 @@ bool StageInput(const std::string& path, std::string& why) {
     // stream it is. A device that never ends is refused there too.
     bool stream = S_ISFIFO(st.st_mode) || (std_in && (S_ISSOCK(st.st_mode) || ::isatty(0)));
     if (!stream) {
-        if (const char* not_readable = NotReadable(st)) {
+        if (const char* not_readable = NotReadable(st, true)) {
             why = (std_in ? std::string("standard input") : path) + ": " + not_readable;
             return false;
         }
@@ -128,7 +120,5 @@ const std::string& LoadPath(const std::string& path) {
     auto it = Copies().find(path);
     return it == Copies().end() ? path : it->second.Path();
 }
-
-bool IsStagedInput(const std::string& path) { return Copies().count(path) != 0; }
 
 }  // namespace zarvtool

@@ -23,9 +23,6 @@ bool StageInput(const std::string& path, std::string& why);
 // one, else `path` itself.
 const std::string& LoadPath(const std::string& path);
 
-// True when `path` names standard input, or a stream that was copied.
-bool IsStagedInput(const std::string& path);
-
 }  // namespace zarvtool
 
 #endif  // TOOLS_INPUT_H_

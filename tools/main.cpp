@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <sstream>
 #include <string>
 
 #include "tools/commands.h"
@@ -186,7 +187,13 @@ int Main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        if (e.get_exit_code() == 0) return app.exit(e) == 0 ? kExitClean : kExitUsage;
+        if (e.get_exit_code() == 0) {
+            // Help and version go through the checked writes, as all output.
+            std::ostringstream out;
+            int code = app.exit(e, out);
+            WriteStdout(out.str());
+            return code == 0 ? kExitClean : kExitUsage;
+        }
         std::fputs(ParseFailure(app, e).c_str(), stderr);
         return kExitUsage;
     }

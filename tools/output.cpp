@@ -25,15 +25,9 @@ void WriteStdout(std::string_view text) {
 void FlushStdout() {
     errno = 0;
     bool lost = std::ferror(stdout) != 0;
-    if (std::fflush(stdout) != 0 || lost) {
-        int err = errno;
-        if (err == 0) {
-            // An earlier buffered write failed and was dropped; writing
-            // nothing more cannot tell why, so ask the descriptor.
-            err = std::fputc('\n', stdout) == EOF || std::fflush(stdout) != 0 ? errno : EIO;
-        }
-        throw StdoutFailure{err != 0 ? err : EIO};
-    }
+    // A write that failed earlier inside printf leaves only the error
+    // flag; its reason is then unknown, and said as an I/O error.
+    if (std::fflush(stdout) != 0 || lost) throw StdoutFailure{errno != 0 ? errno : EIO};
 }
 
 bool CopyToStdout(const std::string& path, std::string& why) {

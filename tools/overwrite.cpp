@@ -39,7 +39,7 @@ bool MayWrite(const WriteIntent& intent, std::string& why) {
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        why = path + (S_ISDIR(st.st_mode) ? ": is a folder" : ": is not a regular file") +
+        why = path + (S_ISDIR(st.st_mode) ? ": is a directory" : ": is not a regular file") +
               "; only a regular file is ever replaced";
         return false;
     }

@@ -56,7 +56,7 @@ TEST_F(ToolInputTest, DevicesAndFoldersAreRefusedAlsoOnStandardInput) {
     };
     const std::vector<Case> cases = {
         {{"info", "/dev/zero"}, "/dev/null", "zarvqen: /dev/zero: is a device"},
-        {{"dump", dir.File("")}, "/dev/null", "is a folder"},
+        {{"dump", dir.File("")}, "/dev/null", "is a directory"},
         {{"import-csv", "/dev/zero", "--rid", "1", "-o", dir.File("x.dat")},
          "/dev/null",
          "is a device"},

@@ -155,7 +155,7 @@ TEST_F(ToolWriteSafetyTest, OnlyTheDatabaseOfTheSameRidIsReplacedWithoutForce) {
     ::mkdir(dir.File("folder").c_str(), 0755);
     ToolRun run = Run({"export-csv", db, "-o", dir.File("folder"), "--force"});
     EXPECT_EQ(run.status, 2);
-    ExpectParts(run.err, {"is a folder"});
+    ExpectParts(run.err, {"is a directory"});
 }
 
 TEST_F(ToolWriteSafetyTest, DemoRefusesAFolderHoldingItsFilesAndNamesThem) {
