@@ -2,6 +2,8 @@
 // end, as cat would; devices, folders and sockets are refused at once.
 #include <sys/stat.h>
 
+#include <fstream>
+
 #include "tools/tool_test_util.h"
 
 namespace {
@@ -68,6 +70,26 @@ TEST_F(ToolInputTest, DevicesAndFoldersAreRefusedAlsoOnStandardInput) {
         EXPECT_EQ(run.status, 2);
         ExpectParts(run.err, {c.why});
     }
+}
+
+// An input larger than the memory the tool may use is a message, not an
+// abort. The sanitizers reserve more address space than the limit allows.
+TEST_F(ToolInputTest, RunningOutOfMemoryIsAMessageAndExitStatusTwo) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "an address space limit does not work with AddressSanitizer";
+#else
+    std::string csv = "gmpid,p1:text:0,p5:double:0\n";
+    for (int i = 0; i < 100000; ++i)
+        csv += "9." + std::to_string(i / 20000 + 1) + "." + std::to_string(i % 20000 / 4096) + "." +
+               std::to_string(i % 4096) + ",name " + std::to_string(i) + "," + std::to_string(i) +
+               "\n";
+    WriteAll(dir.File("big.csv"), csv);
+    ToolRun run = Run({"import-csv", dir.File("big.csv"), "--rid", "9", "-o", dir.File("b.dat")},
+                      ToolShell::Before("ulimit -v 40000;"));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "zarvqen: out of memory\n");
+    EXPECT_FALSE(std::ifstream(dir.File("b.dat")).good());
+#endif
 }
 
 }  // namespace
