@@ -373,6 +373,24 @@ void ForEachEntry(const Content& content, const std::function<void(const Entry&)
     }
 }
 
+bool FindStreamedPoint(const Content& content, uint32_t gmpid, Entry& out) {
+    if (!content.db) return false;
+    // The stored records are in ascending GMPID order.
+    const CZARVDataSet<CZARVMPInfo>& records = content.db->records;
+    int lo = 0, hi = records.GetCount();
+    while (lo < hi) {
+        int mid = lo + (hi - lo) / 2;
+        if (zarvgmpid::FromArg(records.GetAt(mid)->GetGMPID()) < gmpid)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo == records.GetCount() || zarvgmpid::FromArg(records.GetAt(lo)->GetGMPID()) != gmpid)
+        return false;
+    out = DatabaseEntry(*records.GetAt(lo), content.db_meta);
+    return true;
+}
+
 std::string FieldText(const Field& field) {
     if (!field.typed) return DisplayValue(field.value);
     std::string out = DescribeValue(field.value);

@@ -75,6 +75,10 @@ bool LoadContent(const std::string& path, FileKind kind, const CZARVMetaPropTbl*
 // during its call.
 void ForEachEntry(const Content& content, const std::function<void(const Entry&)>& visit);
 
+// The point of `gmpid` of a streamed database, made into `out`; false when
+// the database stores none (or `content` is not a streamed database).
+bool FindStreamedPoint(const Content& content, uint32_t gmpid, Entry& out);
+
 // A field's value as a person reads it: the kind and the value for typed
 // fields, with "(valid N)" when it has a valid type; the value alone
 // otherwise.
