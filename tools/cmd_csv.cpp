@@ -219,7 +219,8 @@ bool SaveToStdout(CZARVQENDbEngine& engine, unsigned char rid, std::string& why)
     std::string tmp = TempFileName();
     bool ok = !tmp.empty() && engine.SaveToTemplate(rid, tmp.c_str(), kDbVersion);
     if (!ok)
-        why = "cannot write a temporary copy " + tmp + ": " + SystemReason(errno);
+        why = "cannot write the temporary file " + (tmp.empty() ? "for it" : tmp) + ": " +
+              SystemReason(errno);
     else
         ok = CopyToStdout(tmp, why);
     if (!tmp.empty()) ::unlink(tmp.c_str());
