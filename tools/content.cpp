@@ -365,7 +365,7 @@ bool LoadContent(const std::string& path, FileKind kind, const CZARVMetaPropTbl*
 void ForEachEntry(const Content& content, const std::function<void(const Entry&)>& visit) {
     for (const Entry& e : content.entries) visit(e);
     if (!content.db) return;
-    Progress progress("writing points", static_cast<size_t>(content.db->records.GetCount()));
+    Progress progress("points", static_cast<size_t>(content.db->records.GetCount()));
     size_t done = 0;
     for (const CZARVMPInfo* rec : content.db->records) {
         progress.Update(++done);
