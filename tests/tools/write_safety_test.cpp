@@ -85,6 +85,29 @@ TEST_F(ToolWriteSafetyTest, OutputWrittenInChunksArrivesWholeAndInOrder) {
     EXPECT_EQ(count(csv.out, "\n7.1."), static_cast<size_t>(n));
 }
 
+// On a terminal the load of a large database shows progress, and the line
+// is cleared before the last message, which starts a clean line.
+TEST_F(ToolWriteSafetyTest, ProgressOnATerminalIsClearedBeforeTheLastMessage) {
+    if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1)";
+    std::vector<TestPoint> points;
+    const std::string text(100, 'x');  // over Progress::kMinBytes in all
+    for (unsigned long i = 0; i < 50000; ++i)
+        points.push_back({(7ul << 24) | ((i / 20000 + 1) << 16) | (i % 20000),
+                          {{1, Var(text.c_str())}, {5, Var(static_cast<long>(i))}}});
+    std::string db = dir.File("rs7.dat");
+    ASSERT_TRUE(SaveDatabase(db, 7, points));
+    // script(1) runs the tool on a terminal of its own and copies what it shows.
+    std::string shown = dir.File("shown");
+    std::string cmd = "script -qfec " +
+                      ShellQuote(ShellQuote(ZARVQEN_TOOL) + " export-csv " + ShellQuote(db) +
+                                 " -o " + ShellQuote(dir.File("out.csv"))) +
+                      " /dev/null >" + ShellQuote(shown) + " 2>&1 </dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    std::string screen = ReadAll(shown);
+    ExpectParts(screen, {"loading " + db + " ...", "\r\033[Kwrote " + dir.File("out.csv")},
+                {"...wrote", "%)wrote"});
+}
+
 // A file size limit stands in for a full disk: the write fails part way.
 TEST_F(ToolWriteSafetyTest, AWriteThatFailsPartWayLeavesTheOldFileWholeAndSaysWhy) {
     std::string db = Database("rs7.dat", 7, 200);
