@@ -1,6 +1,9 @@
 // What the tool reads: standard input and streams are read once to their
 // end, as cat would; devices, folders and sockets are refused at once.
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -51,13 +54,23 @@ TEST_F(ToolInputTest, AFifoIsReadOnceToItsEnd) {
     ExpectParts(run.out, {"pump"});
 }
 
-TEST_F(ToolInputTest, DevicesAndFoldersAreRefusedAlsoOnStandardInput) {
+TEST_F(ToolInputTest, DevicesFoldersAndSocketsAreRefusedAlsoOnStandardInput) {
     struct Case {
         std::vector<std::string> args;
         std::string in, why;
     };
+    // A socket bound to a path in the folder.
+    std::string sock = dir.File("sock");
+    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    ASSERT_LT(sock.size(), sizeof(addr.sun_path));
+    std::copy(sock.begin(), sock.end(), addr.sun_path);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
     const std::vector<Case> cases = {
         {{"info", "/dev/zero"}, "/dev/null", "zarvqen: /dev/zero: is a device"},
+        {{"check", sock}, "/dev/null", "is a socket"},
         {{"dump", dir.File("")}, "/dev/null", "is a directory"},
         {{"import-csv", "/dev/zero", "--rid", "1", "-o", dir.File("x.dat")},
          "/dev/null",
@@ -70,6 +83,7 @@ TEST_F(ToolInputTest, DevicesAndFoldersAreRefusedAlsoOnStandardInput) {
         EXPECT_EQ(run.status, 2);
         ExpectParts(run.err, {c.why});
     }
+    ::close(fd);
 }
 
 // An input larger than the memory the tool may use is a message, not an
