@@ -268,7 +268,8 @@ bool WriteDatabase(const std::map<uint32_t, Point>& points, unsigned char rid,
     if (IsStdPath(path)) return SaveToStdout(engine, rid, why);
     errno = 0;
     if (!engine.SaveToTemplate(rid, path.c_str(), kDbVersion)) {
-        why = "cannot write: " + SystemReason(errno) + " (the file is left as it was)";
+        why = "cannot write: " + SystemReason(errno);
+        why += LeftAsItWas(path);
         return false;
     }
     return true;

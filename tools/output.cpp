@@ -15,6 +15,10 @@ std::string SystemReason(int err) {
     return err != 0 ? std::strerror(err) : "unknown error";
 }
 
+std::string LeftAsItWas(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0 ? " (the file is left as it was)" : "";
+}
+
 void WriteStdout(std::string_view text) {
     if (text.empty()) return;
     errno = 0;
@@ -89,7 +93,7 @@ bool TextOutput::Close(std::string& why) {
     }
     m_file.Abandon();
     if (m_err == 0) return true;
-    why = "cannot write " + m_path + ": " + SystemReason(m_err) + " (the file is left as it was)";
+    why = "cannot write " + m_path + ": " + SystemReason(m_err) + LeftAsItWas(m_path);
     return false;
 }
 

@@ -19,6 +19,10 @@ namespace zarvtool {
 // The system's reason for error number `err` ("No space left on device").
 std::string SystemReason(int err);
 
+// What a failed replacement of `path` left: " (the file is left as it
+// was)" when there is a file, else nothing.
+std::string LeftAsItWas(const std::string& path);
+
 // Standard output could not be written; `err` is the system's error number.
 // Thrown by the writes below and caught by main, which ends the command:
 // quietly for a closed pipe, with a message otherwise.
