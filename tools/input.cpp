@@ -80,27 +80,10 @@ std::map<std::string, StreamCopy>& Copies() {
     return copies;
 }
 
-}  // namespace
-
-bool StageInput(const std::string& path, std::string& why) {
-    if (Copies().count(path)) return true;
+// Reads standard input or the FIFO at `path` once to its end into a copy
+// that LoadPath then gives.
+bool CopyStream(const std::string& path, std::string& why) {
     bool std_in = IsStdPath(path);
-    struct stat st;
-    if ((std_in ? ::fstat(STDIN_FILENO, &st) : ::stat(path.c_str(), &st)) != 0) {
-        why = std_in ? "standard input: " + SystemReason(errno)
-                     : path + ": cannot read: " + SystemReason(errno);
-        return false;
-    }
-    // Standard input may also be a socket or a terminal: it is read as the
-    // stream it is. A device that never ends is refused there too.
-    bool stream = S_ISFIFO(st.st_mode) || (std_in && (S_ISSOCK(st.st_mode) || ::isatty(0)));
-    if (!stream) {
-        if (const char* not_readable = NotReadable(st, true)) {
-            why = (std_in ? std::string("standard input") : path) + ": " + not_readable;
-            return false;
-        }
-        if (!std_in) return true;  // a regular file is loaded where it is
-    }
     int fd = STDIN_FILENO;
     if (!std_in) {
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -114,6 +97,34 @@ bool StageInput(const std::string& path, std::string& why) {
     if (!std_in) ::close(fd);
     if (!ok) Copies().erase(path);
     return ok;
+}
+
+}  // namespace
+
+bool StageInput(const std::string& path, std::string& why) {
+    if (Copies().count(path)) return true;
+    bool std_in = IsStdPath(path);
+    struct stat st;
+    if (!std_in) {
+        // Only a FIFO is copied. Everything else is left to the command,
+        // which reads a regular file where it is and refuses, file by file,
+        // what it cannot read.
+        return ::stat(path.c_str(), &st) != 0 || !S_ISFIFO(st.st_mode) || CopyStream(path, why);
+    }
+    if (::fstat(STDIN_FILENO, &st) != 0) {
+        why = "standard input: " + SystemReason(errno);
+        return false;
+    }
+    // Standard input may also be a socket or a terminal: it is read as the
+    // stream it is. A device that never ends is refused.
+    bool stream = S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || ::isatty(STDIN_FILENO);
+    if (!stream) {
+        if (const char* not_readable = NotReadable(st, true)) {
+            why = std::string("standard input: ") + not_readable;
+            return false;
+        }
+    }
+    return CopyStream(path, why);
 }
 
 const std::string& LoadPath(const std::string& path) {

@@ -2,7 +2,8 @@
 // loads regular files only; standard input ("-"), a pipe or a FIFO is read
 // once to its end, as cat would, into a private temporary file that the
 // loads then read. A folder, a device (such as /dev/zero, which never
-// ends) or a socket is refused before anything is read.
+// ends) or a socket is refused by the readers (file_kind.h) before
+// anything is read; standard input that is a device is refused here.
 //
 // Commands keep naming inputs by the path the user gave; every open of an
 // input goes through LoadPath(), which gives the file to read.
@@ -13,10 +14,10 @@
 
 namespace zarvtool {
 
-// Makes `path` readable by the loads: nothing to do for a regular file, a
-// copy for standard input or a stream. False with `why` (what the path is,
-// or the system's reason) when it cannot be read. Standard input is read
-// once, however often "-" is given.
+// Makes `path` readable by the loads: a copy for standard input or a FIFO,
+// nothing for any other path. False with `why` (what standard input is, or
+// the system's reason) when the copy cannot be made. Standard input is
+// read once, however often "-" is given.
 bool StageInput(const std::string& path, std::string& why);
 
 // The file to open for the input `path`: its copy once StageInput made

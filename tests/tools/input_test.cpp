@@ -69,7 +69,8 @@ TEST_F(ToolInputTest, DevicesFoldersAndSocketsAreRefusedAlsoOnStandardInput) {
     std::copy(sock.begin(), sock.end(), addr.sun_path);
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
     const std::vector<Case> cases = {
-        {{"info", "/dev/zero"}, "/dev/null", "zarvqen: /dev/zero: is a device"},
+        {{"info", "/dev/zero"}, "/dev/null", "zarvqen: /dev/zero: cannot read: is a device"},
+        {{"export-csv", "/dev/zero"}, "/dev/null", "zarvqen: /dev/zero: "},
         {{"check", sock}, "/dev/null", "is a socket"},
         {{"dump", dir.File("")}, "/dev/null", "is a directory"},
         {{"import-csv", "/dev/zero", "--rid", "1", "-o", dir.File("x.dat")},
