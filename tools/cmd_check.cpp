@@ -12,6 +12,7 @@
 #include "tools/db_load.h"
 #include "tools/file_kind.h"
 #include "tools/findings.h"
+#include "tools/message_flood.h"
 
 namespace zarvtool {
 
@@ -30,7 +31,8 @@ int RidOfFileName(const std::string& path) {
 
 void Print(const std::string& path, const Findings& findings, bool quiet) {
     for (const Finding& f : findings.Items())
-        if (f.problem || !quiet) std::printf("%s\n", FormatFinding(path, f).c_str());
+        if (f.problem || !quiet) PrintLimited(stdout, FormatFinding(path, f));
+    EndFlood();
 }
 
 // Checks one file; returns its exit status.

@@ -6,6 +6,7 @@
 // An import writes nothing unless every row is good: it reports each bad
 // row with its line and the reason, and with --into it merges by GMPID.
 #include <strings.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,6 +27,9 @@
 #include "tools/file_kind.h"
 #include "tools/findings.h"
 #include "tools/gmpid_text.h"
+#include "tools/message_flood.h"
+#include "tools/output.h"
+#include "tools/overwrite.h"
 #include "tools/point_table.h"
 #include "tools/progress.h"
 #include "tools/value_format.h"
@@ -57,38 +61,38 @@ void WarnPassedOver(const std::string& path, const DbLoad& load, const char* con
                  consequence);
 }
 
-bool WriteText(const std::string& path, const std::string& text, std::string& why) {
-    if (path.empty()) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        return true;
-    }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) why = "cannot write " + path;
-    return static_cast<bool>(out);
-}
-
 }  // namespace
 
 int RunExportCsv(const ExportCsvOptions& opt) {
     CZARVMetaPropTbl meta;
     std::string why;
     DbLoad load;
+    if (!opt.out.empty() && !MayWrite({opt.out, -1, {opt.db, opt.meta}, opt.force}, why)) {
+        ReportError(why);
+        return kExitUsage;
+    }
     if (!LoadMetaOption(opt.meta, meta)) return kExitUsage;
     if (!ReadDatabase(opt.db, load, why)) {
         ReportError(opt.db, why);
         return kExitUsage;
     }
-    std::map<uint32_t, Point> points = PointsOfLoad(load);
     WarnPassedOver(opt.db, load, "what it keeps is exported");
 
+    // Two passes over the stored points, the columns first: no copy of
+    // the database is held beside the load.
     std::map<Column, size_t> columns;
-    for (const auto& [gmpid, point] : points)
-        for (const PointProp& p : point.props)
+    for (const CZARVMPInfo* rec : load.records)
+        for (const PointProp& p : PointOfRecord(*rec).props)
             columns.emplace(Column{p.number, p.value.GetType(), p.valid}, 0);
+    const size_t count = static_cast<size_t>(load.records.GetCount());
     ColumnNames names(opt.meta.empty() ? nullptr : &meta);
-    std::string out = "gmpid";
+    TextOutput output;
+    if (!output.Open(opt.out, why)) {
+        ReportError(why);
+        return kExitUsage;
+    }
+    std::string& out = output.Buffer();
+    out += "gmpid";
     size_t index = 0;
     for (auto& [col, pos] : columns) {
         pos = index++;
@@ -96,25 +100,29 @@ int RunExportCsv(const ExportCsvOptions& opt) {
     }
     out += "\n";
 
-    Progress progress("exporting points", points.size());
+    Progress progress("exporting points", count);
     size_t done = 0;
     std::vector<std::string> cells(columns.size());
-    for (const auto& [gmpid, point] : points) {
+    for (const CZARVMPInfo* rec : load.records) {
         progress.Update(++done);
+        const Point point = PointOfRecord(*rec);
+        const uint32_t gmpid = point.gmpid;
         for (std::string& cell : cells) cell.clear();
         for (const PointProp& p : point.props)
             cells[columns.at(Column{p.number, p.value.GetType(), p.valid})] = CellOfValue(p.value);
         out += GmpidDotted(gmpid);
         for (const std::string& cell : cells) out += "," + cell;
         out += "\n";
+        output.Spill();
     }
-    if (!WriteText(opt.out, out, why)) {
+    progress.Done();
+    if (!output.Close(why)) {
         ReportError(why);
         return kExitUsage;
     }
-    if (!opt.out.empty())
+    if (!output.ToStdout())
         std::printf("wrote %s: %s, %s\n", opt.out.c_str(),
-                    CountOf(points.size(), "point", "points").c_str(),
+                    CountOf(count, "point", "points").c_str(),
                     CountOf(columns.size(), "column", "columns").c_str());
     return kExitClean;
 }
@@ -132,7 +140,8 @@ public:
     bool Empty() const { return m_lines.empty(); }
     size_t Count() const { return m_lines.size(); }
     void Print() const {
-        for (const std::string& l : m_lines) std::fprintf(stderr, "zarvqen: %s\n", l.c_str());
+        for (const std::string& l : m_lines) PrintLimited(stderr, "zarvqen: " + l);
+        EndFlood();
     }
 
 private:
@@ -290,6 +299,34 @@ void StorePoints(const std::map<uint32_t, Point>& points, unsigned char rid,
         reason.text = "the engine refuses it";
         if (!engine.InsertMPInfo(info.get(), &reason)) refused(gmpid, reason.text);
     }
+    progress.Done();
+}
+
+// The database of `rid` in `engine` on standard output: saved to a private
+// temporary file (the engine saves to files only), then copied.
+bool SaveToStdout(CZARVQENDbEngine& engine, unsigned char rid, std::string& why) {
+    errno = 0;
+    std::string tmp = TempFileName();
+    bool ok = !tmp.empty() && engine.SaveToTemplate(rid, tmp.c_str(), kDbVersion);
+    if (!ok)
+        why = "cannot write the temporary file " + (tmp.empty() ? "for it" : tmp) + ": " +
+              SystemReason(errno);
+    else
+        ok = CopyToStdout(tmp, why);
+    if (!tmp.empty()) ::unlink(tmp.c_str());
+    return ok;
+}
+
+// Writes the database of `rid` in `engine` to `path` ("-": standard output).
+bool SaveDatabase(CZARVQENDbEngine& engine, unsigned char rid, const std::string& path,
+                  std::string& why) {
+    if (IsStdPath(path)) return SaveToStdout(engine, rid, why);
+    errno = 0;
+    if (!engine.SaveToTemplate(rid, path.c_str(), kDbVersion)) {
+        why = "cannot write: " + SystemReason(errno) + LeftAsItWas(path);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -332,9 +369,11 @@ int RunImportCsv(const ImportCsvOptions& opt) {
     Header header;
     std::vector<std::string> titles;
     bool have_header = false;
-    std::vector<std::pair<int, Point>> rows;  // line, point
-    std::map<uint32_t, int> lines;            // GMPID -> line of its row
+    std::vector<std::pair<int, Point>> rows;                   // line, point
+    std::map<uint32_t, int> lines;                             // GMPID -> line of its row
+    Progress reading("reading " + opt.csv, text.size() / 64);  // steps of 64 bytes
     while (reader.Next(rec)) {
+        reading.Update(reader.Offset() / 64);
         bool blank = rec.fields.size() == 1 && rec.fields[0].text.empty() && !rec.fields[0].quoted;
         if (blank) continue;
         // Every reader of a cell would stop at a NUL byte and read a part.
@@ -362,6 +401,7 @@ int RunImportCsv(const ImportCsvOptions& opt) {
         }
         rows.emplace_back(rec.line, std::move(p));
     }
+    reading.Done();
     if (!reader.Error().empty()) errors.Add(reader.ErrorLine(), reader.Error());
     if (!have_header && errors.Empty()) errors.Add(1, "the file has no header row");
 
@@ -418,6 +458,9 @@ int RunImportCsv(const ImportCsvOptions& opt) {
     }
 
     std::string target = opt.out.empty() ? opt.into : opt.out;
+    // The merged database's own file is its previous version: no --force.
+    if (!opt.dry_run && !MayWrite({target, rid, {opt.csv, opt.meta}, opt.force}, why))
+        return usage(why);
     std::string counts_text = std::to_string(counts[0]) + " added, " + std::to_string(counts[1]) +
                               (update ? " updated, " : " replaced, ") + std::to_string(counts[2]) +
                               " skipped, " + std::to_string(counts[3]) + " unchanged";
@@ -436,10 +479,12 @@ int RunImportCsv(const ImportCsvOptions& opt) {
                     CountOf(points.size(), "point", "points").c_str(), rid, counts_text.c_str());
         return kExitClean;
     }
-    if (!engine.SaveToTemplate(static_cast<unsigned char>(rid), target.c_str(), kDbVersion))
-        return usage(target + ": cannot write " + target);
-    std::printf("wrote %s: %s of RID %d (%s)\n", target.c_str(),
-                CountOf(points.size(), "point", "points").c_str(), rid, counts_text.c_str());
+    if (!SaveDatabase(engine, static_cast<unsigned char>(rid), target, why))
+        return usage(target + ": " + why);
+    // The database itself may be what goes to standard output.
+    std::fprintf(IsStdPath(target) ? stderr : stdout, "%swrote %s: %s of RID %d (%s)\n",
+                 IsStdPath(target) ? "zarvqen: " : "", target.c_str(),
+                 CountOf(points.size(), "point", "points").c_str(), rid, counts_text.c_str());
     return kExitClean;
 }
 

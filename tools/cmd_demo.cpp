@@ -26,6 +26,7 @@
 #include "tools/file_kind.h"
 #include "tools/findings.h"
 #include "tools/gmpid_text.h"
+#include "tools/output.h"
 
 using namespace zarvdemo;
 
@@ -63,6 +64,22 @@ private:
 
 std::string PathIn(const std::string& dir, const char* name) { return dir + "/" + name; }
 
+// Every file the demo writes, in the order it checks them.
+const std::vector<std::string> kFiles = {"meta.xml",    "driverlib.xml", "typeobj.xml",
+                                         "metatbl.xml", "pseudos.xml",   "rs5.dat",
+                                         "rs200.dat",   "rs130.dat"};
+
+// The demo's files that `dir` already holds (anything by their names: a
+// file, a link, a folder); what an earlier installation there would lose.
+std::vector<std::string> Existing(const std::string& dir) {
+    std::vector<std::string> found;
+    for (const std::string& name : kFiles) {
+        struct stat st;
+        if (::lstat(PathIn(dir, name.c_str()).c_str(), &st) == 0) found.push_back(name);
+    }
+    return found;
+}
+
 bool MakeFolder(std::string& dir) {
     if (dir.empty()) {
         char templ[] = "/tmp/zarvqen-demo-XXXXXX";
@@ -83,6 +100,11 @@ long FileSize(const std::string& path) {
 // One catalogue file: saved, then summarised from what loads back.
 bool SaveCatalogue(const std::string& dir, const char* name, bool saved) {
     std::string path = PathIn(dir, name);
+    if (!saved) {
+        std::fprintf(stderr, "zarvqen: cannot write %s: %s\n", path.c_str(),
+                     SystemReason(errno).c_str());
+        return false;
+    }
     FileProbe probe = ProbeFile(path);
     Content content;
     std::string why;
@@ -145,17 +167,30 @@ int CheckFiles(const std::string& dir, const std::vector<std::string>& files) {
 
 int RunDemo(const DemoOptions& opt) {
     std::string dir = opt.dir;
+    errno = 0;
     if (!MakeFolder(dir)) {
-        std::fprintf(stderr, "zarvqen: cannot create the folder %s\n", opt.dir.c_str());
+        std::fprintf(stderr, "zarvqen: cannot create the folder %s: %s\n", opt.dir.c_str(),
+                     SystemReason(errno != 0 ? errno : ENOTDIR).c_str());
         return kExitUsage;
     }
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    std::vector<std::string> existing = Existing(dir);
+    if (!existing.empty() && !opt.force) {
+        std::string names;
+        for (const std::string& name : existing) names += (names.empty() ? "" : ", ") + name;
+        std::fprintf(stderr,
+                     "zarvqen: %s already holds %s; the demo replaces nothing (give --force to "
+                     "write over them)\n",
+                     dir.c_str(), names.c_str());
+        return kExitUsage;
+    }
     std::printf("zarvqen demo: a sample substation configuration in %s\n\n", dir.c_str());
 
     // 1. Catalogues: built in memory, saved, summarised from the saved files.
     std::printf("1. Catalogues\n");
     bool ok = true;
     CZARVPtr<CZARVMetaPropTbl> meta = BuildMetaProps();
+    errno = 0;
     ok &= SaveCatalogue(dir, "meta.xml",
                         meta->SaveToFile(PathIn(dir, "meta.xml").c_str(), "1.0", kEncoding));
     ok &= SaveCatalogue(
@@ -181,9 +216,10 @@ int RunDemo(const DemoOptions& opt) {
         int inserted = FillDatabases(*engine);
         for (unsigned char rid : rids) {
             std::string name = "rs" + std::to_string(rid) + ".dat";
+            errno = 0;
             if (!engine->SaveToFile(rid, dir.c_str(), kVersion)) {
-                std::fprintf(stderr, "zarvqen: cannot write %s\n",
-                             PathIn(dir, name.c_str()).c_str());
+                std::fprintf(stderr, "zarvqen: cannot write %s: %s\n",
+                             PathIn(dir, name.c_str()).c_str(), SystemReason(errno).c_str());
                 return kExitUsage;
             }
             const char* what = rid == kIoRid    ? "type 1: IO addresses indexed"
@@ -276,10 +312,8 @@ int RunDemo(const DemoOptions& opt) {
     // 6. The files, as `zarvqen check` sees them.
     std::printf("\n6. Check of the files\n");
     driver->Exit();
-    std::vector<std::string> files = {"meta.xml",    "driverlib.xml", "typeobj.xml", "metatbl.xml",
-                                      "pseudos.xml", "rs5.dat",       "rs200.dat",   "rs130.dat"};
-    int problems = CheckFiles(dir, files);
-    if (problems == 0) std::printf("   all %zu files are clean\n", files.size());
+    int problems = CheckFiles(dir, kFiles);
+    if (problems == 0) std::printf("   all %zu files are clean\n", kFiles.size());
     std::printf(
         "\nTry: zarvqen info %s/rs200.dat\n     zarvqen dump --meta %s/meta.xml %s/rs200.dat\n"
         "     zarvqen export-csv --meta %s/meta.xml %s/rs200.dat\n",

@@ -14,6 +14,7 @@
 #include "tools/content.h"
 #include "tools/file_kind.h"
 #include "tools/findings.h"
+#include "tools/output.h"
 #include "tools/value_format.h"
 
 namespace zarvtool {
@@ -28,11 +29,13 @@ EntryMap Index(const Content& c) {
     return map;
 }
 
+// With `streamed`, a database's points stay in its load (content.h): the
+// new side is read that way, so that a diff holds one load and one model.
 bool LoadSide(const std::string& path, const std::string& forced, const CZARVMetaPropTbl* meta,
-              FileProbe& probe, Content& content) {
+              FileProbe& probe, Content& content, bool streamed) {
     std::string why;
     if (!ResolveKind(path, forced, probe, why) ||
-        !LoadContent(path, probe.kind, meta, content, why)) {
+        !LoadContent(path, probe.kind, meta, content, why, streamed)) {
         ReportError(path, why);
         return false;
     }
@@ -54,7 +57,8 @@ int RunDiff(const DiffOptions& opt) {
     const CZARVMetaPropTbl* meta = opt.meta.empty() ? nullptr : &table;
     FileProbe pa, pb;
     Content a, b;
-    if (!LoadSide(opt.a, opt.kind, meta, pa, a) || !LoadSide(opt.b, opt.kind, meta, pb, b))
+    if (!LoadSide(opt.a, opt.kind, meta, pa, a, false) ||
+        !LoadSide(opt.b, opt.kind, meta, pb, b, true))
         return kExitUsage;
     // An empty catalogue file (declaration only) compares with any catalogue.
     bool empty_a = a.kind == FileKind::kEmptyCatalogue,
@@ -67,7 +71,11 @@ int RunDiff(const DiffOptions& opt) {
     }
 
     int added = 0, removed = 0, changed = 0;
-    std::string out;
+    // The report goes out in chunks as it is made.
+    TextOutput output;
+    std::string why;
+    output.Open("-", why);
+    std::string& out = output.Buffer();
     if (a.kind == FileKind::kDatabase && b.kind == FileKind::kDatabase) {
         const SummaryItem* ra = FindSummary(a, "rid");
         const SummaryItem* rb = FindSummary(b, "rid");
@@ -79,29 +87,35 @@ int RunDiff(const DiffOptions& opt) {
     // Walk each side in its own order (ascending IDs, GMPIDs, modules), so
     // the report reads like the files.
     EntryMap ia = Index(a), ib = Index(b);
+    Entry stored;  // a point of the streamed side
     for (const Entry& ea : a.entries) {
         auto key = std::make_pair(ea.section, ea.key);
         if (ia.at(key) != &ea) continue;  // a later duplicate: not what a load sees
         auto it = ib.find(key);
-        if (it == ib.end()) {
+        const Entry* found = it != ib.end() ? it->second : nullptr;
+        if (!found && ea.has_gmpid && FindStreamedPoint(b, ea.gmpid, stored)) found = &stored;
+        if (!found) {
             out += "- " + EntryTitle(ea) + "\n";
             ++removed;
             continue;
         }
-        std::string lines = FieldChanges(ea, *it->second);
+        std::string lines = FieldChanges(ea, *found);
         if (!lines.empty()) {
             out += "~ " + EntryTitle(ea) + "\n" + lines;
             ++changed;
         }
+        output.Spill();
     }
-    for (const Entry& eb : b.entries) {
+    ForEachEntry(b, [&](const Entry& eb) {
         auto key = std::make_pair(eb.section, eb.key);
-        if (ib.at(key) != &eb || ia.count(key)) continue;
+        auto own = ib.find(key);  // none for a streamed point, which is never a duplicate
+        if ((own != ib.end() && own->second != &eb) || ia.count(key)) return;
         out += "+ " + EntryTitle(eb) + "\n";
         for (const Field& f : eb.fields) out += "    " + FieldTitle(f) + ": " + FieldText(f) + "\n";
         ++added;
-    }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+        output.Spill();
+    });
+    output.Close(why);
     if (added + removed + changed == 0) {
         std::printf("%s and %s hold the same content\n", opt.a.c_str(), opt.b.c_str());
         return kExitClean;

@@ -12,26 +12,29 @@
 #include "tools/findings.h"
 #include "tools/gmpid_text.h"
 #include "tools/json_writer.h"
+#include "tools/output.h"
 #include "tools/value_format.h"
 
 namespace zarvtool {
 
 namespace {
 
-std::string RenderText(const std::string& path, const Content& c) {
-    std::string out = path + ": " + KindTitle(c.kind) + "\n";
+// The renderers write entry by entry into `output`, which passes each
+// chunk on: no dump is ever held whole.
+void RenderText(const std::string& path, const Content& c, TextOutput& output) {
+    std::string& out = output.Buffer();
+    out += path + ": " + KindTitle(c.kind) + "\n";
     for (const SummaryItem& item : c.summary)
         out += "  " + item.name + ": " + item.value.ToString() + "\n";
-    for (const Entry& e : c.entries) {
+    ForEachEntry(c, [&](const Entry& e) {
         out += EntryTitle(e) + "\n";
         for (const Field& f : e.fields) out += "  " + FieldTitle(f) + " = " + FieldText(f) + "\n";
-    }
-    return out;
+        output.Spill();
+    });
 }
 
-std::string RenderJson(const std::string& path, const Content& c) {
-    std::string out;
-    JsonWriter w(out);
+void RenderJson(const std::string& path, const Content& c, TextOutput& output) {
+    JsonWriter w(output.Buffer());
     w.BeginObject();
     w.Member("file", path);
     w.Member("kind", KindTag(c.kind));
@@ -44,7 +47,7 @@ std::string RenderJson(const std::string& path, const Content& c) {
     w.EndObject();
     w.Key("entries");
     w.BeginArray();
-    for (const Entry& e : c.entries) {
+    ForEachEntry(c, [&](const Entry& e) {
         w.BeginObject();
         w.Member("section", e.section);
         w.Member("key", e.key);
@@ -69,17 +72,18 @@ std::string RenderJson(const std::string& path, const Content& c) {
         }
         w.EndArray();
         w.EndObject();
-    }
+        output.Spill();
+    });
     w.EndArray();
     w.EndObject();
-    return out;
 }
 
 // One row per field: spreadsheet-friendly and the same columns for every
 // kind of file.
-std::string RenderCsv(const Content& c) {
-    std::string out = "section,key,gmpid,field,label,kind,valid,value\n";
-    for (const Entry& e : c.entries) {
+void RenderCsv(const Content& c, TextOutput& output) {
+    std::string& out = output.Buffer();
+    out += "section,key,gmpid,field,label,kind,valid,value\n";
+    ForEachEntry(c, [&](const Entry& e) {
         std::string lead = CsvCell(e.section) + "," + CsvCell(e.key) + "," +
                            (e.has_gmpid ? GmpidHex(e.gmpid) : "") + ",";
         for (const Field& f : e.fields) {
@@ -90,8 +94,8 @@ std::string RenderCsv(const Content& c) {
                    (f.valid >= 0 ? std::to_string(f.valid) : "") + "," +
                    CsvCell(ValueText(f.value), text && ValueText(f.value).empty()) + "\n";
         }
-    }
-    return out;
+        output.Spill();
+    });
 }
 
 }  // namespace
@@ -103,19 +107,21 @@ int RunDump(const DumpOptions& opt) {
     FileProbe probe;
     Content content;
     if (!ResolveKind(opt.file, opt.kind, probe, why) ||
-        !LoadContent(opt.file, probe.kind, opt.meta.empty() ? nullptr : &meta, content, why)) {
+        !LoadContent(opt.file, probe.kind, opt.meta.empty() ? nullptr : &meta, content, why,
+                     true)) {
         ReportError(opt.file, why);
         return kExitUsage;
     }
     for (const std::string& w : content.warnings) ReportError(opt.file, "warning: " + w);
-    std::string out;
+    TextOutput output;
+    output.Open("-", why);
     if (opt.format == "json")
-        out = RenderJson(opt.file, content);
+        RenderJson(opt.file, content, output);
     else if (opt.format == "csv")
-        out = RenderCsv(content);
+        RenderCsv(content, output);
     else
-        out = RenderText(opt.file, content);
-    std::fwrite(out.data(), 1, out.size(), stdout);
+        RenderText(opt.file, content, output);
+    output.Close(why);
     return kExitClean;
 }
 

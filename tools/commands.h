@@ -15,7 +15,8 @@ inline constexpr int kExitProblems = 1;  // problems found, files differ, bad in
 inline constexpr int kExitUsage = 2;     // usage error, unreadable or unrecognised file
 
 struct DemoOptions {
-    std::string dir;  // empty: a new temporary folder
+    std::string dir;     // empty: a new temporary folder
+    bool force = false;  // write over the files of an earlier installation
 };
 
 struct InfoOptions {
@@ -48,7 +49,8 @@ struct DiffOptions {
 struct ExportCsvOptions {
     std::string db;
     std::string meta;
-    std::string out;  // empty: standard output
+    std::string out;     // empty: standard output
+    bool force = false;  // replace any existing file
 };
 
 struct ImportCsvOptions {
@@ -59,6 +61,7 @@ struct ImportCsvOptions {
     std::string into;
     std::string on_conflict = "abort";
     bool dry_run = false;
+    bool force = false;  // replace a file that is not a database of the RID
 };
 
 int RunDemo(const DemoOptions& opt);

@@ -13,6 +13,8 @@
 #include "tools/db_load.h"
 #include "tools/findings.h"
 #include "tools/gmpid_text.h"
+#include "tools/input.h"
+#include "tools/progress.h"
 #include "tools/value_format.h"
 
 namespace zarvtool {
@@ -78,7 +80,7 @@ template <class Catalogue>
 bool LoadCatalogue(Catalogue& catalogue, const std::string& path, Content& c, std::string& why) {
     Findings drops;
     FindingsReporter reporter(drops);
-    if (!catalogue.LoadFromFile(path.c_str(), &reporter)) {
+    if (!catalogue.LoadFromFile(LoadPath(path).c_str(), &reporter)) {
         why = drops.FirstProblem();
         return false;
     }
@@ -246,9 +248,28 @@ bool LoadPseudos(const std::string& path, Content& c, std::string& why) {
     return true;
 }
 
+// A point as an entry: its properties in the order the record keeps them.
+Entry DatabaseEntry(const CZARVMPInfo& rec, const CZARVMetaPropTbl* meta) {
+    Entry e;
+    const uint32_t gmpid = zarvgmpid::FromArg(rec.GetGMPID());
+    e.section = "point";
+    e.key = GmpidDotted(gmpid);
+    e.has_gmpid = true;
+    e.gmpid = gmpid;
+    for (int i = 0; i < rec.GetMPPropCount(); ++i) {
+        const unsigned short number = rec.GetMPPropIdAt(i);
+        Field f = Typed("p" + std::to_string(number), rec.GetMPPropAt(i), rec.GetMPTypeAt(i));
+        if (const CZARVMetaProp* def = meta ? meta->GetMetaProp(number) : nullptr)
+            f.label = def->GetMetaName();
+        e.fields.push_back(std::move(f));
+    }
+    return e;
+}
+
 bool LoadDatabase(const std::string& path, const CZARVMetaPropTbl* meta, Content& c,
-                  std::string& why) {
-    DbLoad load;
+                  std::string& why, bool streamed) {
+    auto shared = std::make_shared<DbLoad>();
+    DbLoad& load = *shared;
     if (!LoadDbFile(path, meta, kDefaultDbType, load, why)) return false;
     if (!load.loaded) {
         why = load.Refusal();
@@ -258,19 +279,13 @@ bool LoadDatabase(const std::string& path, const CZARVMetaPropTbl* meta, Content
     std::set<unsigned char> groups;
     long long props = 0;
     for (const CZARVMPInfo* rec : load.records) {
-        const uint32_t gmpid = zarvgmpid::FromArg(rec->GetGMPID());
-        Entry& e = AddEntry(c, "point", GmpidDotted(gmpid));
-        e.has_gmpid = true;
-        e.gmpid = gmpid;
-        for (int i = 0; i < rec->GetMPPropCount(); ++i) {
-            const unsigned short number = rec->GetMPPropIdAt(i);
-            Field f = PropertyField(number, rec->GetMPPropAt(i), rec->GetMPTypeAt(i));
-            if (const CZARVMetaProp* def = meta ? meta->GetMetaProp(number) : nullptr)
-                f.label = def->GetMetaName();
-            e.fields.push_back(std::move(f));
-        }
+        if (!streamed) c.entries.push_back(DatabaseEntry(*rec, meta));
         props += rec->GetMPPropCount();
-        groups.insert(zarvgmpid::Group(gmpid));
+        groups.insert(zarvgmpid::Group(zarvgmpid::FromArg(rec->GetGMPID())));
+    }
+    if (streamed) {
+        c.db = std::move(shared);
+        c.db_meta = meta;
     }
     Summary(c, "rid", load.rid);
     Summary(c, "groups", static_cast<long long>(groups.size()));
@@ -286,7 +301,7 @@ template <class Catalogue>
 void LoadReporting(const std::string& path, Findings& out) {
     Catalogue catalogue;
     FindingsReporter reporter(out);
-    catalogue.LoadFromFile(path.c_str(), &reporter);
+    catalogue.LoadFromFile(LoadPath(path).c_str(), &reporter);
 }
 
 }  // namespace
@@ -309,12 +324,12 @@ void CheckCatalogue(const std::string& path, FileKind kind, Findings& out) {
 }
 
 bool LoadContent(const std::string& path, FileKind kind, const CZARVMetaPropTbl* meta, Content& out,
-                 std::string& why) {
+                 std::string& why, bool streamed) {
     out = Content();
     out.kind = kind;
     switch (kind) {
         case FileKind::kDatabase:
-            return LoadDatabase(path, meta, out, why);
+            return LoadDatabase(path, meta, out, why, streamed);
         case FileKind::kMetaProps:
             return LoadMetaProps(path, out, why);
         case FileKind::kMetaTables:
@@ -331,6 +346,35 @@ bool LoadContent(const std::string& path, FileKind kind, const CZARVMetaPropTbl*
             why = "unknown kind of file";
             return false;
     }
+}
+
+void ForEachEntry(const Content& content, const std::function<void(const Entry&)>& visit) {
+    for (const Entry& e : content.entries) visit(e);
+    if (!content.db) return;
+    Progress progress("points", static_cast<size_t>(content.db->records.GetCount()));
+    size_t done = 0;
+    for (const CZARVMPInfo* rec : content.db->records) {
+        progress.Update(++done);
+        visit(DatabaseEntry(*rec, content.db_meta));
+    }
+}
+
+bool FindStreamedPoint(const Content& content, uint32_t gmpid, Entry& out) {
+    if (!content.db) return false;
+    // The stored records are in ascending GMPID order.
+    const CZARVDataSet<CZARVMPInfo>& records = content.db->records;
+    int lo = 0, hi = records.GetCount();
+    while (lo < hi) {
+        int mid = lo + (hi - lo) / 2;
+        if (zarvgmpid::FromArg(records.GetAt(mid)->GetGMPID()) < gmpid)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo == records.GetCount() || zarvgmpid::FromArg(records.GetAt(lo)->GetGMPID()) != gmpid)
+        return false;
+    out = DatabaseEntry(*records.GetAt(lo), content.db_meta);
+    return true;
 }
 
 std::string FieldText(const Field& field) {
@@ -399,7 +443,7 @@ bool LoadMetaOption(const std::string& path, CZARVMetaPropTbl& table) {
     } else {
         Findings refusal;
         FindingsReporter reporter(refusal);
-        if (!table.LoadFromFile(path.c_str(), &reporter))
+        if (!table.LoadFromFile(LoadPath(path).c_str(), &reporter))
             why = refusal.FirstProblem();
         else if (probe.kind == FileKind::kUnknown && table.GetSize() == 0)
             why = "is not a meta property table: its root element <" + probe.root +

@@ -10,6 +10,8 @@
 #define TOOLS_CONTENT_H_
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,8 @@
 class CZARVMetaPropTbl;
 
 namespace zarvtool {
+
+struct DbLoad;
 
 struct Field {
     std::string name;   // unique within its entry: "p401", "name", "m12"...
@@ -49,14 +53,31 @@ struct Content {
     // Said on standard error by the commands (records and properties the
     // load passed over).
     std::vector<std::string> warnings;
+    // The points of a database loaded for one pass (`streamed`): they are
+    // not copied into `entries` but made from the load, one at a time, by
+    // ForEachEntry, so a large database is held only as the library holds
+    // it.
+    std::shared_ptr<const DbLoad> db;
+    const CZARVMetaPropTbl* db_meta = nullptr;
 };
 
 // Reads `path` as a file of `kind`. `meta` (may be null) decodes database
 // properties as a load with that table does and labels them with their
 // meta names. False with `why` set when the file
 // cannot be read as that kind (the library refuses it).
+// With `streamed`, a database's points are left to ForEachEntry (`meta`
+// must then outlive `out`).
 bool LoadContent(const std::string& path, FileKind kind, const CZARVMetaPropTbl* meta, Content& out,
-                 std::string& why);
+                 std::string& why, bool streamed = false);
+
+// Calls `visit` with every entry in order: `entries`, then the points of a
+// streamed database. Each entry of a streamed database is valid only
+// during its call.
+void ForEachEntry(const Content& content, const std::function<void(const Entry&)>& visit);
+
+// The point of `gmpid` of a streamed database, made into `out`; false when
+// the database stores none (or `content` is not a streamed database).
+bool FindStreamedPoint(const Content& content, uint32_t gmpid, Entry& out);
 
 // A field's value as a person reads it: the kind and the value for typed
 // fields, with "(valid N)" when it has a valid type; the value alone

@@ -33,6 +33,8 @@ public:
     bool Next(CsvRecord& out);
     const std::string& Error() const { return m_error; }
     int ErrorLine() const { return m_errorLine; }
+    // How far the reading got, in bytes of the text.
+    size_t Offset() const { return m_pos; }
 
 private:
     const std::string& m_text;

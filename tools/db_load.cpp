@@ -1,10 +1,15 @@
 #include "tools/db_load.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "engine/internal/db_file_format.h"
 #include "host/zarvlib/load_reporter.h"
 #include "meta/meta_prop_tbl.h"
+#include "tools/input.h"
+#include "tools/output.h"
+#include "tools/progress.h"
 #include "tools/value_format.h"
 
 namespace zarvtool {
@@ -28,9 +33,9 @@ bool LoadDbFile(const std::string& path, const CZARVMetaPropTbl* meta, int type,
                 std::string& why) {
     // The header's third byte names the database the file belongs to; the
     // load checks it together with everything else.
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(LoadPath(path), std::ios::binary);
     if (!in) {
-        why = "cannot be opened";
+        why = "cannot be opened: " + SystemReason(errno);
         return false;
     }
     char head[3] = {0, 0, 0};
@@ -39,12 +44,17 @@ bool LoadDbFile(const std::string& path, const CZARVMetaPropTbl* meta, int type,
         out.header = head[0] == zarvdbfile::kMagic1 && head[1] == zarvdbfile::kMagic2;
     }
     in.close();
+    struct stat st;
+    size_t size = ::stat(LoadPath(path).c_str(), &st) == 0 ? static_cast<size_t>(st.st_size) : 0;
+    Progress progress("loading " + path, size);
+    Progress::Step(progress);
 
     out.engine = CZARVPtr<CZARVQENDbEngine>::Adopt(new CZARVQENDbEngine(kDbVersion));
     // The engine only reads the table (it decodes property codes with it).
     out.engine->SetMetaProps(const_cast<CZARVMetaPropTbl*>(meta));
     FindingsReporter reporter(out.findings);
-    out.loaded = out.engine->LoadFromFile(out.rid, path.c_str(), kDbVersion, type, &reporter);
+    out.loaded =
+        out.engine->LoadFromFile(out.rid, LoadPath(path).c_str(), kDbVersion, type, &reporter);
     for (int group = 0; group < 256; ++group)
         out.engine->ListMPInfo(out.rid, static_cast<unsigned char>(group), out.records);
     return true;

@@ -9,6 +9,7 @@
 
 #include "engine/internal/db_file_format.h"
 #include "host/zarvlib/markup.h"
+#include "tools/input.h"
 
 namespace zarvtool {
 
@@ -75,11 +76,6 @@ bool KindFromTag(const std::string& tag, FileKind& kind) {
     return false;
 }
 
-namespace {
-
-// Why a path is nothing the tool can read, or null when it can: a regular
-// file, or a pipe when `streams` is set (read once to its end, as a CSV
-// input may come). A device such as /dev/zero never ends.
 const char* NotReadable(const struct stat& st, bool streams) {
     if (S_ISREG(st.st_mode) || (streams && S_ISFIFO(st.st_mode))) return nullptr;
     if (S_ISDIR(st.st_mode)) return "is a directory";
@@ -89,9 +85,8 @@ const char* NotReadable(const struct stat& st, bool streams) {
     return "is not a regular file";
 }
 
-}  // namespace
-
-bool ReadWholeFile(const std::string& path, std::string& data, std::string& why) {
+bool ReadWholeFile(const std::string& given, std::string& data, std::string& why) {
+    const std::string& path = LoadPath(given);
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) {
         why = std::strerror(errno);
@@ -109,7 +104,7 @@ bool ReadWholeFile(const std::string& path, std::string& data, std::string& why)
     std::ostringstream buf;
     buf << in.rdbuf();
     if (in.bad()) {
-        why = "read error";
+        why = "read error: " + std::string(std::strerror(errno));
         return false;
     }
     data = buf.str();
@@ -138,7 +133,8 @@ size_t Utf8BomLength(const std::string& data) {
     return data.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
 }
 
-FileProbe ProbeFile(const std::string& path) {
+FileProbe ProbeFile(const std::string& given) {
+    const std::string& path = LoadPath(given);
     FileProbe probe;
     std::string data;
     // Nothing but a regular file is opened: the library loads only those,

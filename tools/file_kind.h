@@ -3,6 +3,8 @@
 #ifndef TOOLS_FILE_KIND_H_
 #define TOOLS_FILE_KIND_H_
 
+#include <sys/stat.h>
+
 #include <string>
 
 namespace zarvtool {
@@ -50,6 +52,11 @@ std::string XmlErrorPlace(const FileProbe& probe);
 // its kind cannot be told (exit status 2 for the commands).
 bool ResolveKind(const std::string& path, const std::string& forced, FileProbe& probe,
                  std::string& why);
+
+// Why a file of status `st` is nothing the tool can read, or null when it
+// can: a regular file, or a pipe or FIFO when `streams` is set (read once
+// to its end). A device such as /dev/zero never ends.
+const char* NotReadable(const struct stat& st, bool streams);
 
 // The whole file into `data`; false with `why` (the system's reason).
 bool ReadWholeFile(const std::string& path, std::string& data, std::string& why);

@@ -38,16 +38,22 @@ bool SamePoint(const Point& a, const Point& b) {
     return true;
 }
 
+Point PointOfRecord(const CZARVMPInfo& rec) {
+    Point p;
+    p.gmpid = zarvgmpid::FromArg(rec.GetGMPID());
+    for (int i = 0; i < rec.GetMPPropCount(); ++i)
+        p.props.push_back({rec.GetMPPropIdAt(i), rec.GetMPTypeAt(i), rec.GetMPPropAt(i)});
+    std::sort(p.props.begin(), p.props.end(),
+              [](const PointProp& a, const PointProp& b) { return a.number < b.number; });
+    return p;
+}
+
 std::map<uint32_t, Point> PointsOfLoad(const DbLoad& load) {
     std::map<uint32_t, Point> points;
     for (const CZARVMPInfo* rec : load.records) {
-        Point p;
-        p.gmpid = zarvgmpid::FromArg(rec->GetGMPID());
-        for (int i = 0; i < rec->GetMPPropCount(); ++i)
-            p.props.push_back({rec->GetMPPropIdAt(i), rec->GetMPTypeAt(i), rec->GetMPPropAt(i)});
-        std::sort(p.props.begin(), p.props.end(),
-                  [](const PointProp& a, const PointProp& b) { return a.number < b.number; });
-        points.emplace(p.gmpid, std::move(p));
+        Point p = PointOfRecord(*rec);
+        uint32_t gmpid = p.gmpid;
+        points.emplace(gmpid, std::move(p));
     }
     return points;
 }

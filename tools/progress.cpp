@@ -12,8 +12,20 @@ Progress::Progress(std::string what, size_t total)
       m_active(total >= kMinSteps && ::isatty(STDERR_FILENO)),
       m_last(std::chrono::steady_clock::now()) {}
 
-Progress::~Progress() {
+Progress::~Progress() { Done(); }
+
+void Progress::Done() {
     if (m_shown) std::fprintf(stderr, "\r\033[K");
+    m_shown = false;
+    m_active = false;
+}
+
+void Progress::Step(Progress& progress) {
+    if (!progress.m_active || progress.m_total < kMinBytes) return;
+    progress.m_shown = true;
+    progress.m_active = false;  // nothing to count
+    std::fprintf(stderr, "\r%s ...", progress.m_what.c_str());
+    std::fflush(stderr);
 }
 
 void Progress::Update(size_t done) {

@@ -20,10 +20,19 @@ public:
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
+    // Clears the progress line now: before the message that ends the work.
+    void Done();
+
     // `done` steps of `total` are finished.
     void Update(size_t done);
 
     static constexpr size_t kMinSteps = 20000;
+
+    // One long step that cannot be counted (the library's load of a
+    // file): "what ..." at once on a terminal, for `bytes` of at least
+    // kMinBytes, until Done or destruction.
+    static void Step(Progress& progress);
+    static constexpr size_t kMinBytes = 4u << 20;
 
 private:
     std::string m_what;

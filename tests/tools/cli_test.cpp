@@ -22,20 +22,63 @@ TEST_F(ToolCommandLineTest, HelpNamesEveryCommandAndUsageAndInputErrorsExitWithT
     ExpectParts(run.err, {"neither a configuration database"});
 }
 
-// A FIFO without a writer would block a read, a device would never end: the
-// tool refuses both at once, as the library's loaders do.
-TEST_F(ToolCommandLineTest, AFifoOrADeviceGivenAsAFileIsRefusedWithoutReading) {
-    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
-    const std::vector<std::pair<std::string, std::string>> inputs = {
-        {dir.File("fifo"), "is a FIFO"}, {"/dev/zero", "is a device"}};
-    for (const auto& [path, why] : inputs) {
-        for (const char* command : {"info", "check", "dump"}) {
-            SCOPED_TRACE(std::string(command) + " " + path);
-            ToolRun run = Run({command, path});
-            EXPECT_EQ(run.status, 2);
-            ExpectParts(run.err, {why});
-        }
+TEST_F(ToolCommandLineTest, HelpCommandAndUnknownCommandsNameTheCommands) {
+    const std::vector<std::string> commands = {"demo", "info",       "check",     "dump",
+                                               "diff", "export-csv", "import-csv"};
+    ToolRun help = Run({"help"});
+    EXPECT_EQ(help.status, 0);
+    ExpectParts(help.out, commands);
+    ToolRun one = Run({"help", "import-csv"});
+    EXPECT_EQ(one.status, 0);
+    ExpectParts(one.out, {"zarvqen import-csv", "--on-conflict"});
+
+    ToolRun unknown = Run({"frobnicate"});
+    EXPECT_EQ(unknown.status, 2);
+    ExpectParts(unknown.err, {"zarvqen: unknown command 'frobnicate'"});
+    ExpectParts(unknown.err, commands);
+    ToolRun none = Run({});
+    EXPECT_EQ(none.status, 2);
+    ExpectParts(none.err, {"zarvqen: a command is needed"});
+}
+
+// Every message of the command line starts as the tool's messages do and
+// names what is missing or wrong as the command's help does.
+TEST_F(ToolCommandLineTest, UsageErrorsNameTheArgumentAndStartWithTheToolsName) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"diff", "a.dat"}, "zarvqen: diff: missing B (new file)"},
+        {{"export-csv"}, "zarvqen: export-csv: missing DB"},
+        {{"check", "--type", "4", "x.dat"}, "zarvqen: check: --type: Value 4 not in range 0 to 3"},
+        {{"import-csv", "a.csv", "--rid", "7", "-o", "b.dat", "--on-conflict", "skip"},
+         "zarvqen: import-csv: --on-conflict requires --into"},
+        {{"info", "--bogus", "x"}, "zarvqen: info: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        ToolRun run = Run(c.args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err.rfind(c.message, 0), 0u) << run.err;
     }
+}
+
+// Thousands of bad rows would bury the account: the first hundred are
+// shown, the rest counted.
+TEST_F(ToolCommandLineTest, AFloodOfErrorsShowsTheFirstHundredAndCountsTheRest) {
+    std::string csv = "gmpid,p1:long:0\n";
+    for (int i = 0; i < 250; ++i) csv += "7.1.0." + std::to_string(i) + ",x\n";
+    WriteAll(dir.File("bad.csv"), csv);
+    ToolRun run = Run({"import-csv", dir.File("bad.csv"), "--rid", "7", "-o", dir.File("o.dat")});
+    EXPECT_EQ(run.status, 1);
+    size_t lines = 0;
+    for (size_t at = 0; (at = run.err.find("cannot be read as long", at)) != std::string::npos;
+         ++at)
+        ++lines;
+    EXPECT_EQ(lines, 100u) << run.err;
+    ExpectParts(run.err, {"zarvqen: 150 more messages not shown, 250 in all\n",
+                          "250 problems, nothing written"});
 }
 
 }  // namespace

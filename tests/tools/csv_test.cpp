@@ -40,8 +40,8 @@ TEST_F(ToolCsvTest, ExportThenImportGivesBackTheSameFileForEveryKindAndValidType
     EXPECT_EQ(ReadAll(out), ReadAll(db));
     ExpectParts(imp.out, {"wrote " + out + ": 2 points of RID 7"});
     std::string meta = Xml("meta.xml", "<meta><prop>21,Label,7,,0</prop></meta>");
-    ASSERT_EQ(Run({"export-csv", "--meta", meta, db, "-o", csv}).status,
-              0);  // meta names as headers
+    // Meta names as headers; a CSV file is written over only with --force.
+    ASSERT_EQ(Run({"export-csv", "--meta", meta, db, "-o", csv, "--force"}).status, 0);
     ExpectParts(ReadAll(csv), {",Label,"});
     EXPECT_EQ(Run({"import-csv", "--meta", meta, csv, "--rid", "7", "-o", out}).status, 0);
     EXPECT_EQ(ReadAll(out), ReadAll(db));

@@ -120,7 +120,7 @@ TEST_F(ToolMessagesTest, CountsOfOneAreSingularAndInfoValuesLineUp) {
     ToolRun run = Run({"import-csv", csv, "--rid", "7", "-o", db});
     ExpectParts(run.err, {"p.csv:2: the row has 1 field, the header 2"});
     ASSERT_TRUE(SaveDatabase(db, 7, {{0x07010000, {{1, Var(1)}}}}));
-    run = Run({"export-csv", db, "-o", csv});
+    run = Run({"export-csv", db, "-o", csv, "--force"});
     ExpectParts(run.out, {": 1 point, 1 column\n"});
     run = Run({"info", db, Xml("t.xml", "<typeobj><prop>1,4|5</prop></typeobj>")});
     ExpectParts(run.out, {"(1 number: 1)", "  rid          7\n", "  meta numbers 2\n"});

@@ -32,12 +32,39 @@ inline std::string ShellQuote(const std::string& s) {
     return out + "'";
 }
 
+// How the shell starts the tool: what comes before it (such as "ulimit -f
+// 1;"), where its standard input comes from and where its standard output
+// goes (empty: captured).
+struct ToolShell {
+    std::string before;
+    std::string in = "/dev/null";
+    std::string out;
+
+    static ToolShell Before(std::string text) {
+        ToolShell s;
+        s.before = std::move(text);
+        return s;
+    }
+    static ToolShell In(std::string path) {
+        ToolShell s;
+        s.in = std::move(path);
+        return s;
+    }
+    static ToolShell Out(std::string path) {
+        ToolShell s;
+        s.out = std::move(path);
+        return s;
+    }
+};
+
 // Runs the tool with `args` inside `dir` (for its output files).
-inline ToolRun RunTool(const TempDir& dir, const std::vector<std::string>& args) {
-    std::string cmd = ShellQuote(ZARVQEN_TOOL);
+inline ToolRun RunTool(const TempDir& dir, const std::vector<std::string>& args,
+                       const ToolShell& shell = {}) {
+    std::string cmd = shell.before + " " + ShellQuote(ZARVQEN_TOOL);
     for (const std::string& a : args) cmd += " " + ShellQuote(a);
     std::string out = dir.File(".tool.out"), err = dir.File(".tool.err");
-    cmd += " >" + ShellQuote(out) + " 2>" + ShellQuote(err) + " </dev/null";
+    cmd += " >" + ShellQuote(shell.out.empty() ? out : shell.out) + " 2>" + ShellQuote(err) + " <" +
+           ShellQuote(shell.in);
     int raw = std::system(cmd.c_str());
     ToolRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err)};
     std::remove(out.c_str());
@@ -81,7 +108,9 @@ inline bool SaveDatabase(const std::string& path, unsigned char rid,
 // Fixture: a folder for the files of one test.
 class ToolTest : public ::testing::Test {
 protected:
-    ToolRun Run(const std::vector<std::string>& args) { return RunTool(dir, args); }
+    ToolRun Run(const std::vector<std::string>& args, const ToolShell& shell = {}) {
+        return RunTool(dir, args, shell);
+    }
     std::string Xml(const std::string& name, const std::string& body) {
         std::string path = dir.File(name);
         WriteAll(path, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + body);

@@ -8,9 +8,11 @@ namespace {
 class ToolVersionTest : public ToolTest {};
 
 TEST_F(ToolVersionTest, VersionFlagPrintsTheLibraryVersionAndExitsWithZero) {
-    ToolRun run = Run({"--version"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, std::string("zarvqen ") + ZarvqenVersion() + "\n");
+    for (const char* flag : {"-V", "--version"}) {
+        ToolRun run = Run({flag});
+        EXPECT_EQ(run.status, 0) << flag;
+        EXPECT_EQ(run.out, std::string("zarvqen ") + ZarvqenVersion() + "\n") << flag;
+    }
 }
 
 }  // namespace
