@@ -1,4 +1,5 @@
-// CZARVIdMap<T>: a hash table from 32-bit identifiers (GMPIDs) to borrowed
+// CZARVIdMap<T, Key>: a hash table from identifiers (32-bit GMPIDs by
+// default, or any other unsigned integer up to 64 bits) to borrowed
 // pointers, for the lookups by identifier that run at value rates.
 //
 // Stores that must also be walked in identifier order keep their ordered
@@ -15,10 +16,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
-template <class T>
+template <class T, class Key = uint32_t>
 class CZARVIdMap {
+    static_assert(std::is_unsigned_v<Key> && sizeof(Key) <= 8, "keys are unsigned integers");
+
 public:
     CZARVIdMap() = default;
     CZARVIdMap(const CZARVIdMap&) = default;
@@ -31,7 +35,7 @@ public:
     }
 
     // The pointer stored under `key`, or null.
-    T* Find(uint32_t key) const {
+    T* Find(Key key) const {
         if (m_count == 0) return nullptr;
         for (size_t i = Home(key);; i = (i + 1) & m_mask) {
             const Slot& s = m_slots[i];
@@ -42,7 +46,7 @@ public:
 
     // Stores `value` (not null) under `key`; false, changing nothing, when
     // the key is already present.
-    bool Insert(uint32_t key, T* value) {
+    bool Insert(Key key, T* value) {
         if ((m_count + 1) * 4 > m_slots.size() * 3) Grow();
         size_t i = Home(key);
         for (; m_slots[i].value; i = (i + 1) & m_mask)
@@ -53,7 +57,7 @@ public:
     }
 
     // Forgets `key`; false when it was absent.
-    bool Erase(uint32_t key) {
+    bool Erase(Key key) {
         if (m_count == 0) return false;
         size_t i = Home(key);
         for (;; i = (i + 1) & m_mask) {
@@ -92,7 +96,7 @@ public:
 
 private:
     struct Slot {
-        uint32_t key = 0;
+        Key key = 0;
         T* value = nullptr;  // null: the slot is empty
     };
 
@@ -101,9 +105,12 @@ private:
     // cache-friendly but is a trap with linear probing: the runs of
     // different blocks land on each other and merge into clusters hundreds
     // of slots long.
-    size_t Home(uint32_t key) const {
-        return static_cast<size_t>((static_cast<uint64_t>(key) * 0x9E3779B97F4A7C15ull) >> 32) &
-               m_mask;
+    // A 64-bit key is folded first, so that its high half reaches the slot
+    // number too; a 32-bit key folds to itself.
+    size_t Home(Key key) const {
+        uint64_t k = static_cast<uint64_t>(key);
+        k ^= k >> 32;
+        return static_cast<size_t>((k * 0x9E3779B97F4A7C15ull) >> 32) & m_mask;
     }
 
     void Take(CZARVIdMap& o) {
