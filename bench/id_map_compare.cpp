@@ -3,8 +3,8 @@
 // two-part IO path keys (64 bits). Each side runs the same operations on
 // the same keys in the same order; each figure is the best of five runs.
 //   id_map_compare [POINTS...]   (default 200000 and 1000000)
-#include <boost/unordered/unordered_flat_map.hpp>
 #include <algorithm>
+#include <boost/unordered/unordered_flat_map.hpp>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

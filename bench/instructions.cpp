@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
         index.CreateIndex(keys[p].c_str(), &data[p]);
     }
     size_t found = 0;
-    for (size_t i = 0; i < probes; ++i) found += index.GetIndexNode(keys[pick(rng)].c_str()) != nullptr;
+    for (size_t i = 0; i < probes; ++i)
+        found += index.GetIndexNode(keys[pick(rng)].c_str()) != nullptr;
 
     std::printf("%zu points loaded, %zu of %zu reads and %zu of %zu lookups answered\n", n, hits,
                 probes, found, probes);

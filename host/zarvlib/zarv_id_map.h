@@ -90,6 +90,7 @@ public:
         std::vector<Slot>().swap(m_slots);
         m_count = 0;
         m_mask = 0;
+        m_shift = 63;
     }
 
     size_t size() const { return m_count; }
@@ -100,26 +101,31 @@ private:
         T* value = nullptr;  // null: the slot is empty
     };
 
-    // Fibonacci hashing scatters every key on its own. Keeping the point
-    // index of a GMPID in order (neighbouring slots for one block) looks
-    // cache-friendly but is a trap with linear probing: the runs of
-    // different blocks land on each other and merge into clusters hundreds
-    // of slots long.
-    // A 64-bit key is folded first, so that its high half reaches the slot
-    // number too; a 32-bit key folds to itself.
+    // Fibonacci hashing: the top bits of the key times 2^64 / phi. GMPIDs
+    // are runs of neighbouring numbers, which this spreads nearly evenly,
+    // with fewer collisions than a random hash gives (a lookup of a present
+    // GMPID is then faster than in Boost's flat map; see
+    // docs/performance.md). Keeping a block's points in neighbouring slots
+    // looks cache-friendly but is a trap with linear probing: the runs of
+    // different blocks merge into clusters hundreds of slots long; the
+    // middle bits of the product (an earlier form) did that too. A 64-bit
+    // key is folded first, so that its high half counts as much as its low
+    // half.
     size_t Home(Key key) const {
         uint64_t k = static_cast<uint64_t>(key);
         k ^= k >> 32;
-        return static_cast<size_t>((k * 0x9E3779B97F4A7C15ull) >> 32) & m_mask;
+        return static_cast<size_t>((k * 0x9E3779B97F4A7C15ull) >> m_shift);
     }
 
     void Take(CZARVIdMap& o) {
         m_slots = std::move(o.m_slots);
         m_count = o.m_count;
         m_mask = o.m_mask;
+        m_shift = o.m_shift;
         o.m_slots.clear();
         o.m_count = 0;
         o.m_mask = 0;
+        o.m_shift = 63;
     }
 
     void Grow() { Rehash(m_slots.empty() ? 16 : m_slots.size() * 2); }
@@ -128,6 +134,8 @@ private:
         std::vector<Slot> old(slots);
         old.swap(m_slots);
         m_mask = slots - 1;
+        m_shift = 64;
+        for (size_t n = slots; n > 1; n >>= 1) --m_shift;
         for (const Slot& s : old) {
             if (!s.value) continue;
             size_t i = Home(s.key);
@@ -139,6 +147,8 @@ private:
     std::vector<Slot> m_slots;
     size_t m_count = 0;
     size_t m_mask = 0;
+    // 64 minus the number of bits of a slot number.
+    unsigned m_shift = 63;
 };
 
 #endif  // ZARVLIB_ZARV_ID_MAP_H_
