@@ -1,12 +1,11 @@
 // A driver for counting instructions with callgrind, which counts the same
 // on a busy machine as on an idle one. It loads a saved database of N
-// points, reads values through the driver and looks IO addresses up; run
-// it with one of
-//   valgrind --tool=callgrind --toggle-collect='CZARVQENDbEngine::LoadFromFile*' instructions N
-//   valgrind --tool=callgrind --toggle-collect='CZARVQENDriver::ReadValue*' instructions N
-//   valgrind --tool=callgrind --toggle-collect='CZARVIODB::GetIndexNode*' instructions N
-// and divide the collected total by N (load) or by the 262 144 reads or
-// lookups it prints.
+// points, reads values through the driver and looks IO addresses up, each
+// in a function of its own:
+//   valgrind --tool=callgrind --callgrind-out-file=cg.out instructions N
+//   callgrind_annotate --inclusive=yes cg.out | grep -E 'LoadOnce|ReadValues|LookUpAddresses'
+// and divide the inclusive counts by N (load) or by the 262 144 reads or
+// lookups.
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -15,26 +14,52 @@
 
 #include "bench/bench_fixture.h"
 
+namespace {
+
+constexpr size_t kProbes = 1 << 18;
+
+[[gnu::noinline]] CZARVQENDbEngine* LoadOnce(const std::string& file) {
+    auto* engine = new CZARVQENDbEngine("3.0");
+    if (!engine->LoadFromFile(bench::kRid, file.c_str(), "3.0", 1)) {
+        engine->Release();
+        return nullptr;
+    }
+    return engine;
+}
+
+[[gnu::noinline]] size_t ReadValues(CZARVQENDriver& driver, const std::vector<unsigned long>& ids) {
+    _zarvVAR value;
+    CMPQuality quality;
+    CZARVTime time;
+    size_t hits = 0;
+    for (unsigned long gmpid : ids) hits += driver.ReadValue(gmpid, value, quality, time);
+    return hits;
+}
+
+[[gnu::noinline]] size_t LookUpAddresses(const CZARVIODB& index,
+                                         const std::vector<const char*>& keys) {
+    size_t found = 0;
+    for (const char* key : keys) found += index.GetIndexNode(key) != nullptr;
+    return found;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     const size_t n = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100000;
-    const size_t probes = 1 << 18;
     const std::string file = bench::ScratchDir() + "/instructions.dat";
     CZARVQENDbEngine* made = bench::NewEngine(n);
     if (!made->SaveToTemplate(bench::kRid, file.c_str(), "3.0")) return 1;
     made->Release();
 
-    auto* engine = new CZARVQENDbEngine("3.0");
-    if (!engine->LoadFromFile(bench::kRid, file.c_str(), "3.0", 1)) return 1;
-
+    CZARVQENDbEngine* engine = LoadOnce(file);
+    if (!engine) return 1;
     std::mt19937 rng(7);
     std::uniform_int_distribution<size_t> pick(0, n - 1);
+    std::vector<unsigned long> ids(kProbes);
+    for (unsigned long& id : ids) id = bench::PointGMPID(pick(rng));
     auto* driver = new CZARVQENDriver(engine);
-    _zarvVAR value;
-    CMPQuality quality;
-    CZARVTime time;
-    size_t hits = 0;
-    for (size_t i = 0; i < probes; ++i)
-        hits += driver->ReadValue(bench::PointGMPID(pick(rng)), value, quality, time);
+    size_t hits = ReadValues(*driver, ids);
 
     CZARVIODB index;
     std::vector<std::string> keys(n);
@@ -43,12 +68,12 @@ int main(int argc, char** argv) {
         keys[p] = "COM" + std::to_string(p / 256) + "$" + std::to_string(p % 256);
         index.CreateIndex(keys[p].c_str(), &data[p]);
     }
-    size_t found = 0;
-    for (size_t i = 0; i < probes; ++i)
-        found += index.GetIndexNode(keys[pick(rng)].c_str()) != nullptr;
+    std::vector<const char*> probes(kProbes);
+    for (const char*& key : probes) key = keys[pick(rng)].c_str();
+    size_t found = LookUpAddresses(index, probes);
 
     std::printf("%zu points loaded, %zu of %zu reads and %zu of %zu lookups answered\n", n, hits,
-                probes, found, probes);
+                kProbes, found, kProbes);
     driver->Release();
     engine->Release();
     return 0;

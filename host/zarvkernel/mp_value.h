@@ -77,12 +77,15 @@ private:
     uint32_t m_nGMPID;
     // How many of the stores of this value entered its name in the table.
     uint32_t m_nNameEntries = 0;
+    // What a read copies sits together, right after the header, so that a
+    // read mostly touches one cache line; the flag fills the gap after the
+    // quality.
+    CMPQuality m_quality;
     // Kept by the linked record (see CZARVMPInfo::LinkValue).
     bool m_bLinkedHasReference = false;
-    const CZARVMPInfo* m_pLinked = nullptr;
-    CMPQuality m_quality;
     CZARVTime m_time;
     _zarvVAR m_value;
+    const CZARVMPInfo* m_pLinked = nullptr;
     _zarv_str m_strRefName;
     // Present only while the value is a group text.
     std::unique_ptr<CZARVGRPData> m_pGroup;
