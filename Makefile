@@ -16,7 +16,7 @@ PREFIX      ?= /usr/local
 LAUNCHER    = $$(command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 GENERATOR   = $$(command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 
-.PHONY: all deps build test asan fuzz bench compare run install package clean
+.PHONY: all deps build test asan fuzz bench compare compare-maps run install package clean
 
 all: build
 
@@ -52,6 +52,12 @@ compare: deps
 	@cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DZARV_BUILD_TESTS=OFF $(LAUNCHER) >/dev/null
 	@cmake --build $(BENCH_DIR) -j $(JOBS) --target compare
 	@$(BENCH_DIR)/bin/compare
+
+# The GMPID hash table against Boost's flat hash map on the same keys.
+compare-maps: deps
+	@cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DZARV_BUILD_TESTS=OFF $(LAUNCHER) >/dev/null
+	@cmake --build $(BENCH_DIR) -j $(JOBS) --target id_map_compare
+	@$(BENCH_DIR)/bin/id_map_compare
 
 run: build
 	@$(BUILD_DIR)/bin/zarvqen demo

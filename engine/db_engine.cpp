@@ -177,7 +177,17 @@ void CZARVQENDbEngine::WithdrawIOKey(unsigned char rid, const std::string& key,
     if (it != m_mapIOKeys.end() && it->second == key) m_mapIOKeys.erase(it);
 }
 
+void CZARVQENDbEngine::LinkLiveValue(const CZARVMPInfo& info) const {
+    // Only a record the database has taken is linked: a refused one must not
+    // speak for the point.
+    const uint32_t gmpid = zarvgmpid::FromArg(info.GetGMPID());
+    const CZARVSubRtdb* sub = GetSubRtdb(zarvgmpid::RID(gmpid));
+    if (CZARVMPValue* value = sub ? sub->GetMPValueObj(gmpid) : nullptr) info.LinkValue(value);
+}
+
 void CZARVQENDbEngine::OnRecordLeaving(const CZARVMPInfo* info) {
+    // Its value no longer learns about property 499 from it.
+    if (info->GetLinkedValue()) info->LinkValue(nullptr);
     const uint32_t gmpid = zarvgmpid::FromArg(info->GetGMPID());
     EraseAssociations(gmpid, gmpid);
     auto it = m_mapIOKeys.find(info);
@@ -214,7 +224,10 @@ bool CZARVQENDbEngine::AddRecord(CZARVMPInfo* info, CZARVConfigDB* db,
         step = Refusal::kLiveValue;
         if (OnAddMPInfo(*info)) {
             step = Refusal::kGMPID;
-            if (db->InsertMPInfo(info)) return true;
+            if (db->InsertMPInfo(info)) {
+                LinkLiveValue(*info);
+                return true;
+            }
         }
     } catch (...) {
         WithdrawIOKey(db->GetRID(), key, info);
@@ -486,44 +499,55 @@ unsigned int CZARVQENDbEngine::GetAssGMPID(unsigned long gmpid, unsigned long* o
 // ---------------------------------------------------------------------------
 // Live values
 
-CZARVSubRtdb* CZARVQENDbEngine::ReadSource(unsigned long gmpid, uint32_t& target) const {
-    uint32_t g = zarvgmpid::FromArg(gmpid);
-    target = g;
-    unsigned rid = zarvgmpid::RID(g);
-    bool refOnly = rid >= kRefOnlyRidFirst && rid <= kRefOnlyRidLast;
-    bool refAllowed = rid >= kIOIndexRidFirst && rid <= kIOIndexRidLast;
-    if (zarvgmpid::Block(g) != 0 && (refOnly || refAllowed)) {
-        // Borrowed, not copied: this runs for every read of these RIDs.
-        const CZARVMPInfo* info = GetMPInfo(g);
-        const _zarvVAR* ref = info ? info->FindMPProp(kRefProp) : nullptr;
-        if (!ref || ref->IsEmpty() ? refOnly : !ResolveRefName(*ref, target)) return nullptr;
-    }
-    return GetSubRtdb(zarvgmpid::RID(target));
+const CZARVMPValue* CZARVQENDbEngine::ReadSource(unsigned long gmpid) const {
+    const uint32_t g = zarvgmpid::FromArg(gmpid);
+    const unsigned rid = zarvgmpid::RID(g);
+    const CZARVSubRtdb* own = GetSubRtdb(static_cast<unsigned char>(rid));
+    const CZARVMPValue* value = own ? own->GetMPValueObj(g) : nullptr;
+    const bool refOnly = rid >= kRefOnlyRidFirst && rid <= kRefOnlyRidLast;
+    const bool refAllowed = rid >= kIOIndexRidFirst && rid <= kIOIndexRidLast;
+    if (zarvgmpid::Block(g) == 0 || !(refOnly || refAllowed)) return value;
+    // A value linked to its stored record knows whether the record names
+    // another point: a read of a point without a reference ends here.
+    if (value && value->GetLinkedRecord() && !value->LinkedRecordHasReference())
+        return refOnly ? nullptr : value;
+    // Borrowed, not copied: this runs for every read of a referencing point.
+    const CZARVMPInfo* info = GetMPInfo(g);
+    const _zarvVAR* ref = info ? info->FindMPProp(kRefProp) : nullptr;
+    if (!ref || ref->IsEmpty()) return refOnly ? nullptr : value;
+    uint32_t target;
+    if (!ResolveRefName(*ref, target)) return nullptr;
+    const CZARVSubRtdb* sub = GetSubRtdb(zarvgmpid::RID(target));
+    return sub ? sub->GetMPValueObj(target) : nullptr;
 }
 
 bool CZARVQENDbEngine::ReadValue(unsigned long gmpid, _zarvVAR& value, CMPQuality& quality,
                                  CZARVTime& time) const {
-    uint32_t target;
-    CZARVSubRtdb* sub = ReadSource(gmpid, target);
-    return sub && sub->ReadValue(target, value, &quality, &time);
+    const CZARVMPValue* source = ReadSource(gmpid);
+    if (!source) return false;
+    value = source->GetValue();
+    quality = source->GetQuality();
+    time = source->GetTime();
+    return true;
 }
 
 bool CZARVQENDbEngine::ReadValueQos(unsigned long gmpid, CMPQuality& quality) const {
-    uint32_t target;
-    CZARVSubRtdb* sub = ReadSource(gmpid, target);
-    return sub && sub->ReadValueQos(target, quality);
+    const CZARVMPValue* source = ReadSource(gmpid);
+    if (!source) return false;
+    quality = source->GetQuality();
+    return true;
 }
 
 bool CZARVQENDbEngine::ReadValueTime(unsigned long gmpid, CZARVTime& time) const {
-    uint32_t target;
-    CZARVSubRtdb* sub = ReadSource(gmpid, target);
-    return sub && sub->ReadValueTime(target, time);
+    const CZARVMPValue* source = ReadSource(gmpid);
+    if (!source) return false;
+    time = source->GetTime();
+    return true;
 }
 
 bool CZARVQENDbEngine::ReadSGValue(unsigned long gmpid, int index, _zarvVAR& value) const {
-    uint32_t target;
-    CZARVSubRtdb* sub = ReadSource(gmpid, target);
-    return sub && sub->ReadSGValue(target, index, value);
+    const CZARVMPValue* source = ReadSource(gmpid);
+    return source && source->GetGroupValue(index, value);
 }
 
 bool CZARVQENDbEngine::ReadSGValue(unsigned long gmpid, CZARVGRPData& data, CMPQuality& quality,

@@ -66,7 +66,8 @@ class CZARVMetaPropTbl;
 class ZARVQEN_API CZARVQENDbEngine : public CZARVObj {
 public:
     // Property numbers with a fixed meaning to the engine.
-    static constexpr unsigned short kRefProp = 499;      // reference name of another point
+    static constexpr unsigned short kRefProp =
+        CZARVMPInfo::kReferenceProp;                     // reference name of another point
     static constexpr unsigned short kIOAddrProp1 = 401;  // first text of the IO address
     static constexpr unsigned short kIOAddrProp2 = 402;  // second text of the IO address
     static constexpr unsigned short kHwIdProp = 106;     // hardware identifier, on kHwInfoGMPID
@@ -281,10 +282,14 @@ private:
     void ReserveRecords(size_t n) { m_mapIOKeys.reserve(m_mapIOKeys.size() + n); }
     // Erases the association entries keyed by GMPIDs in [lo, hi].
     void EraseAssociations(uint32_t lo, uint32_t hi);
-    // The live-value database and GMPID a read of `gmpid` is served from
-    // (references resolved); null when a required reference cannot be
-    // resolved or the target RID has no live-value database.
-    CZARVSubRtdb* ReadSource(unsigned long gmpid, uint32_t& target) const;
+    // The live value a read of `gmpid` is served from (references
+    // resolved); null when there is none or a required reference cannot be
+    // resolved.
+    const CZARVMPValue* ReadSource(unsigned long gmpid) const;
+    // Links a stored record to its point's live value, if it has one, so
+    // that reads learn from the value alone whether the record names another
+    // point.
+    void LinkLiveValue(const CZARVMPInfo& info) const;
 
     // Declared before the registries, so that it outlives every database
     // they release.

@@ -12,6 +12,12 @@ unsigned int DefaultHash(const std::string& text) { return DJBHash(std::string_v
 
 }  // namespace
 
+CIndexNodeSet::~CIndexNodeSet() {
+    if (m_pPaths && m_pPaths->size() > 0)
+        for (const Handle& node : m_nodes)
+            m_pPaths->Erase(PathKey(m_nParentKey, static_cast<uint32_t>(node->GetKey())));
+}
+
 CIndexNode::CIndexNode(unsigned long key, int type, void* data)
     : m_nKey(static_cast<uint32_t>(key)), m_nType(type), m_pData(data) {}
 
@@ -86,6 +92,8 @@ int CIndexNode::GetLeafData(std::vector<void*>& out) const {
 CZARVIODB::CZARVIODB(HashFn hash) : m_pfnHash(hash ? hash : &DefaultHash) {}
 
 CZARVIODB::~CZARVIODB() {
+    // Everything goes: the sets need not take their entries out one by one.
+    m_paths.Clear();
     // The top-level branches' subtrees go first, iteratively, so that deep
     // trees tear down without recursion and without allocating.
     CIndexNodeSet* doomed = nullptr;
@@ -136,18 +144,31 @@ CIndexNode* CZARVIODB::Find(const std::vector<uint32_t>& hashes) const {
 }
 
 CIndexNode* CZARVIODB::GetIndexNode(const char* key) const {
-    // Hash and descend part by part: a lookup builds no string and no list.
+    // Hash part by part: a lookup builds no string and no list.
     if (!key || !*key) return nullptr;
-    const CIndexNodeSet* set = &m_setRoot;
-    for (const char* part = key;;) {
-        uint32_t hash;
-        const char* end = HashNextPart(part, hash);
-        CIndexNode* node = set->Lookup(hash);
-        if (!node || !*end) return node;
-        set = node->GetChildren();
-        if (!set) return nullptr;
-        part = end + 1;
+    uint32_t first;
+    const char* end = HashNextPart(key, first);
+    if (!*end) return m_setRoot.Lookup(first);
+    // Two parts deep in one probe of the path table; the tree answers
+    // what the table does not hold.
+    uint32_t second;
+    end = HashNextPart(end + 1, second);
+    CIndexNode* node = m_paths.Find(CIndexNodeSet::PathKey(first, second));
+    if (!node) {
+        const CIndexNode* top = m_setRoot.Lookup(first);
+        const CIndexNodeSet* children = top ? top->GetChildren() : nullptr;
+        node = children ? children->Lookup(second) : nullptr;
     }
+    // Deeper keys descend from there.
+    for (const char* part = end; node && *part;) {
+        const CIndexNodeSet* set = node->GetChildren();
+        if (!set) return nullptr;
+        uint32_t hash;
+        const char* next = HashNextPart(part + 1, hash);
+        node = set->Lookup(hash);
+        part = next;
+    }
+    return node;
 }
 
 bool CZARVIODB::CreateIndex(const char* key, void* data) {
@@ -171,8 +192,13 @@ bool CZARVIODB::CreateIndex(const char* key, void* data) {
         if (last) {
             node = std::make_unique<CIndexNode>(hashes[i], CIndexNode::NT_LEAF, data);
         } else {
-            // The child set is held until the branch owns it.
+            // The child set is held until the branch owns it. Below a
+            // top-level branch it keeps the path table current.
             auto children = std::make_unique<CIndexNodeSet>();
+            if (i == 0) {
+                children->m_pPaths = &m_paths;
+                children->m_nParentKey = hashes[0];
+            }
             node = std::make_unique<CIndexNode>(hashes[i], CIndexNode::NT_BRANCH, children.get());
             children.release();
         }

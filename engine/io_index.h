@@ -7,6 +7,14 @@
 // and hashes are unique within one set, so two texts with the same hash
 // are the same part to the index.
 //
+// Beside the tree, the index keeps one hash table of every node two parts
+// deep, keyed by both parts' hashes: an IO address "<a>$<b>" is found in
+// one probe instead of a descent through two node sets. Each child set of a
+// top-level branch keeps that table in step with its own inserts, erasures
+// and destruction, so no way of changing the tree leaves a stale entry. A
+// child set a caller attaches itself (SetData) is not in the table; a key
+// the table misses is looked up in the tree.
+//
 // Ownership: a node set is the only owner of its nodes (unique handles);
 // erasing a node from its set destroys it, and a branch destroys its child
 // set and so its whole subtree. The data of a leaf is never owned: the index
@@ -45,9 +53,20 @@ struct CIndexNodeLess {
 class CIndexNodeSet {
 public:
     using Handle = std::unique_ptr<CIndexNode>;
+    // Nodes two parts deep by (first hash << 32 | second hash).
+    using PathTable = CZARVIdMap<CIndexNode, uint64_t>;
+    static uint64_t PathKey(uint32_t first, uint32_t second) {
+        return static_cast<uint64_t>(first) << 32 | second;
+    }
     using Ordered = std::set<Handle, CIndexNodeLess>;
     using iterator = Ordered::iterator;
     using const_iterator = Ordered::const_iterator;
+
+    CIndexNodeSet() = default;
+    CIndexNodeSet(const CIndexNodeSet&) = delete;
+    CIndexNodeSet& operator=(const CIndexNodeSet&) = delete;
+    // Takes its nodes out of the path table, if it keeps one.
+    ~CIndexNodeSet();
 
     const_iterator begin() const { return m_nodes.begin(); }
     const_iterator end() const { return m_nodes.end(); }
@@ -65,9 +84,14 @@ public:
 
 private:
     friend class CIndexNode;
+    friend class CZARVIODB;
 
     Ordered m_nodes;
     CZARVIdMap<CIndexNode> m_byKey;
+    // For the child set of a top-level branch: the index's path table and
+    // the branch's key, so that the set keeps its nodes' entries current.
+    PathTable* m_pPaths = nullptr;
+    uint32_t m_nParentKey = 0;
     // Links sets waiting to be destroyed, so that tearing a tree down needs
     // no memory of its own.
     CIndexNodeSet* m_pNextDoomed = nullptr;
@@ -143,14 +167,22 @@ inline bool CIndexNodeLess::operator()(uint32_t key, const std::unique_ptr<CInde
 
 inline std::pair<CIndexNodeSet::iterator, bool> CIndexNodeSet::insert(Handle node) {
     CIndexNode* raw = node.get();
-    m_byKey.Reserve(m_nodes.size() + 1);  // the insert below then cannot fail
+    // Room first: the table inserts below then cannot fail.
+    m_byKey.Reserve(m_nodes.size() + 1);
+    if (m_pPaths) m_pPaths->Reserve(m_pPaths->size() + 1);
     auto result = m_nodes.insert(std::move(node));
-    if (result.second) m_byKey.Insert(static_cast<uint32_t>(raw->GetKey()), raw);
+    if (result.second) {
+        const auto key = static_cast<uint32_t>(raw->GetKey());
+        m_byKey.Insert(key, raw);
+        if (m_pPaths) m_pPaths->Insert(PathKey(m_nParentKey, key), raw);
+    }
     return result;
 }
 
 inline void CIndexNodeSet::erase(const_iterator it) {
-    m_byKey.Erase(static_cast<uint32_t>((*it)->GetKey()));
+    const auto key = static_cast<uint32_t>((*it)->GetKey());
+    m_byKey.Erase(key);
+    if (m_pPaths) m_pPaths->Erase(PathKey(m_nParentKey, key));
     m_nodes.erase(it);
 }
 
@@ -190,6 +222,9 @@ private:
     CIndexNode* Find(const std::vector<uint32_t>& hashes) const;
 
     HashFn m_pfnHash;
+    // Declared before the root set, so that it outlives every set that
+    // erases its entries from it.
+    CIndexNodeSet::PathTable m_paths;
     CIndexNodeSet m_setRoot;
     std::vector<uint32_t> m_scratchHashes;  // CreateIndex's part hashes
 };

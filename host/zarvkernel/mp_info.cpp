@@ -8,7 +8,24 @@
 
 CZARVMPInfo::CZARVMPInfo(unsigned long gmpid) : m_nGMPID(static_cast<uint32_t>(gmpid)) {}
 
-CZARVMPInfo::~CZARVMPInfo() = default;
+CZARVMPInfo::~CZARVMPInfo() { LinkValue(nullptr); }
+
+void CZARVMPInfo::LinkValue(CZARVMPValue* value) const {
+    if (m_pLinked == value) {
+        UpdateLinkedValue();
+        return;
+    }
+    if (m_pLinked) m_pLinked->m_pLinked = nullptr;
+    m_pLinked = value;
+    if (!value) return;
+    if (value->m_pLinked) value->m_pLinked->m_pLinked = nullptr;
+    value->m_pLinked = this;
+    UpdateLinkedValue();
+}
+
+void CZARVMPInfo::UpdateLinkedValue() const {
+    if (m_pLinked) m_pLinked->m_bLinkedHasReference = FindMPProp(kReferenceProp) != nullptr;
+}
 
 std::vector<CZARVMPInfo::Prop>::const_iterator CZARVMPInfo::Find(unsigned short id) const {
     return std::lower_bound(m_props.begin(), m_props.end(), id,
@@ -62,6 +79,7 @@ bool CZARVMPInfo::InsertMPProp(unsigned short id, _zarvVAR&& value, int validTyp
     if (it != m_props.end() && it->id == id) return false;
     m_props.insert(it, Prop{id, static_cast<unsigned char>(validType), std::move(value)});
     m_nPresent |= MaskBit(id);
+    if (id == kReferenceProp) UpdateLinkedValue();
     return true;
 }
 
@@ -76,6 +94,7 @@ bool CZARVMPInfo::SetMPProp(unsigned short id, const _zarvVAR& value, int validT
     }
     m_props.insert(it, Prop{id, static_cast<unsigned char>(validType), value});
     m_nPresent |= MaskBit(id);
+    if (id == kReferenceProp) UpdateLinkedValue();
     return true;
 }
 
@@ -84,6 +103,7 @@ bool CZARVMPInfo::RemoveMPProp(unsigned short id) {
     if (it == m_props.end() || it->id != id) return false;
     m_props.erase(it);
     RebuildMask();
+    if (id == kReferenceProp) UpdateLinkedValue();
     return true;
 }
 

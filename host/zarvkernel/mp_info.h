@@ -10,6 +10,13 @@
 // Property 1, when present and not empty, is the point's reference name: the
 // live value made by CreateValueFromInfo carries it, and a live-value
 // database that stores the value enters it in the kernel's name table.
+//
+// Property 499 names another point whose value this point reads. A record
+// can be linked to one live value (LinkValue) that then always knows
+// whether the record carries property 499: every insert, change and removal
+// of it updates the value, so a read of a point without a reference needs
+// the value only, not the record. The link is two borrowed pointers, broken
+// by whichever of the two objects dies first or by a new link of either.
 #ifndef ZARVKERNEL_MP_INFO_H_
 #define ZARVKERNEL_MP_INFO_H_
 
@@ -27,6 +34,9 @@ class ZARVKERNEL_API CZARVMPInfo : public CZARVObj {
 public:
     // Property number of the reference name.
     static constexpr unsigned short kRefNameProp = 1;
+    // Property number of the reference name of another point, whose value
+    // this point reads.
+    static constexpr unsigned short kReferenceProp = 499;
 
     // The largest property number a record keeps through a configuration
     // database file, whose property codes carry the number in 14 bits and
@@ -85,7 +95,16 @@ public:
     // CZARVMPValue: empty, never written.
     CZARVMPValue* CreateValueFromInfo() const;
 
+    // Links this record and `value` (see above), breaking any earlier link
+    // of either; null only breaks this record's link. Neither takes a
+    // reference on the other. The link is bookkeeping, not content, so a
+    // record held as const may still be linked or unlinked.
+    void LinkValue(CZARVMPValue* value) const;
+    // The linked value, or null.
+    CZARVMPValue* GetLinkedValue() const { return m_pLinked; }
+
 private:
+    friend class CZARVMPValue;
     struct Prop {
         unsigned short id;
         unsigned char validType;
@@ -94,11 +113,14 @@ private:
     std::vector<Prop>::const_iterator Find(unsigned short id) const;
     static uint64_t MaskBit(unsigned short id) { return uint64_t{1} << (id & 63); }
     void RebuildMask();
+    // Tells the linked value whether property 499 is present now.
+    void UpdateLinkedValue() const;
 
     const uint32_t m_nGMPID;
     // Bit (id & 63) is set for every present property number id.
     uint64_t m_nPresent = 0;
     std::vector<Prop> m_props;
+    mutable CZARVMPValue* m_pLinked = nullptr;
 };
 
 #endif  // ZARVKERNEL_MP_INFO_H_

@@ -2,12 +2,16 @@
 
 #include <utility>
 
+#include "host/zarvkernel/mp_info.h"
+
 CZARVMPValue::CZARVMPValue(unsigned long gmpid, const char* refName)
     : m_nGMPID(static_cast<uint32_t>(gmpid)),
       m_quality(CMPQuality::QUALITY_INVALID | CMPQuality::QUALITY_NOT_INIT),
       m_strRefName(refName) {}
 
-CZARVMPValue::~CZARVMPValue() = default;
+CZARVMPValue::~CZARVMPValue() {
+    if (m_pLinked) m_pLinked->LinkValue(nullptr);
+}
 
 void CZARVMPValue::SetValue(const _zarvVAR& value, const CMPQuality& quality,
                             const CZARVTime& time) {

@@ -15,6 +15,9 @@
 //
 // A new value is empty, has the quality QUALITY_INVALID | QUALITY_NOT_INIT
 // and the time 0, and holds one reference for its creator.
+//
+// A value may be linked to its point's record (CZARVMPInfo::LinkValue) and
+// then knows whether that record carries property 499 without a look at it.
 #ifndef ZARVKERNEL_MP_VALUE_H_
 #define ZARVKERNEL_MP_VALUE_H_
 
@@ -28,6 +31,8 @@
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_str.h"
 #include "host/zarvlib/zarv_var.h"
+
+class CZARVMPInfo;
 
 class ZARVKERNEL_API CZARVMPValue : public CZARVObj {
 public:
@@ -58,16 +63,29 @@ public:
     // index that CZARVGRPData::SetAt refuses, with nothing changed.
     bool SetGroupValue(int index, const _zarvVAR& value);
 
+    // The record linked to this value, or null.
+    const CZARVMPInfo* GetLinkedRecord() const { return m_pLinked; }
+    // Whether the linked record carries property 499; false when there is
+    // none.
+    bool LinkedRecordHasReference() const { return m_pLinked && m_bLinkedHasReference; }
+
 private:
+    friend class CZARVMPInfo;
     // The live-value databases keep the name-table bookkeeping here.
     friend class CZARVSubRtdb;
 
     uint32_t m_nGMPID;
     // How many of the stores of this value entered its name in the table.
     uint32_t m_nNameEntries = 0;
+    // What a read copies sits together, right after the header, so that a
+    // read mostly touches one cache line; the flag fills the gap after the
+    // quality.
     CMPQuality m_quality;
+    // Kept by the linked record (see CZARVMPInfo::LinkValue).
+    bool m_bLinkedHasReference = false;
     CZARVTime m_time;
     _zarvVAR m_value;
+    const CZARVMPInfo* m_pLinked = nullptr;
     _zarv_str m_strRefName;
     // Present only while the value is a group text.
     std::unique_ptr<CZARVGRPData> m_pGroup;

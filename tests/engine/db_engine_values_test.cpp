@@ -7,6 +7,7 @@
 #include "host/zarvkernel/grp_data.h"
 #include "host/zarvkernel/sys_config.h"
 #include "tests/engine/engine_test_util.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -52,6 +53,84 @@ TEST_F(ValuesTest, ReadsGoThroughTheReferenceOnlyWhereTheRIDAndBlockSaySo) {
         {Gmpid(130, 0, 1, 1), 42}, {Gmpid(130, 0, 1, 2), none}, {Gmpid(130, 0, 0, 1), none},
         {Gmpid(200, 0, 2, 1), 7},  {Gmpid(200, 0, 2, 2), 42},   {Gmpid(20, 0, 3, 1), none}};
     for (auto [gmpid, value] : reads) EXPECT_EQ(Read(gmpid), value) << std::hex << gmpid;
+}
+
+// A read learns from the point's live value whether its record names
+// another point; every change of property 499 on the stored record must
+// reach that knowledge, whichever way the record is changed.
+TEST_F(ValuesTest, ReadsFollowProperty499WhenTheStoredRecordChanges) {
+    const unsigned long indexed = Gmpid(200, 0, 2, 1), refOnly = Gmpid(130, 0, 1, 2);
+    Own(indexed);
+    Own(refOnly);
+    CZARVMPInfo* a = engine->GetMPInfo(indexed);
+    CZARVMPInfo* b = engine->GetMPInfo(refOnly);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(Read(indexed), 7);
+    EXPECT_EQ(Read(refOnly), std::nullopt);
+
+    ASSERT_TRUE(a->InsertMPProp(499, _zarvVAR("P"), 0));
+    ASSERT_TRUE(b->SetMPProp(499, _zarvVAR("P"), 0));
+    EXPECT_EQ(Read(indexed), 42);
+    EXPECT_EQ(Read(refOnly), 42);
+
+    ASSERT_TRUE(a->SetMPProp(499, _zarvVAR(), 0));  // an empty reference reads the own value
+    EXPECT_EQ(Read(indexed), 7);
+    ASSERT_TRUE(a->SetMPProp(499, _zarvVAR("P"), 0));
+    EXPECT_EQ(Read(indexed), 42);
+
+    ASSERT_TRUE(a->RemoveMPProp(499));
+    ASSERT_TRUE(b->RemoveMPProp(499));
+    EXPECT_EQ(Read(indexed), 7);
+    EXPECT_EQ(Read(refOnly), std::nullopt);
+}
+
+TEST_F(ValuesTest, ARecordThatLeftNoLongerSpeaksForItsPoint) {
+    const unsigned long g = Gmpid(200, 0, 2, 1);
+    Own(g);
+    RecordPtr old(engine->GetMPInfo(g));  // the caller keeps the record after the delete
+    engine->DeleteMPInfo(g);
+    EXPECT_EQ(Read(g), std::nullopt);
+
+    // Back with a reference: no value of its own, the read goes through P.
+    ASSERT_TRUE(Insert(Record(g, {{499, "P"}})));
+    EXPECT_EQ(Read(g), 42);
+    ASSERT_TRUE(old->SetMPProp(499, _zarvVAR(""), 0));  // the old record changes nothing
+    EXPECT_EQ(Read(g), 42);
+
+    // Deleted again and back without one: its own new value, whatever the
+    // old record does.
+    engine->DeleteMPInfo(g);
+    Own(g);
+    ASSERT_TRUE(old->SetMPProp(499, _zarvVAR("P"), 0));
+    EXPECT_EQ(Read(g), 7);
+    ASSERT_TRUE(engine->GetMPInfo(g)->InsertMPProp(499, _zarvVAR("P"), 0));
+    EXPECT_EQ(Read(g), 42);
+}
+
+TEST_F(ValuesTest, AReloadedRecordTakesOverTheKeptLiveValue) {
+    const unsigned long g = Gmpid(200, 0, 2, 1);
+    Own(g);
+    TempDir dir;
+    const std::string file = dir.File("rs200.dat");
+    ASSERT_TRUE(engine->SaveToTemplate(200, file.c_str(), "3.0"));
+    RecordPtr old(engine->GetMPInfo(g));
+
+    // The reload replaces the record and keeps the value: the new record,
+    // not the old one, says whether a read goes through a reference.
+    ASSERT_TRUE(engine->LoadFromFile(200, file.c_str(), "3.0", 0));
+    CZARVMPInfo* loaded = engine->GetMPInfo(g);
+    ASSERT_TRUE(loaded && loaded != old.get());
+    ASSERT_TRUE(old->InsertMPProp(499, _zarvVAR("P"), 0));
+    EXPECT_EQ(Read(g), 7);
+    ASSERT_TRUE(loaded->InsertMPProp(499, _zarvVAR("P"), 0));
+    EXPECT_EQ(Read(g), 42);
+
+    // A refused duplicate does not take the value over either.
+    ASSERT_TRUE(loaded->RemoveMPProp(499));
+    RecordPtr refused = Record(g);
+    EXPECT_FALSE(engine->InsertMPInfo(refused.get()));
+    ASSERT_TRUE(refused->InsertMPProp(499, _zarvVAR("P"), 0));
+    EXPECT_EQ(Read(g), 7);
 }
 
 TEST_F(ValuesTest, ResolutionIsOneStep) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,5 +86,72 @@ TEST_F(IODBTest, DeepKeysAreBuiltAndTornDownWithoutRecursion) {
     EXPECT_EQ(db.GetIndexNode(key.c_str()), nullptr);
     ASSERT_TRUE(db.CreateIndex(key.c_str(), A));
 }  // and the destructor drops the whole depth again
+
+}  // namespace
+
+namespace {
+
+// Two-part keys are answered by a hash table beside the tree: after any
+// change of the tree it must name exactly the nodes the tree holds.
+TEST(IODBPathTableTest, TwoPartLookupsMatchTheTreeThroughDeletesReinsertsAndReplacedSets) {
+    CZARVIODB db;
+    std::vector<int> data(8 * 32), again(8 * 32);
+    auto key = [](int a, int b) { return "COM" + std::to_string(a) + "$" + std::to_string(b); };
+    auto found = [&](int a, int b) -> void* {
+        CIndexNode* node = db.GetIndexNode(key(a, b).c_str());
+        return node ? node->GetData() : nullptr;
+    };
+    for (int a = 0; a < 8; ++a)
+        for (int b = 0; b < 32; ++b)
+            ASSERT_TRUE(db.CreateIndex(key(a, b).c_str(), &data[a * 32 + b]));
+
+    db.Remove("COM1$5");  // one leaf
+    db.Remove("COM2");    // a branch with all its leaves
+    EXPECT_EQ(found(1, 5), nullptr);
+    EXPECT_EQ(found(1, 6), &data[1 * 32 + 6]);
+    for (int b = 0; b < 32; ++b) EXPECT_EQ(found(2, b), nullptr) << b;
+
+    // Back under other data.
+    ASSERT_TRUE(db.CreateIndex(key(1, 5).c_str(), &again[1 * 32 + 5]));
+    ASSERT_TRUE(db.CreateIndex(key(2, 7).c_str(), &again[2 * 32 + 7]));
+    EXPECT_EQ(found(1, 5), &again[1 * 32 + 5]);
+    EXPECT_EQ(found(2, 7), &again[2 * 32 + 7]);
+    EXPECT_EQ(found(2, 8), nullptr);
+
+    // A caller's own child set replaces a branch's: the old leaves are gone,
+    // the new set's are found.
+    CIndexNode* com3 = db.GetIndexNode("COM3");
+    ASSERT_NE(com3, nullptr);
+    auto* own = new CIndexNodeSet;
+    own->insert(std::make_unique<CIndexNode>(DJBHash("9"), CIndexNode::NT_LEAF, A));
+    com3->SetData(own);
+    EXPECT_EQ(found(3, 0), nullptr);
+    EXPECT_EQ(found(3, 9), A);
+    ASSERT_TRUE(db.CreateIndex("COM3$10", B));
+    EXPECT_EQ(found(3, 10), B);
+    com3->SetData(nullptr);
+    EXPECT_EQ(found(3, 9), nullptr);
+    EXPECT_EQ(found(3, 10), nullptr);
+
+    // Every other key still names its own data.
+    for (int a : {0, 4, 5, 6, 7})
+        for (int b = 0; b < 32; ++b) EXPECT_EQ(found(a, b), &data[a * 32 + b]) << a << " " << b;
+}
+
+TEST(IODBPathTableTest, DeeperKeysAndBranchesTwoPartsDeepAreFound) {
+    CZARVIODB db;
+    ASSERT_TRUE(db.CreateIndex("A$B$C$D", C));
+    EXPECT_EQ(db.GetIndexNode("A$B")->GetNodeType(), CIndexNode::NT_BRANCH);
+    EXPECT_EQ(db.GetIndexNode("A$B$C$D")->GetData(), C);
+    EXPECT_EQ(db.GetIndexNode("A$B$X"), nullptr);
+    EXPECT_EQ(db.GetIndexNode("A$X$C"), nullptr);
+    db.Remove("A$B$C");
+    EXPECT_EQ(db.GetIndexNode("A$B$C$D"), nullptr);
+    EXPECT_NE(db.GetIndexNode("A$B"), nullptr);
+    db.Remove("A$B");
+    EXPECT_EQ(db.GetIndexNode("A$B"), nullptr);
+    ASSERT_TRUE(db.CreateIndex("A$B", A));
+    EXPECT_EQ(db.GetIndexNode("A$B")->GetData(), A);
+}
 
 }  // namespace

@@ -51,6 +51,34 @@ TEST(MPInfoTest, CreatedValueBelongsToTheCallerAndCarriesGMPIDAndName) {
     EXPECT_EQ(info->GetRefCount(), 1);  // the value does not hold the record
 }
 
+TEST(MPInfoTest, ALinkedValueKnowsOfProperty499UntilEitherSideGoes) {
+    auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(0x05031002));
+    auto value = CZARVPtr<CZARVMPValue>::Adopt(info->CreateValueFromInfo());
+    info->InsertMPProp(499, _zarvVAR("P"), 0);
+    info->LinkValue(value.get());
+    EXPECT_EQ(value->GetLinkedRecord(), info.get());
+    EXPECT_TRUE(value->LinkedRecordHasReference());
+    info->RemoveMPProp(499);
+    EXPECT_FALSE(value->LinkedRecordHasReference());
+
+    // A second record takes the value over; the first forgets it.
+    auto other = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(0x05031002));
+    other->InsertMPProp(499, _zarvVAR("Q"), 0);
+    other->LinkValue(value.get());
+    EXPECT_EQ(info->GetLinkedValue(), nullptr);
+    EXPECT_TRUE(value->LinkedRecordHasReference());
+    info->InsertMPProp(499, _zarvVAR("P"), 0);
+    other->RemoveMPProp(499);
+    EXPECT_FALSE(value->LinkedRecordHasReference());
+
+    other.reset();  // the record dies first
+    EXPECT_EQ(value->GetLinkedRecord(), nullptr);
+    info->LinkValue(value.get());
+    value.reset();  // the value dies first
+    EXPECT_EQ(info->GetLinkedValue(), nullptr);
+    EXPECT_TRUE(info->RemoveMPProp(499));
+}
+
 TEST(RefNamesTest, FirstOwnerKeepsTheExactNameUntilItsLastEntryIsDropped) {
     ClearRefNames();
     ASSERT_TRUE(RegisterRefName("Tank", 7));
