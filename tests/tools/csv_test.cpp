@@ -237,6 +237,22 @@ TEST_F(ToolCsvTest, ARowWhoseIOAddressALoadWouldRefuseIsAnErrorAndNothingIsWritt
     ExpectParts(run.err, {"points.csv: stored point 0xC8010009 refused"});
     EXPECT_EQ(ReadAll(into), original);
 
+    // Rows are merged as they are read, yet the lower GMPID keeps the
+    // address whatever the order of the rows, as in a load.
+    WriteAll(csv, "gmpid,p401:text:0,p402:text:0\n200.1.0.5,COM3,1\n200.1.0.4,COM3,1\n");
+    run = Run({"import-csv", csv, "--into", into});
+    EXPECT_EQ(run.status, 1);
+    ExpectParts(run.err,
+                {"points.csv:2: point 0xC8010005 refused: its IO address \"COM3$1\" is "
+                 "already indexed by point 0xC8010004"},
+                {"points.csv:3:"});
+    // A row may take the address a later row moves a stored point away from.
+    WriteAll(csv, "gmpid,p401:text:0,p402:text:0\n200.1.0.1,COM2,1\n200.1.0.9,COM2,9\n");
+    run = Run({"import-csv", csv, "--into", into, "--on-conflict", "overwrite", "--dry-run"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    ExpectParts(run.out, {"would hold 2 points of RID 200 (1 added, 1 replaced"});
+    EXPECT_EQ(ReadAll(into), original);
+
     // Distinct addresses: every point written loads.
     WriteAll(csv, "gmpid,p401:text:0,p402:text:0\n200.1.0.1,COM2,2\n200.1.0.2,COM2,3\n");
     run = Run({"import-csv", csv, "--into", into});
