@@ -363,15 +363,20 @@ private:
 // temporary file (the engine saves to files only), then copied.
 bool SaveToStdout(CZARVQENDbEngine& engine, unsigned char rid, std::string& why) {
     errno = 0;
-    std::string tmp = TempFileName();
-    bool ok = !tmp.empty() && engine.SaveToTemplate(rid, tmp.c_str(), kDbVersion);
-    if (!ok)
+    const std::string tmp = TempFileName();
+    // Removed also when a failed write on standard output ends the command.
+    struct Remover {
+        const std::string& path;
+        ~Remover() {
+            if (!path.empty()) ::unlink(path.c_str());
+        }
+    } remover{tmp};
+    if (tmp.empty() || !engine.SaveToTemplate(rid, tmp.c_str(), kDbVersion)) {
         why = "cannot write the temporary file " + (tmp.empty() ? "for it" : tmp) + ": " +
               SystemReason(errno);
-    else
-        ok = CopyToStdout(tmp, why);
-    if (!tmp.empty()) ::unlink(tmp.c_str());
-    return ok;
+        return false;
+    }
+    return CopyToStdout(tmp, why);
 }
 
 // Writes the database of `rid` in `engine` to `path` ("-": standard output).

@@ -50,6 +50,30 @@ TEST_F(ToolWriteSafetyTest, AFailedWriteOnStandardOutputIsAnErrorWithTheSystemsR
     }
 }
 
+// The database goes out through a temporary file: a failed write is no
+// "wrote", and the temporary file goes too (a small database fails only as
+// standard output is flushed, a large one while it is copied).
+TEST_F(ToolWriteSafetyTest, AnImportToAFullStandardOutputClaimsNothingAndLeavesNoTemporaryFile) {
+    std::string csv = dir.File("points.csv");
+    std::string text = "gmpid,p1:text:0\n";
+    for (int i = 0; i < 4000; ++i) text += "7.1.0." + std::to_string(i) + ",point text\n";
+    WriteAll(csv, text);
+    std::string tmp = dir.File("tmp");
+    std::filesystem::create_directory(tmp);
+    ToolRun run = Run({"import-csv", csv, "--rid", "7", "-o", "-"}, [&] {
+        ToolShell shell = ToolShell::Out("/dev/full");
+        shell.before = "TMPDIR=" + ShellQuote(tmp);
+        return shell;
+    }());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "zarvqen: cannot write standard output: No space left on device\n");
+    EXPECT_TRUE(std::filesystem::is_empty(tmp));
+    WriteAll(csv, "gmpid,p1:text:0\n7.1.0.1,A\n");
+    run = Run({"import-csv", csv, "--rid", "7", "-o", "-"}, ToolShell::Out("/dev/full"));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "zarvqen: cannot write standard output: No space left on device\n");
+}
+
 // A reader that stops early (head) is no failure to report.
 TEST_F(ToolWriteSafetyTest, AClosedPipeEndsTheCommandQuietly) {
     std::string db = Database("rs7.dat", 7, 3000);
