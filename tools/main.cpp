@@ -94,6 +94,8 @@ int Main(int argc, char** argv) {
         "installation (configuration databases rs<RID>.dat and the XML catalogues); "
         "FILE \"-\" reads standard input"};
     // The version of the library the tool runs with: what a bug report needs.
+    // Usage lines name the tool, not the path it was started by.
+    app.name("zarvqen");
     app.set_version_flag("-V,--version", std::string("zarvqen ") + ZarvqenVersion());
     app.require_subcommand(1);
     app.fallthrough(false);

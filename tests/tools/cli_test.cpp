@@ -13,6 +13,9 @@ TEST_F(ToolCommandLineTest, HelpNamesEveryCommandAndUsageAndInputErrorsExitWithT
     ToolRun run = Run({"--help"});
     EXPECT_EQ(run.status, 0);
     ExpectParts(run.out, {"demo", "info", "check", "dump", "diff", "export-csv", "import-csv"});
+    // The usage line names the tool as it is typed, not the path it ran from.
+    ExpectParts(run.out, {"Usage: zarvqen [OPTIONS]"});
+    ExpectParts(Run({"check", "--help"}).out, {"Usage: zarvqen check [OPTIONS]"});
     const std::vector<std::vector<std::string>> usage = {
         {}, {"frobnicate"}, {"dump", "x", "--format", "yaml"}};
     for (const auto& args : usage) EXPECT_EQ(Run(args).status, 2) << args.size();
