@@ -487,9 +487,9 @@ int RunImportCsv(const ImportCsvOptions& opt) {
         for (auto& [line, p] : batch) merge(line, p);
         batch.clear();
     };
-    Progress reading("reading " + opt.csv, text.size() / 64);  // steps of 64 bytes
+    Progress reading("reading " + opt.csv, text.size(), Progress::Unit::kBytes);
     while (reader.Next(rec)) {
-        reading.Update(reader.Offset() / 64);
+        reading.Update(reader.Offset());
         bool blank = rec.fields.size() == 1 && rec.fields[0].text.empty() && !rec.fields[0].quoted;
         if (blank) continue;
         // Every reader of a cell would stop at a NUL byte and read a part.

@@ -46,7 +46,7 @@ bool LoadDbFile(const std::string& path, const CZARVMetaPropTbl* meta, int type,
     in.close();
     struct stat st;
     size_t size = ::stat(LoadPath(path).c_str(), &st) == 0 ? static_cast<size_t>(st.st_size) : 0;
-    Progress progress("loading " + path, size);
+    Progress progress("loading " + path, size, Progress::Unit::kBytes);
     Progress::Step(progress);
 
     out.engine = CZARVPtr<CZARVQENDbEngine>::Adopt(new CZARVQENDbEngine(kDbVersion));

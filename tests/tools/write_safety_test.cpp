@@ -130,6 +130,18 @@ TEST_F(ToolWriteSafetyTest, ProgressOnATerminalIsClearedBeforeTheLastMessage) {
     std::string screen = ReadAll(shown);
     ExpectParts(screen, {"loading " + db + " ...", "\r\033[Kwrote " + dir.File("out.csv")},
                 {"...wrote", "%)wrote"});
+
+    // Reading the CSV file (6 MB) is counted in megabytes of the file.
+    cmd = "script -qfec " +
+          ShellQuote(ShellQuote(ZARVQEN_TOOL) + " import-csv " + ShellQuote(dir.File("out.csv")) +
+                     " --rid 7 -o " + ShellQuote(dir.File("back.dat"))) +
+          " /dev/null >" + ShellQuote(shown) + " 2>&1 </dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    screen = ReadAll(shown);
+    ExpectParts(screen,
+                {"\rreading " + dir.File("out.csv") + ": ", " MB (",
+                 "\r\033[Kwrote " + dir.File("back.dat")},
+                {"%)wrote"});
 }
 
 // A file size limit stands in for a full disk: the write fails part way.
