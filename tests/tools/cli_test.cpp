@@ -82,6 +82,22 @@ TEST_F(ToolCommandLineTest, AFloodOfErrorsShowsTheFirstHundredAndCountsTheRest) 
     EXPECT_EQ(lines, 100u) << run.err;
     ExpectParts(run.err, {"zarvqen: 150 more messages not shown, 250 in all\n",
                           "250 problems, nothing written"});
+
+    // One over the hundred, and a flood of check findings on standard output.
+    csv.resize(csv.find("7.1.0.101,"));
+    WriteAll(dir.File("bad.csv"), csv);
+    run = Run({"import-csv", dir.File("bad.csv"), "--rid", "7", "-o", dir.File("o.dat")});
+    ExpectParts(run.err, {"zarvqen: 1 more message not shown, 101 in all\n"});
+    std::string meta = "<meta>\n";
+    for (int i = 0; i < 150; ++i) meta += "<prop>x" + std::to_string(i) + ",A,7,,0</prop>\n";
+    run = Run({"check", Xml("meta.xml", meta + "</meta>\n")});
+    EXPECT_EQ(run.status, 1);
+    // Two findings a prop but the first (x0 reads as 0, then each ID repeats).
+    ExpectParts(run.out,
+                {"meta.xml:53: prop ID \"x50\" reads as 0\n"
+                 "zarvqen: 199 more messages not shown, 299 in all\n",
+                 "meta.xml: 299 problems"},
+                {"meta.xml:53: prop 0 dropped"});
 }
 
 }  // namespace
