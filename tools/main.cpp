@@ -22,6 +22,13 @@ using namespace zarvtool;
 
 namespace {
 
+// The files the command works on, for a message that ends it from outside
+// the command (out of memory).
+std::string& Subject() {
+    static std::string subject;
+    return subject;
+}
+
 constexpr const char* kKindHelp =
     "treat the files as this kind instead of recognising them: database, meta, metatbl, "
     "typeobj, driverlib or pseudos";
@@ -231,6 +238,8 @@ int Main(int argc, char** argv) {
         for (const std::string& f : check.files) inputs.push_back(&f);
     for (const std::string* path : {&dump.file, &diff.a, &diff.b, &exp.db, &imp.csv, &imp.into})
         inputs.push_back(path);
+    for (const std::string* path : inputs)
+        if (!path->empty()) Subject() += (Subject().empty() ? "" : ", ") + *path;
     if (!StageInputs(inputs)) return kExitUsage;
 
     if (*demo_cmd) return RunDemo(demo);
@@ -260,7 +269,7 @@ int main(int argc, char** argv) {
             ReportError("cannot write standard output: " + SystemReason(failure.err));
         return kExitUsage;
     } catch (const std::bad_alloc&) {
-        ReportError("out of memory");
+        ReportError(Subject().empty() ? "out of memory" : Subject() + ": out of memory");
         return kExitUsage;
     } catch (const std::exception& e) {
         // Whatever else a library call throws ends the command with a

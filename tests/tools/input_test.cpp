@@ -102,7 +102,7 @@ TEST_F(ToolInputTest, RunningOutOfMemoryIsAMessageAndExitStatusTwo) {
     ToolRun run = Run({"import-csv", dir.File("big.csv"), "--rid", "9", "-o", dir.File("b.dat")},
                       ToolShell::Before("ulimit -v 40000;"));
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "zarvqen: out of memory\n");
+    EXPECT_EQ(run.err, "zarvqen: " + dir.File("big.csv") + ": out of memory\n");
     EXPECT_FALSE(std::ifstream(dir.File("b.dat")).good());
 
     // Where memory runs out inside the library's load, the load gives up
