@@ -399,11 +399,19 @@ int RunImportCsv(const ImportCsvOptions& opt) {
         return kExitUsage;
     };
     CZARVMetaPropTbl meta;
-    std::string why, text;
+    std::string why;
     if (!LoadMetaOption(opt.meta, meta)) return kExitUsage;
-    if (!ReadWholeFile(opt.csv, text, why)) return usage(opt.csv + ": cannot read: " + why);
-    if (const char* utf16 = Utf16Encoding(text)) return usage(opt.csv + ": " + Utf16Refusal(utf16));
-    text.erase(0, Utf8BomLength(text));  // spreadsheets often start UTF-8 with one
+    // The file is read as it is merged, a chunk at a time.
+    std::ifstream in;
+    size_t size = 0;
+    if (!OpenInput(opt.csv, in, size, why)) return usage(opt.csv + ": cannot read: " + why);
+    std::string start(4, '\0');  // enough to tell UTF-16 and a byte-order mark
+    in.read(start.data(), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<size_t>(in.gcount()));
+    if (in.bad()) return usage(opt.csv + ": cannot read: read error");
+    if (const char* utf16 = Utf16Encoding(start))
+        return usage(opt.csv + ": " + Utf16Refusal(utf16));
+    start.erase(0, Utf8BomLength(start));  // spreadsheets often start UTF-8 with one
     if (opt.into.empty() && opt.rid < 0) return usage("import-csv needs --rid (or --into)");
     if (opt.into.empty() && opt.out.empty() && !opt.dry_run)
         return usage("import-csv needs --out (or --into)");
@@ -438,7 +446,7 @@ int RunImportCsv(const ImportCsvOptions& opt) {
     // row is good.
     RowErrors errors(opt.csv);
     ColumnNames names(opt.meta.empty() ? nullptr : &meta);
-    CsvReader reader(text);
+    CsvReader reader(in, std::move(start));
     CsvRecord rec;
     Header header;
     std::vector<std::string> titles;
@@ -487,7 +495,7 @@ int RunImportCsv(const ImportCsvOptions& opt) {
         for (auto& [line, p] : batch) merge(line, p);
         batch.clear();
     };
-    Progress reading("reading " + opt.csv, text.size(), Progress::Unit::kBytes);
+    Progress reading("reading " + opt.csv, size, Progress::Unit::kBytes);
     while (reader.Next(rec)) {
         reading.Update(reader.Offset());
         bool blank = rec.fields.size() == 1 && rec.fields[0].text.empty() && !rec.fields[0].quoted;
