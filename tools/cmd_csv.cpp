@@ -372,20 +372,21 @@ bool SaveToStdout(CZARVQENDbEngine& engine, unsigned char rid, std::string& why)
         }
     } remover{tmp};
     if (tmp.empty() || !engine.SaveToTemplate(rid, tmp.c_str(), kDbVersion)) {
-        why = "cannot write the temporary file " + (tmp.empty() ? "for it" : tmp) + ": " +
-              SystemReason(errno);
+        why = "cannot write the temporary file " + (tmp.empty() ? "" : tmp + " ") +
+              "for standard output: " + SystemReason(errno);
         return false;
     }
     return CopyToStdout(tmp, why);
 }
 
-// Writes the database of `rid` in `engine` to `path` ("-": standard output).
+// Writes the database of `rid` in `engine` to `path` ("-": standard output);
+// `why` says as export-csv does what failed ("cannot write PATH: reason").
 bool SaveDatabase(CZARVQENDbEngine& engine, unsigned char rid, const std::string& path,
                   std::string& why) {
     if (IsStdPath(path)) return SaveToStdout(engine, rid, why);
     errno = 0;
     if (!engine.SaveToTemplate(rid, path.c_str(), kDbVersion)) {
-        why = "cannot write: " + SystemReason(errno) + LeftAsItWas(path);
+        why = "cannot write " + path + ": " + SystemReason(errno) + LeftAsItWas(path);
         return false;
     }
     return true;
@@ -572,8 +573,7 @@ int RunImportCsv(const ImportCsvOptions& opt) {
                     CountOf(total, "point", "points").c_str(), rid, counts_text.c_str());
         return kExitClean;
     }
-    if (!SaveDatabase(engine, static_cast<unsigned char>(rid), target, why))
-        return usage(target + ": " + why);
+    if (!SaveDatabase(engine, static_cast<unsigned char>(rid), target, why)) return usage(why);
     // The database itself may be what goes to standard output.
     std::fprintf(IsStdPath(target) ? stderr : stdout, "%swrote %s: %s of RID %d (%s)\n",
                  IsStdPath(target) ? "zarvqen: " : "", target.c_str(),
