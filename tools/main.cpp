@@ -126,13 +126,16 @@ int Main(int argc, char** argv) {
         "clean, 1 problems found, 2 unreadable");
     check_cmd->add_option("FILE", check.files, "files to check")->required();
     AddKindOption(check_cmd, check.kind);
-    check_cmd->add_option("--meta", check.meta,
-                          "meta property table that loads of the databases would use");
+    check_cmd
+        ->add_option("--meta", check.meta,
+                     "meta property table that loads of the databases would use")
+        ->type_name("META.xml");
     check_cmd
         ->add_option("--type", check.type,
                      "database type a load would use, 0 to 3 (IO addresses are indexed for "
                      "RIDs 192 to 254 with types 1, 2 and 3)")
         ->check(CLI::Range(0, 3))
+        ->type_name("N")
         ->capture_default_str();
     check_cmd->add_flag("-q,--quiet", check.quiet, "print only problems");
 
@@ -143,7 +146,8 @@ int Main(int argc, char** argv) {
         ->check(CLI::IsMember({"text", "json", "csv"}))
         ->capture_default_str();
     AddKindOption(dump_cmd, dump.kind);
-    dump_cmd->add_option("--meta", dump.meta, "meta property table naming database properties");
+    dump_cmd->add_option("--meta", dump.meta, "meta property table naming database properties")
+        ->type_name("META.xml");
 
     DiffOptions diff;
     CLI::App* diff_cmd = app.add_subcommand(
@@ -153,7 +157,8 @@ int Main(int argc, char** argv) {
     diff_cmd->add_option("A", diff.a, "old file")->required();
     diff_cmd->add_option("B", diff.b, "new file")->required();
     AddKindOption(diff_cmd, diff.kind);
-    diff_cmd->add_option("--meta", diff.meta, "meta property table naming database properties");
+    diff_cmd->add_option("--meta", diff.meta, "meta property table naming database properties")
+        ->type_name("META.xml");
 
     ExportCsvOptions exp;
     CLI::App* exp_cmd = app.add_subcommand(
@@ -161,9 +166,11 @@ int Main(int argc, char** argv) {
         "write a configuration database as CSV: one row per point, one column per "
         "property, kind and valid type");
     exp_cmd->add_option("DB", exp.db, "configuration database file")->required();
-    exp_cmd->add_option("--meta", exp.meta, "name the columns by the meta names of this table");
-    exp_cmd->add_option("-o,--out", exp.out,
-                        "CSV file to write (default and \"-\": standard output)");
+    exp_cmd->add_option("--meta", exp.meta, "name the columns by the meta names of this table")
+        ->type_name("META.xml");
+    exp_cmd
+        ->add_option("-o,--out", exp.out, "CSV file to write (default and \"-\": standard output)")
+        ->type_name("FILE");
     exp_cmd->add_flag("--force", exp.force, kForceHelp);
 
     ImportCsvOptions imp;
@@ -173,13 +180,18 @@ int Main(int argc, char** argv) {
                            "writes nothing unless every row is good");
     imp_cmd->add_option("CSV", imp.csv, "CSV file to read")->required();
     imp_cmd->add_option("--rid", imp.rid, "RID of the database (0 to 255)")
-        ->check(CLI::Range(0, 255));
-    imp_cmd->add_option("-o,--out", imp.out,
-                        "database file to write, \"-\": standard output (default with --into: "
-                        "the file merged into)");
-    imp_cmd->add_option("--meta", imp.meta, "meta property table for columns named by meta name");
+        ->check(CLI::Range(0, 255))
+        ->type_name("N");
+    imp_cmd
+        ->add_option("-o,--out", imp.out,
+                     "database file to write, \"-\": standard output (default with --into: "
+                     "the file merged into)")
+        ->type_name("DB.dat");
+    imp_cmd->add_option("--meta", imp.meta, "meta property table for columns named by meta name")
+        ->type_name("META.xml");
     CLI::Option* into =
-        imp_cmd->add_option("--into", imp.into, "merge the rows into this database file by GMPID");
+        imp_cmd->add_option("--into", imp.into, "merge the rows into this database file by GMPID")
+            ->type_name("DB.dat");
     imp_cmd
         ->add_option("--on-conflict", imp.on_conflict,
                      "a row whose GMPID holds another point: abort, update (the row's columns "

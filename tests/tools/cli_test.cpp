@@ -15,7 +15,10 @@ TEST_F(ToolCommandLineTest, HelpNamesEveryCommandAndUsageAndInputErrorsExitWithT
     ExpectParts(run.out, {"demo", "info", "check", "dump", "diff", "export-csv", "import-csv"});
     // The usage line names the tool as it is typed, not the path it ran from.
     ExpectParts(run.out, {"Usage: zarvqen [OPTIONS]"});
-    ExpectParts(Run({"check", "--help"}).out, {"Usage: zarvqen check [OPTIONS]"});
+    ExpectParts(Run({"check", "--help"}).out,
+                {"Usage: zarvqen check [OPTIONS]", "--meta META.xml", "--type N"});
+    // An option without its value is named as the help names it.
+    ExpectParts(Run({"check", "--meta"}).err, {"zarvqen: check: --meta: 1 required META.xml"});
     const std::vector<std::vector<std::string>> usage = {
         {}, {"frobnicate"}, {"dump", "x", "--format", "yaml"}};
     for (const auto& args : usage) EXPECT_EQ(Run(args).status, 2) << args.size();
