@@ -35,6 +35,17 @@ size_t AppendPropText(const CZARVMPInfo& info, unsigned short id, std::string& o
     return out.size() - before;
 }
 
+// Builds the IO address key of `info` into `key`, "<401>$<402>"; false,
+// with `key` empty, when either text is missing or empty (no key then).
+bool BuildIOKey(const CZARVMPInfo& info, std::string& key) {
+    key.clear();
+    if (AppendPropText(info, CZARVQENDbEngine::kIOAddrProp1, key) == 0) return false;
+    key += '$';
+    if (AppendPropText(info, CZARVQENDbEngine::kIOAddrProp2, key) != 0) return true;
+    key.clear();
+    return false;
+}
+
 // The GMPID named by a reference property, or false when the name is empty
 // or belongs to no point.
 bool ResolveRefName(const _zarvVAR& prop, uint32_t& gmpid) {
@@ -136,15 +147,9 @@ bool CZARVQENDbEngine::IndexIOAddress(CZARVMPInfo* info, CZARVConfigDB* db, std:
     key.clear();
     unsigned char rid = db->GetRID();
     if (!KeepsIOIndex(rid, db->GetType())) return true;
-    // "<401>$<402>", each text as a C string, built without a copy of either
-    // property: this runs for every record a load stores.
-    size_t first = AppendPropText(*info, kIOAddrProp1, key);
-    if (first == 0) return true;
-    key += '$';
-    if (AppendPropText(*info, kIOAddrProp2, key) == 0) {
-        key.clear();
-        return true;
-    }
+    // Built without a copy of either property: this runs for every record
+    // a load stores.
+    if (!BuildIOKey(*info, key)) return true;
 
     if (!GetIODB(rid) && !CreateIODB(rid)) {
         key.clear();
@@ -296,6 +301,12 @@ int CZARVQENDbEngine::InsertMPInfo(CZARVDataSet<CZARVMPInfo>& set) {
     for (CZARVMPInfo* info : set)
         if (InsertMPInfo(info)) ++stored;
     return stored;
+}
+
+std::string CZARVQENDbEngine::IOAddressKey(const CZARVMPInfo& info) {
+    std::string key;
+    BuildIOKey(info, key);
+    return key;
 }
 
 // ---------------------------------------------------------------------------

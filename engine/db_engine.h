@@ -165,6 +165,10 @@ public:
                       CZARVLoadReporter* reporter);
 
     // --- lookups by IO address; `key` is "<401>$<402>" or only "<401>" ---
+    // The key `info` is indexed under where its RID keeps an IO index: the
+    // texts of properties 401 and 402 (each as a C string) joined by "$";
+    // empty when either is missing or empty (the point is not indexed).
+    static std::string IOAddressKey(const CZARVMPInfo& info);
     // Append the records indexed under `key` (all, respectively those of
     // `block`); return the number of leaves, respectively appended records;
     // -1 when the RID has no IO index or the key is not indexed.

@@ -40,6 +40,8 @@ namespace {
 
 // The version text databases are written with.
 constexpr const char* kDbVersion = "1.0.0";
+// Rows read before they are merged (see RunImportCsv).
+constexpr size_t kMergeBatch = 4096;
 
 // Loads a database as a load with the default type and no meta property
 // table keeps it (property codes as stored); false with `why` when the
@@ -258,12 +260,11 @@ public:
     std::string text;
 };
 
-// False with `why` when the file format cannot carry the points.
-bool FitsDatabaseFile(const std::map<uint32_t, Point>& points, std::string& why) {
-    std::map<unsigned, int> per_group;
-    for (const auto& [gmpid, p] : points) ++per_group[zarvgmpid::Group(gmpid)];
+// False with `why` when the file format cannot carry `per_group` points in
+// each group.
+bool FitsDatabaseFile(const std::map<unsigned, size_t>& per_group, std::string& why) {
     for (auto [group, n] : per_group) {
-        if (n > zarvdbfile::kMaxRecordsPerGroup) {
+        if (n > static_cast<size_t>(zarvdbfile::kMaxRecordsPerGroup)) {
             why = "group " + std::to_string(group) + " would hold " + std::to_string(n) +
                   " points; a database file keeps at most " +
                   std::to_string(zarvdbfile::kMaxRecordsPerGroup) + " per group";
@@ -278,52 +279,114 @@ bool FitsDatabaseFile(const std::map<uint32_t, Point>& points, std::string& why)
     return true;
 }
 
-// Stores `points` into the database of `rid` in `engine`, created with the
-// type the tool loads databases with and filled in ascending GMPID order, as
-// a load of the written file stores its records: the engine then refuses
-// exactly the points that load would drop (a second point of an IO address
-// where the RID keeps an IO index). `refused` hears each with the engine's
-// reason; the written file holds only what the engine stored.
-template <class OnRefused>
-void StorePoints(const std::map<uint32_t, Point>& points, unsigned char rid,
-                 CZARVQENDbEngine& engine, OnRefused refused) {
-    engine.CreateConfigDB(rid, kDefaultDbType);
-    Progress progress("storing points", points.size());
-    size_t done = 0;
-    RefusalReason reason;
-    for (const auto& [gmpid, p] : points) {
-        progress.Update(++done);
-        auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(gmpid));
+// Puts the points of an import into the engine that holds the target's
+// load (or a fresh database) as each row is read, so that the merge keeps
+// no copy of the database and no row once it is merged.
+//
+// A load of the written file stores its records in ascending GMPID order
+// and, where the RID keeps an IO index, drops a point whose IO address a
+// lower GMPID already holds. A point the engine refuses here waits until
+// every row is in (a replaced point may still give up its address); then
+// the waiting points are tried again in ascending order, and of those that
+// stand in each other's way the lowest GMPID stays, as in that load.
+class MergeStore {
+public:
+    MergeStore(CZARVQENDbEngine& engine, unsigned char rid) : m_engine(engine), m_rid(rid) {}
+
+    // A row replaces the stored point of its GMPID: the old one goes.
+    void Remove(uint32_t gmpid) { m_engine.DeleteMPInfo(gmpid); }
+    void Add(const Point& p) {
+        auto info = CZARVPtr<CZARVMPInfo>::Adopt(new CZARVMPInfo(p.gmpid));
         for (const PointProp& prop : p.props)
             info->InsertMPProp(prop.number, prop.value, prop.valid);
-        reason.text = "the engine refuses it";
-        if (!engine.InsertMPInfo(info.get(), &reason)) refused(gmpid, reason.text);
+        if (!m_engine.InsertMPInfo(info.get())) m_waiting.emplace(p.gmpid, std::move(info));
     }
-    progress.Done();
-}
+    // Tries the waiting points again; `refused(gmpid, reason)` hears each
+    // point a load of the written file would drop, with the engine's reason.
+    template <class OnRefused>
+    void Finish(OnRefused refused) {
+        for (auto& [gmpid, info] : m_waiting) {
+            RefusalReason reason;
+            reason.text = "the engine refuses it";
+            if (m_engine.InsertMPInfo(info.get(), &reason)) continue;
+            std::vector<CZARVPtr<CZARVMPInfo>> holders = Holders(*info);
+            const bool lowest =
+                !holders.empty() && std::all_of(holders.begin(), holders.end(), [&](auto& h) {
+                    return zarvgmpid::FromArg(h->GetGMPID()) > gmpid;
+                });
+            if (!lowest) {
+                refused(gmpid, reason.text);
+                continue;
+            }
+            // The load would store this point first and drop the holders.
+            for (auto& h : holders) m_engine.DeleteMPInfo(h->GetGMPID());
+            if (!m_engine.InsertMPInfo(info.get(), &reason)) refused(gmpid, reason.text);
+            for (auto& h : holders) {
+                reason.text = "the engine refuses it";
+                if (!m_engine.InsertMPInfo(h.get(), &reason))
+                    refused(zarvgmpid::FromArg(h->GetGMPID()), reason.text);
+            }
+        }
+        m_waiting.clear();
+    }
+
+private:
+    // The stored points whose IO address keeps `info` out of the index: the
+    // same address, one it is the beginning of, or one that begins it (the
+    // index splits addresses at each "$").
+    std::vector<CZARVPtr<CZARVMPInfo>> Holders(const CZARVMPInfo& info) const {
+        std::vector<CZARVPtr<CZARVMPInfo>> out;
+        const std::string key = CZARVQENDbEngine::IOAddressKey(info);
+        // Every key holds a "$": a shorter one in the way ends at a later "$".
+        for (std::string part = key; part.find('$') != std::string::npos;
+             part.erase(part.rfind('$'))) {
+            CZARVDataSet<CZARVMPInfo> found;
+            m_engine.ListMPInfoByIO(m_rid, part.c_str(), found);
+            for (CZARVMPInfo* rec : found) {
+                const std::string other = CZARVQENDbEngine::IOAddressKey(*rec);
+                const bool in_way = other == key || other.rfind(key + "$", 0) == 0 ||
+                                    key.rfind(other + "$", 0) == 0;
+                const bool listed =
+                    std::any_of(out.begin(), out.end(), [&](auto& h) { return h.get() == rec; });
+                if (in_way && !listed) out.emplace_back(rec);
+            }
+        }
+        return out;
+    }
+
+    CZARVQENDbEngine& m_engine;
+    unsigned char m_rid;
+    std::map<uint32_t, CZARVPtr<CZARVMPInfo>> m_waiting;
+};
 
 // The database of `rid` in `engine` on standard output: saved to a private
 // temporary file (the engine saves to files only), then copied.
 bool SaveToStdout(CZARVQENDbEngine& engine, unsigned char rid, std::string& why) {
     errno = 0;
-    std::string tmp = TempFileName();
-    bool ok = !tmp.empty() && engine.SaveToTemplate(rid, tmp.c_str(), kDbVersion);
-    if (!ok)
-        why = "cannot write the temporary file " + (tmp.empty() ? "for it" : tmp) + ": " +
-              SystemReason(errno);
-    else
-        ok = CopyToStdout(tmp, why);
-    if (!tmp.empty()) ::unlink(tmp.c_str());
-    return ok;
+    const std::string tmp = TempFileName();
+    // Removed also when a failed write on standard output ends the command.
+    struct Remover {
+        const std::string& path;
+        ~Remover() {
+            if (!path.empty()) ::unlink(path.c_str());
+        }
+    } remover{tmp};
+    if (tmp.empty() || !engine.SaveToTemplate(rid, tmp.c_str(), kDbVersion)) {
+        why = "cannot write the temporary file " + (tmp.empty() ? "" : tmp + " ") +
+              "for standard output: " + SystemReason(errno);
+        return false;
+    }
+    return CopyToStdout(tmp, why);
 }
 
-// Writes the database of `rid` in `engine` to `path` ("-": standard output).
+// Writes the database of `rid` in `engine` to `path` ("-": standard output);
+// `why` says as export-csv does what failed ("cannot write PATH: reason").
 bool SaveDatabase(CZARVQENDbEngine& engine, unsigned char rid, const std::string& path,
                   std::string& why) {
     if (IsStdPath(path)) return SaveToStdout(engine, rid, why);
     errno = 0;
     if (!engine.SaveToTemplate(rid, path.c_str(), kDbVersion)) {
-        why = "cannot write: " + SystemReason(errno) + LeftAsItWas(path);
+        why = "cannot write " + path + ": " + SystemReason(errno) + LeftAsItWas(path);
         return false;
     }
     return true;
@@ -337,43 +400,105 @@ int RunImportCsv(const ImportCsvOptions& opt) {
         return kExitUsage;
     };
     CZARVMetaPropTbl meta;
-    std::string why, text;
+    std::string why;
     if (!LoadMetaOption(opt.meta, meta)) return kExitUsage;
-    if (!ReadWholeFile(opt.csv, text, why)) return usage(opt.csv + ": cannot read: " + why);
-    if (const char* utf16 = Utf16Encoding(text)) return usage(opt.csv + ": " + Utf16Refusal(utf16));
-    text.erase(0, Utf8BomLength(text));  // spreadsheets often start UTF-8 with one
+    // The file is read as it is merged, a chunk at a time.
+    std::ifstream in;
+    size_t size = 0;
+    if (!OpenInput(opt.csv, in, size, why)) return usage(opt.csv + ": cannot read: " + why);
+    std::string start(4, '\0');  // enough to tell UTF-16 and a byte-order mark
+    in.read(start.data(), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<size_t>(in.gcount()));
+    if (in.bad()) return usage(opt.csv + ": cannot read: read error");
+    if (const char* utf16 = Utf16Encoding(start))
+        return usage(opt.csv + ": " + Utf16Refusal(utf16));
+    start.erase(0, Utf8BomLength(start));  // spreadsheets often start UTF-8 with one
     if (opt.into.empty() && opt.rid < 0) return usage("import-csv needs --rid (or --into)");
     if (opt.into.empty() && opt.out.empty() && !opt.dry_run)
         return usage("import-csv needs --out (or --into)");
 
     int rid = opt.rid;
-    std::map<uint32_t, Point> points;
+    // With --into the merge works on the target's load itself.
+    DbLoad load;
+    std::map<unsigned, size_t> per_group;  // points per group of the written database
+    size_t stored = 0;
     if (!opt.into.empty()) {
-        DbLoad load;
         if (!ReadDatabase(opt.into, load, why)) return usage(opt.into + ": " + why);
         if (rid >= 0 && rid != load.rid)
             return usage("--rid " + std::to_string(rid) + " differs from the RID " +
                          std::to_string(load.rid) + " of " + opt.into);
         rid = load.rid;
-        points = PointsOfLoad(load);
+        for (const CZARVMPInfo* rec : load.records)
+            ++per_group[zarvgmpid::Group(zarvgmpid::FromArg(rec->GetGMPID()))];
+        stored = static_cast<size_t>(load.records.GetCount());
+        // A second reference on each record would keep a replaced one alive.
+        load.records.Clear();
         WarnPassedOver(opt.into, load,
                        opt.dry_run ? "the merge keeps what the load keeps"
                                    : "the merged file keeps what the load keeps");
+    } else {
+        load.engine = CZARVPtr<CZARVQENDbEngine>::Adopt(new CZARVQENDbEngine(kDbVersion));
+        load.engine->CreateConfigDB(static_cast<unsigned char>(rid), kDefaultDbType);
     }
+    CZARVQENDbEngine& engine = *load.engine;
+    MergeStore store(engine, static_cast<unsigned char>(rid));
 
-    // Read everything first: nothing is written unless every row is good.
+    // Every row is merged as it is read; nothing is written unless every
+    // row is good.
     RowErrors errors(opt.csv);
     ColumnNames names(opt.meta.empty() ? nullptr : &meta);
-    CsvReader reader(text);
+    CsvReader reader(in, std::move(start));
     CsvRecord rec;
     Header header;
     std::vector<std::string> titles;
     bool have_header = false;
-    std::vector<std::pair<int, Point>> rows;                   // line, point
-    std::map<uint32_t, int> lines;                             // GMPID -> line of its row
-    Progress reading("reading " + opt.csv, text.size() / 64);  // steps of 64 bytes
+    std::map<uint32_t, int> lines;  // GMPID -> line of its row
+    const bool update = opt.on_conflict == "update";
+    std::set<unsigned short> named;
+    int counts[4] = {0, 0, 0, 0};
+    struct Step {
+        Action action;
+        uint32_t gmpid;
+        std::string changes;  // the property lines of a replaced point
+    };
+    std::vector<Step> plan;  // for a dry run, every row that changes something
+    // Merge by GMPID, in batches: rows read and merged in turns would leave
+    // the engine's memory full of the gaps they leave behind.
+    std::vector<std::pair<int, Point>> batch;  // line, point
+    auto merge = [&](int line, Point& p) {
+        const CZARVMPInfo* held = engine.GetMPInfo(p.gmpid);
+        Action action = Action::kAdd;
+        std::string changes;
+        if (held) {
+            const Point old = PointOfRecord(*held);
+            if (update) p = Updated(old, p, named);
+            if (SamePoint(old, p)) {
+                action = Action::kSame;
+            } else if (update || opt.on_conflict == "overwrite") {
+                action = Action::kReplace;
+                if (opt.dry_run) changes = FieldChanges(EntryOfPoint(old), EntryOfPoint(p));
+            } else if (opt.on_conflict == "skip") {
+                action = Action::kSkip;
+            } else {
+                errors.Add(line, "gmpid " + GmpidBoth(p.gmpid) + " holds another point in " +
+                                     opt.into + " (use --on-conflict update, overwrite or skip)");
+                return;
+            }
+        }
+        ++counts[static_cast<int>(action)];
+        if (opt.dry_run && action != Action::kSame)
+            plan.push_back({action, p.gmpid, std::move(changes)});
+        if (action == Action::kAdd) ++per_group[zarvgmpid::Group(p.gmpid)];
+        if (action == Action::kReplace) store.Remove(p.gmpid);
+        if (action == Action::kAdd || action == Action::kReplace) store.Add(p);
+    };
+    auto merge_batch = [&] {
+        for (auto& [line, p] : batch) merge(line, p);
+        batch.clear();
+    };
+    Progress reading("reading " + opt.csv, size, Progress::Unit::kBytes);
     while (reader.Next(rec)) {
-        reading.Update(reader.Offset() / 64);
+        reading.Update(reader.Offset());
         bool blank = rec.fields.size() == 1 && rec.fields[0].text.empty() && !rec.fields[0].quoted;
         if (blank) continue;
         // Every reader of a cell would stop at a NUL byte and read a part.
@@ -389,6 +514,7 @@ int RunImportCsv(const ImportCsvOptions& opt) {
             have_header = true;
             if (!ParseHeader(rec, names, header, errors)) break;
             for (const CsvField& f : rec.fields) titles.push_back(f.text);
+            named = NamedNumbers(header);
             continue;
         }
         Point p;
@@ -399,56 +525,25 @@ int RunImportCsv(const ImportCsvOptions& opt) {
                                      std::to_string(it->second));
             continue;
         }
-        rows.emplace_back(rec.line, std::move(p));
+
+        batch.emplace_back(rec.line, std::move(p));
+        if (batch.size() == kMergeBatch) merge_batch();
     }
+    merge_batch();
     reading.Done();
     if (!reader.Error().empty()) errors.Add(reader.ErrorLine(), reader.Error());
     if (!have_header && errors.Empty()) errors.Add(1, "the file has no header row");
+    const size_t total = stored + static_cast<size_t>(counts[static_cast<int>(Action::kAdd)]);
 
-    // Merge by GMPID.
-    const bool update = opt.on_conflict == "update";
-    const std::set<unsigned short> named = NamedNumbers(header);
-    int counts[4] = {0, 0, 0, 0};
-    struct Step {
-        Action action;
-        uint32_t gmpid;
-        std::string changes;  // the property lines of a replaced point
-    };
-    std::vector<Step> plan;
-    for (auto& [line, p] : rows) {
-        auto it = points.find(p.gmpid);
-        Action action = Action::kAdd;
-        std::string changes;
-        if (it != points.end()) {
-            if (update) p = Updated(it->second, p, named);
-            if (SamePoint(it->second, p)) {
-                action = Action::kSame;
-            } else if (update || opt.on_conflict == "overwrite") {
-                action = Action::kReplace;
-                changes = FieldChanges(EntryOfPoint(it->second), EntryOfPoint(p));
-            } else if (opt.on_conflict == "skip") {
-                action = Action::kSkip;
-            } else {
-                errors.Add(line, "gmpid " + GmpidBoth(p.gmpid) + " holds another point in " +
-                                     opt.into + " (use --on-conflict update, overwrite or skip)");
-                continue;
-            }
-        }
-        ++counts[static_cast<int>(action)];
-        plan.push_back({action, p.gmpid, std::move(changes)});
-        if (action == Action::kAdd || action == Action::kReplace) points[p.gmpid] = std::move(p);
-    }
     // What a load of the written file would drop is an error of its row.
-    CZARVQENDbEngine engine(kDbVersion);
     if (errors.Empty()) {
-        if (!FitsDatabaseFile(points, why)) errors.Add(0, why);
-        StorePoints(points, static_cast<unsigned char>(rid), engine,
-                    [&](uint32_t gmpid, const std::string& reason) {
-                        auto line = lines.find(gmpid);
-                        errors.Add(line == lines.end() ? 0 : line->second,
-                                   (line == lines.end() ? "stored " : "") + reason +
-                                       "; a load of the written file would drop it");
-                    });
+        if (!FitsDatabaseFile(per_group, why)) errors.Add(0, why);
+        store.Finish([&](uint32_t gmpid, const std::string& reason) {
+            auto line = lines.find(gmpid);
+            errors.Add(line == lines.end() ? 0 : line->second,
+                       (line == lines.end() ? "stored " : "") + reason +
+                           "; a load of the written file would drop it");
+        });
     }
     if (!errors.Empty()) {
         errors.Print();
@@ -469,22 +564,20 @@ int RunImportCsv(const ImportCsvOptions& opt) {
         const char* const words[4] = {"add", update ? "update" : "replace", "keep (skipped)",
                                       "unchanged"};
         for (const Step& step : plan) {
-            if (step.action == Action::kSame) continue;
             std::printf("%s %s: %s\n%s", kSigns[static_cast<int>(step.action)],
                         GmpidBoth(step.gmpid).c_str(), words[static_cast<int>(step.action)],
                         step.changes.c_str());
         }
         std::printf("dry run: %s would hold %s of RID %d (%s); nothing written\n",
                     target.empty() ? "the database" : target.c_str(),
-                    CountOf(points.size(), "point", "points").c_str(), rid, counts_text.c_str());
+                    CountOf(total, "point", "points").c_str(), rid, counts_text.c_str());
         return kExitClean;
     }
-    if (!SaveDatabase(engine, static_cast<unsigned char>(rid), target, why))
-        return usage(target + ": " + why);
+    if (!SaveDatabase(engine, static_cast<unsigned char>(rid), target, why)) return usage(why);
     // The database itself may be what goes to standard output.
     std::fprintf(IsStdPath(target) ? stderr : stdout, "%swrote %s: %s of RID %d (%s)\n",
                  IsStdPath(target) ? "zarvqen: " : "", target.c_str(),
-                 CountOf(points.size(), "point", "points").c_str(), rid, counts_text.c_str());
+                 CountOf(total, "point", "points").c_str(), rid, counts_text.c_str());
     return kExitClean;
 }
 

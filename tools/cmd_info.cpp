@@ -12,6 +12,7 @@
 #include "tools/db_load.h"
 #include "tools/file_kind.h"
 #include "tools/findings.h"
+#include "tools/input.h"
 #include "tools/value_format.h"
 
 namespace zarvtool {
@@ -43,7 +44,7 @@ void DescribeDatabase(const std::string& path, const DbLoad& load) {
     else
         Line("load", "REFUSED: " + load.Refusal());
     std::error_code error;
-    auto size = std::filesystem::file_size(path, error);
+    auto size = std::filesystem::file_size(LoadPath(path), error);
     if (!error) Line("size", std::to_string(size) + " bytes");
 }
 

@@ -9,6 +9,7 @@
 #define TOOLS_CSV_H_
 
 #include <cstddef>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -24,20 +25,35 @@ struct CsvRecord {
     std::vector<CsvField> fields;
 };
 
-// Reads records from `text`, one after the other.
+// Reads records one after the other, from a text or from a stream.
 class CsvReader {
 public:
-    explicit CsvReader(const std::string& text) : m_text(text) {}
+    explicit CsvReader(std::string text) : m_buf(std::move(text)) {}
+    // Reads `in` to its end in chunks, after `start` (what was read of it
+    // already), holding only the record being read and the next chunk.
+    CsvReader(std::istream& in, std::string start);
     // False at the end of the text. A quoted field left open at the end of
-    // the text sets Error() and ends the reading.
+    // the text, or a stream that cannot be read, sets Error() and ends the
+    // reading.
     bool Next(CsvRecord& out);
     const std::string& Error() const { return m_error; }
     int ErrorLine() const { return m_errorLine; }
     // How far the reading got, in bytes of the text.
-    size_t Offset() const { return m_pos; }
+    size_t Offset() const { return m_base + m_pos; }
+
+    static constexpr size_t kChunk = 1 << 20;
 
 private:
-    const std::string& m_text;
+    enum class Parse { kRecord, kEnd, kMore };
+    // One record from m_pos; kMore when the buffer ends before it is known
+    // to end and the stream has more.
+    Parse ParseRecord(CsvRecord& out);
+    // Drops what was read and appends the next chunk; false on a read error.
+    bool Refill();
+
+    std::istream* m_in = nullptr;  // null once the buffer holds the rest
+    std::string m_buf;
+    size_t m_base = 0;  // offset of m_buf[0] in the text
     size_t m_pos = 0;
     int m_line = 1;
     std::string m_error;

@@ -46,7 +46,7 @@ bool LoadDbFile(const std::string& path, const CZARVMetaPropTbl* meta, int type,
     in.close();
     struct stat st;
     size_t size = ::stat(LoadPath(path).c_str(), &st) == 0 ? static_cast<size_t>(st.st_size) : 0;
-    Progress progress("loading " + path, size);
+    Progress progress("loading " + path, size, Progress::Unit::kBytes);
     Progress::Step(progress);
 
     out.engine = CZARVPtr<CZARVQENDbEngine>::Adopt(new CZARVQENDbEngine(kDbVersion));
@@ -55,6 +55,13 @@ bool LoadDbFile(const std::string& path, const CZARVMetaPropTbl* meta, int type,
     FindingsReporter reporter(out.findings);
     out.loaded =
         out.engine->LoadFromFile(out.rid, LoadPath(path).c_str(), kDbVersion, type, &reporter);
+    // The library names what it refuses a file for; a load that ends
+    // without a word ran out of memory (its failures are results), which
+    // says nothing about the file.
+    if (!out.loaded && out.findings.ProblemCount() == 0) {
+        why = "out of memory while loading it";
+        return false;
+    }
     for (int group = 0; group < 256; ++group)
         out.engine->ListMPInfo(out.rid, static_cast<unsigned char>(group), out.records);
     return true;

@@ -42,8 +42,8 @@ struct DbLoad {
 
 // Loads `path` into `out` (a fresh DbLoad) with the meta property table `meta` (may be null:
 // property codes as stored) and the database type `type`. False with `why` only when the file
-// cannot be read at all; a file the library refuses gives true with `out.loaded` false and the
-// reason in `out.findings`.
+// cannot be read at all or the load ran out of memory; a file the library refuses gives true
+// with `out.loaded` false and the reason in `out.findings`.
 bool LoadDbFile(const std::string& path, const CZARVMetaPropTbl* meta, int type, DbLoad& out,
                 std::string& why);
 

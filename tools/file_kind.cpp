@@ -85,7 +85,7 @@ const char* NotReadable(const struct stat& st, bool streams) {
     return "is not a regular file";
 }
 
-bool ReadWholeFile(const std::string& given, std::string& data, std::string& why) {
+bool OpenInput(const std::string& given, std::ifstream& in, size_t& size, std::string& why) {
     const std::string& path = LoadPath(given);
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) {
@@ -96,11 +96,19 @@ bool ReadWholeFile(const std::string& given, std::string& data, std::string& why
         why = not_readable;
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
+    in.open(path, std::ios::binary);
     if (!in) {
         why = std::strerror(errno);
         return false;
     }
+    size = S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) : 0;
+    return true;
+}
+
+bool ReadWholeFile(const std::string& given, std::string& data, std::string& why) {
+    std::ifstream in;
+    size_t size = 0;
+    if (!OpenInput(given, in, size, why)) return false;
     std::ostringstream buf;
     buf << in.rdbuf();
     if (in.bad()) {

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <fstream>
 #include <string>
 
 namespace zarvtool {
@@ -57,6 +58,10 @@ bool ResolveKind(const std::string& path, const std::string& forced, FileProbe& 
 // can: a regular file, or a pipe or FIFO when `streams` is set (read once
 // to its end). A device such as /dev/zero never ends.
 const char* NotReadable(const struct stat& st, bool streams);
+
+// Opens the file for reading as ReadWholeFile reads it; `size` is its size
+// (0 for a stream). False with `why` (the system's reason).
+bool OpenInput(const std::string& path, std::ifstream& in, size_t& size, std::string& why);
 
 // The whole file into `data`; false with `why` (the system's reason).
 bool ReadWholeFile(const std::string& path, std::string& data, std::string& why);

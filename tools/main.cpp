@@ -22,6 +22,13 @@ using namespace zarvtool;
 
 namespace {
 
+// The files the command works on, for a message that ends it from outside
+// the command (out of memory).
+std::string& Subject() {
+    static std::string subject;
+    return subject;
+}
+
 constexpr const char* kKindHelp =
     "treat the files as this kind instead of recognising them: database, meta, metatbl, "
     "typeobj, driverlib or pseudos";
@@ -94,6 +101,8 @@ int Main(int argc, char** argv) {
         "installation (configuration databases rs<RID>.dat and the XML catalogues); "
         "FILE \"-\" reads standard input"};
     // The version of the library the tool runs with: what a bug report needs.
+    // Usage lines name the tool, not the path it was started by.
+    app.name("zarvqen");
     app.set_version_flag("-V,--version", std::string("zarvqen ") + ZarvqenVersion());
     app.require_subcommand(1);
     app.fallthrough(false);
@@ -117,13 +126,16 @@ int Main(int argc, char** argv) {
         "clean, 1 problems found, 2 unreadable");
     check_cmd->add_option("FILE", check.files, "files to check")->required();
     AddKindOption(check_cmd, check.kind);
-    check_cmd->add_option("--meta", check.meta,
-                          "meta property table that loads of the databases would use");
+    check_cmd
+        ->add_option("--meta", check.meta,
+                     "meta property table that loads of the databases would use")
+        ->type_name("META.xml");
     check_cmd
         ->add_option("--type", check.type,
                      "database type a load would use, 0 to 3 (IO addresses are indexed for "
                      "RIDs 192 to 254 with types 1, 2 and 3)")
         ->check(CLI::Range(0, 3))
+        ->type_name("N")
         ->capture_default_str();
     check_cmd->add_flag("-q,--quiet", check.quiet, "print only problems");
 
@@ -134,7 +146,8 @@ int Main(int argc, char** argv) {
         ->check(CLI::IsMember({"text", "json", "csv"}))
         ->capture_default_str();
     AddKindOption(dump_cmd, dump.kind);
-    dump_cmd->add_option("--meta", dump.meta, "meta property table naming database properties");
+    dump_cmd->add_option("--meta", dump.meta, "meta property table naming database properties")
+        ->type_name("META.xml");
 
     DiffOptions diff;
     CLI::App* diff_cmd = app.add_subcommand(
@@ -144,7 +157,8 @@ int Main(int argc, char** argv) {
     diff_cmd->add_option("A", diff.a, "old file")->required();
     diff_cmd->add_option("B", diff.b, "new file")->required();
     AddKindOption(diff_cmd, diff.kind);
-    diff_cmd->add_option("--meta", diff.meta, "meta property table naming database properties");
+    diff_cmd->add_option("--meta", diff.meta, "meta property table naming database properties")
+        ->type_name("META.xml");
 
     ExportCsvOptions exp;
     CLI::App* exp_cmd = app.add_subcommand(
@@ -152,9 +166,11 @@ int Main(int argc, char** argv) {
         "write a configuration database as CSV: one row per point, one column per "
         "property, kind and valid type");
     exp_cmd->add_option("DB", exp.db, "configuration database file")->required();
-    exp_cmd->add_option("--meta", exp.meta, "name the columns by the meta names of this table");
-    exp_cmd->add_option("-o,--out", exp.out,
-                        "CSV file to write (default and \"-\": standard output)");
+    exp_cmd->add_option("--meta", exp.meta, "name the columns by the meta names of this table")
+        ->type_name("META.xml");
+    exp_cmd
+        ->add_option("-o,--out", exp.out, "CSV file to write (default and \"-\": standard output)")
+        ->type_name("FILE");
     exp_cmd->add_flag("--force", exp.force, kForceHelp);
 
     ImportCsvOptions imp;
@@ -164,13 +180,18 @@ int Main(int argc, char** argv) {
                            "writes nothing unless every row is good");
     imp_cmd->add_option("CSV", imp.csv, "CSV file to read")->required();
     imp_cmd->add_option("--rid", imp.rid, "RID of the database (0 to 255)")
-        ->check(CLI::Range(0, 255));
-    imp_cmd->add_option("-o,--out", imp.out,
-                        "database file to write, \"-\": standard output (default with --into: "
-                        "the file merged into)");
-    imp_cmd->add_option("--meta", imp.meta, "meta property table for columns named by meta name");
+        ->check(CLI::Range(0, 255))
+        ->type_name("N");
+    imp_cmd
+        ->add_option("-o,--out", imp.out,
+                     "database file to write, \"-\": standard output (default with --into: "
+                     "the file merged into)")
+        ->type_name("DB.dat");
+    imp_cmd->add_option("--meta", imp.meta, "meta property table for columns named by meta name")
+        ->type_name("META.xml");
     CLI::Option* into =
-        imp_cmd->add_option("--into", imp.into, "merge the rows into this database file by GMPID");
+        imp_cmd->add_option("--into", imp.into, "merge the rows into this database file by GMPID")
+            ->type_name("DB.dat");
     imp_cmd
         ->add_option("--on-conflict", imp.on_conflict,
                      "a row whose GMPID holds another point: abort, update (the row's columns "
@@ -229,6 +250,8 @@ int Main(int argc, char** argv) {
         for (const std::string& f : check.files) inputs.push_back(&f);
     for (const std::string* path : {&dump.file, &diff.a, &diff.b, &exp.db, &imp.csv, &imp.into})
         inputs.push_back(path);
+    for (const std::string* path : inputs)
+        if (!path->empty()) Subject() += (Subject().empty() ? "" : ", ") + *path;
     if (!StageInputs(inputs)) return kExitUsage;
 
     if (*demo_cmd) return RunDemo(demo);
@@ -258,7 +281,7 @@ int main(int argc, char** argv) {
             ReportError("cannot write standard output: " + SystemReason(failure.err));
         return kExitUsage;
     } catch (const std::bad_alloc&) {
-        ReportError("out of memory");
+        ReportError(Subject().empty() ? "out of memory" : Subject() + ": out of memory");
         return kExitUsage;
     } catch (const std::exception& e) {
         // Whatever else a library call throws ends the command with a

@@ -1,6 +1,7 @@
 #include "tools/message_flood.h"
 
 #include "tools/output.h"
+#include "tools/value_format.h"
 
 namespace zarvtool {
 
@@ -34,8 +35,9 @@ void PrintLimited(std::FILE* to, const std::string& line) {
 void EndFlood() {
     Batch& batch = Current();
     if (batch.count > kFloodShown)
-        Put(batch.to, "zarvqen: " + std::to_string(batch.count - kFloodShown) +
-                          " more messages not shown, " + std::to_string(batch.count) + " in all");
+        Put(batch.to,
+            "zarvqen: " + CountOf(batch.count - kFloodShown, "more message", "more messages") +
+                " not shown, " + std::to_string(batch.count) + " in all");
     batch = Batch{};
 }
 

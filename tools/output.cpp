@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace zarvtool {
 
@@ -35,19 +36,23 @@ void FlushStdout() {
 }
 
 bool CopyToStdout(const std::string& path, std::string& why) {
-    std::FILE* in = std::fopen(path.c_str(), "rb");
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"),
+                                                       &std::fclose);
     if (!in) {
         why = "cannot read " + path + ": " + SystemReason(errno);
         return false;
     }
     std::string buf(TextOutput::kChunk, '\0');
     size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), in)) > 0)
+    while ((n = std::fread(buf.data(), 1, buf.size(), in.get())) > 0)
         WriteStdout(std::string_view(buf.data(), n));
-    bool ok = !std::ferror(in);
-    if (!ok) why = "cannot read " + path + ": " + SystemReason(errno);
-    std::fclose(in);
-    return ok;
+    if (std::ferror(in.get())) {
+        why = "cannot read " + path + ": " + SystemReason(errno);
+        return false;
+    }
+    // The caller tells what it wrote next: the copy must be out by then.
+    FlushStdout();
+    return true;
 }
 
 std::string TempFileName() {

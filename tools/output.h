@@ -36,8 +36,8 @@ void WriteStdout(std::string_view text);
 // StdoutFailure when anything written so far was lost.
 void FlushStdout();
 
-// Copies the file at `path` to standard output; false with `why` when it
-// cannot be read (a failed write throws StdoutFailure).
+// Copies the file at `path` to standard output and flushes it; false with
+// `why` when it cannot be read (a failed write throws StdoutFailure).
 bool CopyToStdout(const std::string& path, std::string& why);
 
 // A new empty file of this process in the temporary folder ($TMPDIR or

@@ -48,16 +48,6 @@ Point PointOfRecord(const CZARVMPInfo& rec) {
     return p;
 }
 
-std::map<uint32_t, Point> PointsOfLoad(const DbLoad& load) {
-    std::map<uint32_t, Point> points;
-    for (const CZARVMPInfo* rec : load.records) {
-        Point p = PointOfRecord(*rec);
-        uint32_t gmpid = p.gmpid;
-        points.emplace(gmpid, std::move(p));
-    }
-    return points;
-}
-
 ColumnNames::ColumnNames(CZARVMetaPropTbl* meta) : m_meta(meta) {
     if (!meta) return;
     auto it = meta->GetFirst();

@@ -42,10 +42,8 @@ struct Point {
 // Same properties with the same kinds, values and valid types.
 bool SamePoint(const Point& a, const Point& b);
 
-// The points the load stored, each with its properties ascending by number.
-std::map<uint32_t, Point> PointsOfLoad(const DbLoad& load);
-// One stored point, as PointsOfLoad gives it: for a pass over a large
-// database that holds no second copy of it.
+// One stored point, its properties ascending by number: for a pass over a
+// large database that holds no second copy of it.
 Point PointOfRecord(const CZARVMPInfo& rec);
 
 struct Column {

@@ -13,6 +13,12 @@ TEST_F(ToolCommandLineTest, HelpNamesEveryCommandAndUsageAndInputErrorsExitWithT
     ToolRun run = Run({"--help"});
     EXPECT_EQ(run.status, 0);
     ExpectParts(run.out, {"demo", "info", "check", "dump", "diff", "export-csv", "import-csv"});
+    // The usage line names the tool as it is typed, not the path it ran from.
+    ExpectParts(run.out, {"Usage: zarvqen [OPTIONS]"});
+    ExpectParts(Run({"check", "--help"}).out,
+                {"Usage: zarvqen check [OPTIONS]", "--meta META.xml", "--type N"});
+    // An option without its value is named as the help names it.
+    ExpectParts(Run({"check", "--meta"}).err, {"zarvqen: check: --meta: 1 required META.xml"});
     const std::vector<std::vector<std::string>> usage = {
         {}, {"frobnicate"}, {"dump", "x", "--format", "yaml"}};
     for (const auto& args : usage) EXPECT_EQ(Run(args).status, 2) << args.size();
@@ -79,6 +85,22 @@ TEST_F(ToolCommandLineTest, AFloodOfErrorsShowsTheFirstHundredAndCountsTheRest) 
     EXPECT_EQ(lines, 100u) << run.err;
     ExpectParts(run.err, {"zarvqen: 150 more messages not shown, 250 in all\n",
                           "250 problems, nothing written"});
+
+    // One over the hundred, and a flood of check findings on standard output.
+    csv.resize(csv.find("7.1.0.101,"));
+    WriteAll(dir.File("bad.csv"), csv);
+    run = Run({"import-csv", dir.File("bad.csv"), "--rid", "7", "-o", dir.File("o.dat")});
+    ExpectParts(run.err, {"zarvqen: 1 more message not shown, 101 in all\n"});
+    std::string meta = "<meta>\n";
+    for (int i = 0; i < 150; ++i) meta += "<prop>x" + std::to_string(i) + ",A,7,,0</prop>\n";
+    run = Run({"check", Xml("meta.xml", meta + "</meta>\n")});
+    EXPECT_EQ(run.status, 1);
+    // Two findings a prop but the first (x0 reads as 0, then each ID repeats).
+    ExpectParts(run.out,
+                {"meta.xml:53: prop ID \"x50\" reads as 0\n"
+                 "zarvqen: 199 more messages not shown, 299 in all\n",
+                 "meta.xml: 299 problems"},
+                {"meta.xml:53: prop 0 dropped"});
 }
 
 }  // namespace

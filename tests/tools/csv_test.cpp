@@ -209,6 +209,35 @@ TEST_F(ToolCsvTest, NanPayloadsAndSignsRoundTripBitExactAndDiffTellsThemApart) {
     ExpectParts(Run({"dump", "--format", "json", db}).out, {"\"value\": \"nan(0x200001)\""});
 }
 
+// The import reads its file in chunks of a megabyte, after its first four
+// bytes: the chunk ends at byte 4 + 2^20. Cut there between a doubled
+// quote, inside a quoted CR LF, after a closing quote and inside the CR LF
+// that ends a record, the file reads as from one piece, with true line
+// numbers.
+TEST_F(ToolCsvTest, AChunkOfTheFileEndingAnywhereInARecordReadsAsOnePiece) {
+    const std::string header = "gmpid,p1:text:0,p2:long:0\r\n";
+    const std::string row = "7.1.0.1,\"a\"\"b\r\nc\",5\r\n";
+    const size_t chunk_end = 4 + (1u << 20);
+    for (size_t cut : {10u, 13u, 16u, 19u}) {  // the last byte of the row before the cut
+        SCOPED_TRACE("cut after byte " + std::to_string(cut) + " of the row");
+        // Byte `cut` of the row is the last one of the chunk.
+        const std::string filler(chunk_end - 1 - cut - header.size() - 12, 'f');
+        const std::string text = header + "7.1.0.0," + filler + ",1\r\n" + row;
+        ASSERT_EQ(text.size(), chunk_end - 1 - cut + row.size());
+        WriteAll(csv, text + "7.1.0.2,x,notanumber\r\n");
+        ToolRun run = Run({"import-csv", csv, "--rid", "7", "-o", out});
+        EXPECT_EQ(run.status, 1);
+        ExpectParts(run.err, {"points.csv:5: field 3", "1 problem,"});
+        WriteAll(csv, text);
+        run = Run({"import-csv", csv, "--rid", "7", "-o", out, "--force"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::string exported = Run({"export-csv", out}).out;
+        // Not EXPECT_EQ: a difference of a megabyte would be printed whole.
+        EXPECT_TRUE(exported.substr(exported.find('\n') + 1) ==
+                    "7.1.0.0," + filler + ",1\n7.1.0.1,\"a\"\"b\r\nc\",5\n");
+    }
+}
+
 // RID 200 keeps an IO index when loaded (the tool loads with type 1): a
 // second point of an IO address would be dropped by the load.
 TEST_F(ToolCsvTest, ARowWhoseIOAddressALoadWouldRefuseIsAnErrorAndNothingIsWritten) {
@@ -235,6 +264,22 @@ TEST_F(ToolCsvTest, ARowWhoseIOAddressALoadWouldRefuseIsAnErrorAndNothingIsWritt
     run = Run({"import-csv", csv, "--into", into});
     EXPECT_EQ(run.status, 1);
     ExpectParts(run.err, {"points.csv: stored point 0xC8010009 refused"});
+    EXPECT_EQ(ReadAll(into), original);
+
+    // Rows are merged as they are read, yet the lower GMPID keeps the
+    // address whatever the order of the rows, as in a load.
+    WriteAll(csv, "gmpid,p401:text:0,p402:text:0\n200.1.0.5,COM3,1\n200.1.0.4,COM3,1\n");
+    run = Run({"import-csv", csv, "--into", into});
+    EXPECT_EQ(run.status, 1);
+    ExpectParts(run.err,
+                {"points.csv:2: point 0xC8010005 refused: its IO address \"COM3$1\" is "
+                 "already indexed by point 0xC8010004"},
+                {"points.csv:3:"});
+    // A row may take the address a later row moves a stored point away from.
+    WriteAll(csv, "gmpid,p401:text:0,p402:text:0\n200.1.0.1,COM2,1\n200.1.0.9,COM2,9\n");
+    run = Run({"import-csv", csv, "--into", into, "--on-conflict", "overwrite", "--dry-run"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    ExpectParts(run.out, {"would hold 2 points of RID 200 (1 added, 1 replaced"});
     EXPECT_EQ(ReadAll(into), original);
 
     // Distinct addresses: every point written loads.

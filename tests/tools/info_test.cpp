@@ -13,8 +13,12 @@ TEST_F(ToolInfoTest, EachFileIsRecognisedAndSummarised) {
                               {0xC8070000, {{5, Var(1.5)}}}}));
     ToolRun run = Run({"info", db});
     EXPECT_EQ(run.status, 0) << run.err;
+    const std::string size = "size         " + std::to_string(ReadAll(db).size()) + " bytes\n";
     ExpectParts(run.out, {"rid          200", "groups       2: 1 (2 points), 7 (1 point)",
-                          "properties   4 (3 numbers: 1 5 401)", "checksum     ok"});
+                          "properties   4 (3 numbers: 1 5 401)", "checksum     ok", size});
+    // Read from standard input, the same database has the same size.
+    run = Run({"info", "-"}, ToolShell::In(db));
+    ExpectParts(run.out, {"-: configuration database", "checksum     ok", size});
     std::string lib =
         Xml("d.xml", "<driverlib><metadrv module=\"a\"/><metasrv module=\"s\"/></driverlib>");
     ExpectParts(Run({"info", lib}).out,

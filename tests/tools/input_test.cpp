@@ -102,8 +102,25 @@ TEST_F(ToolInputTest, RunningOutOfMemoryIsAMessageAndExitStatusTwo) {
     ToolRun run = Run({"import-csv", dir.File("big.csv"), "--rid", "9", "-o", dir.File("b.dat")},
                       ToolShell::Before("ulimit -v 40000;"));
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "zarvqen: out of memory\n");
+    EXPECT_EQ(run.err, "zarvqen: " + dir.File("big.csv") + ": out of memory\n");
     EXPECT_FALSE(std::ifstream(dir.File("b.dat")).good());
+
+    // Where memory runs out inside the library's load, the load gives up
+    // without naming a problem in the file: that is no verdict on the file.
+    // Limits from where the tool cannot start its work to where the load
+    // fits meet that point somewhere.
+    ASSERT_EQ(
+        Run({"import-csv", dir.File("big.csv"), "--rid", "9", "-o", dir.File("b.dat")}).status, 0);
+    for (int limit = 50000; limit <= 80000; limit += 2000) {
+        SCOPED_TRACE(std::to_string(limit) + " KB");
+        run = Run({"check", dir.File("b.dat")},
+                  ToolShell::Before("ulimit -v " + std::to_string(limit) + ";"));
+        ExpectParts(run.out + run.err, {}, {"refused"});
+        if (run.status != 0) {
+            EXPECT_EQ(run.status, 2);
+            ExpectParts(run.err, {"out of memory"});
+        }
+    }
 #endif
 }
 

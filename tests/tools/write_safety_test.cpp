@@ -50,6 +50,30 @@ TEST_F(ToolWriteSafetyTest, AFailedWriteOnStandardOutputIsAnErrorWithTheSystemsR
     }
 }
 
+// The database goes out through a temporary file: a failed write is no
+// "wrote", and the temporary file goes too (a small database fails only as
+// standard output is flushed, a large one while it is copied).
+TEST_F(ToolWriteSafetyTest, AnImportToAFullStandardOutputClaimsNothingAndLeavesNoTemporaryFile) {
+    std::string csv = dir.File("points.csv");
+    std::string text = "gmpid,p1:text:0\n";
+    for (int i = 0; i < 4000; ++i) text += "7.1.0." + std::to_string(i) + ",point text\n";
+    WriteAll(csv, text);
+    std::string tmp = dir.File("tmp");
+    std::filesystem::create_directory(tmp);
+    ToolRun run = Run({"import-csv", csv, "--rid", "7", "-o", "-"}, [&] {
+        ToolShell shell = ToolShell::Out("/dev/full");
+        shell.before = "TMPDIR=" + ShellQuote(tmp);
+        return shell;
+    }());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "zarvqen: cannot write standard output: No space left on device\n");
+    EXPECT_TRUE(std::filesystem::is_empty(tmp));
+    WriteAll(csv, "gmpid,p1:text:0\n7.1.0.1,A\n");
+    run = Run({"import-csv", csv, "--rid", "7", "-o", "-"}, ToolShell::Out("/dev/full"));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "zarvqen: cannot write standard output: No space left on device\n");
+}
+
 // A reader that stops early (head) is no failure to report.
 TEST_F(ToolWriteSafetyTest, AClosedPipeEndsTheCommandQuietly) {
     std::string db = Database("rs7.dat", 7, 3000);
@@ -106,6 +130,18 @@ TEST_F(ToolWriteSafetyTest, ProgressOnATerminalIsClearedBeforeTheLastMessage) {
     std::string screen = ReadAll(shown);
     ExpectParts(screen, {"loading " + db + " ...", "\r\033[Kwrote " + dir.File("out.csv")},
                 {"...wrote", "%)wrote"});
+
+    // Reading the CSV file (6 MB) is counted in megabytes of the file.
+    cmd = "script -qfec " +
+          ShellQuote(ShellQuote(ZARVQEN_TOOL) + " import-csv " + ShellQuote(dir.File("out.csv")) +
+                     " --rid 7 -o " + ShellQuote(dir.File("back.dat"))) +
+          " /dev/null >" + ShellQuote(shown) + " 2>&1 </dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    screen = ReadAll(shown);
+    ExpectParts(screen,
+                {"\rreading " + dir.File("out.csv") + ": ", " MB (",
+                 "\r\033[Kwrote " + dir.File("back.dat")},
+                {"%)wrote"});
 }
 
 // A file size limit stands in for a full disk: the write fails part way.
@@ -123,7 +159,8 @@ TEST_F(ToolWriteSafetyTest, AWriteThatFailsPartWayLeavesTheOldFileWholeAndSaysWh
     ASSERT_EQ(Run({"export-csv", db, "-o", dir.File("all.csv")}).status, 0);
     run = Run({"import-csv", dir.File("all.csv"), "--rid", "7", "-o", old_db}, limited);
     EXPECT_EQ(run.status, 2);
-    ExpectParts(run.err, {old_db + ": cannot write: File too large"});
+    // Both commands say it alike.
+    ExpectParts(run.err, {"zarvqen: cannot write " + old_db + ": File too large"});
     EXPECT_EQ(ReadAll(old_db), before_db);
     // No temporary file stays behind.
     EXPECT_EQ(Names(), (std::vector<std::string>{"all.csv", "old.csv", "rs7-old.dat", "rs7.dat"}));
