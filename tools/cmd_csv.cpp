@@ -305,7 +305,10 @@ public:
     // point a load of the written file would drop, with the engine's reason.
     template <class OnRefused>
     void Finish(OnRefused refused) {
-        for (auto& [gmpid, info] : m_waiting) {
+        for (auto& waiting : m_waiting) {
+            // Named, not a structured binding: a lambda below captures it.
+            const uint32_t gmpid = waiting.first;
+            CZARVPtr<CZARVMPInfo>& info = waiting.second;
             RefusalReason reason;
             reason.text = "the engine refuses it";
             if (m_engine.InsertMPInfo(info.get(), &reason)) continue;
