@@ -59,6 +59,24 @@ struct Scratch {
 
 }  // namespace
 
+std::string WriteMetaTable(size_t n, const char* name) {
+    std::string path = ScratchDir() + "/" + name;
+    auto* table = new CZARVMetaPropTbl;
+    for (size_t i = 1; i <= n; ++i) {
+        _zarvVAR v;
+        v = static_cast<double>(i) / 3;
+        auto* prop = new CZARVMetaProp(static_cast<unsigned short>(i),
+                                       ("property " + std::to_string(i)).c_str(), v,
+                                       CZARVMetaProp::METAINPUTTYPE(1), "parameter", "description",
+                                       CZARVMetaProp::METAVALIDTYPE(i % 4));
+        table->InsertMetaProp(prop);
+        prop->Release();
+    }
+    table->SaveToFile(path.c_str(), "1.0", "UTF-8");
+    table->Release();
+    return path;
+}
+
 const std::string& ScratchDir() {
     static Scratch scratch = [] {
         char pattern[] = "/tmp/zarvbench.XXXXXX";

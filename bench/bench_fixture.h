@@ -20,6 +20,9 @@ unsigned long PointGMPID(size_t i);
 CZARVMPInfo* NewPoint(size_t i);
 // An engine holding `n` points in RID 200 (type 1).
 CZARVQENDbEngine* NewEngine(size_t n);
+// Saves a meta property table of `n` records (IDs 1 to n, a number as
+// initial value, both attributes) as `name` in ScratchDir(); its path.
+std::string WriteMetaTable(size_t n, const char* name);
 // A folder for the benchmark's files, made once per process and removed
 // with its content when the process ends.
 const std::string& ScratchDir();

@@ -465,18 +465,8 @@ void CompareIOLookup() {
 }
 
 void CompareMetaTable() {
-    std::string path = bench::ScratchDir() + "/cmp-meta.xml";
-    auto* table = new CZARVMetaPropTbl;
-    for (unsigned short i = 1; i <= 20000; ++i) {
-        _zarvVAR v;
-        v = i / 3.0;
-        auto* prop = new CZARVMetaProp(i, ("property " + std::to_string(i)).c_str(), v,
-                                       CZARVMetaProp::METAINPUTTYPE(1), "parameter", "description",
-                                       CZARVMetaProp::METAVALIDTYPE(i % 4));
-        table->InsertMetaProp(prop);
-        prop->Release();
-    }
-    table->SaveToFile(path.c_str(), "1.0", "UTF-8");
+    std::string path = bench::WriteMetaTable(20000, "cmp-meta.xml");
+    auto* table = new CZARVMetaPropTbl(path.c_str());
     double save = Time([&] { table->SaveToFile(path.c_str(), "1.0", "UTF-8"); });
     table->Release();
     double load = Time([&] {

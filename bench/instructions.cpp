@@ -1,13 +1,17 @@
 // A driver for counting instructions with callgrind, which counts the same
 // on a busy machine as on an idle one. It loads a saved database of N
-// points, reads values through the driver and looks IO addresses up, each
-// in a function of its own:
-//   valgrind --tool=callgrind --callgrind-out-file=cg.out instructions N
-//   callgrind_annotate --inclusive=yes cg.out | grep -E 'LoadOnce|ReadValues|LookUpAddresses'
-// and divide the inclusive counts by N (load) or by the 262 144 reads or
-// lookups.
+// points, reads values through the driver, looks IO addresses up, and
+// loads a meta property table of M records (20 000 unless given) as well as
+// parsing and walking that file with pugixml, each in a function of its own:
+//   valgrind --tool=callgrind --callgrind-out-file=cg.out instructions N [M]
+//   callgrind_annotate --inclusive=yes cg.out |
+//     grep -E 'LoadOnce|ReadValues|LookUpAddresses|LoadMetaTable|ParseAndWalk'
+// and divide the inclusive counts by N (load), by the 262 144 reads or
+// lookups, or by M (the table and its pugixml floor).
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <pugixml.hpp>
 #include <random>
 #include <string>
 #include <vector>
@@ -43,10 +47,29 @@ constexpr size_t kProbes = 1 << 18;
     return found;
 }
 
+[[gnu::noinline]] size_t LoadMetaTable(const std::string& path) {
+    auto* table = new CZARVMetaPropTbl(path.c_str());
+    size_t loaded = table->GetMetaProp(1) != nullptr;
+    table->Release();
+    return loaded;
+}
+
+// What compare's floor does: parse, and read every "prop" element's text
+// and description.
+[[gnu::noinline]] size_t ParseAndWalk(const std::string& path) {
+    pugi::xml_document doc;
+    doc.load_file(path.c_str());
+    size_t seen = 0;
+    for (pugi::xml_node prop : doc.document_element().children("prop"))
+        seen += std::strlen(prop.child_value()) + std::strlen(prop.attribute("desc").value());
+    return seen;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const size_t n = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100000;
+    const size_t meta = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 20000;
     const std::string file = bench::ScratchDir() + "/instructions.dat";
     CZARVQENDbEngine* made = bench::NewEngine(n);
     if (!made->SaveToTemplate(bench::kRid, file.c_str(), "3.0")) return 1;
@@ -72,6 +95,12 @@ int main(int argc, char** argv) {
     for (const char*& key : probes) key = keys[pick(rng)].c_str();
     size_t found = LookUpAddresses(index, probes);
 
+    const std::string meta_file = bench::WriteMetaTable(meta, "instructions-meta.xml");
+    const size_t table_loaded = LoadMetaTable(meta_file);
+    const size_t walked = ParseAndWalk(meta_file);
+
+    std::printf("meta property table of %zu records %s, %zu bytes walked by pugixml\n", meta,
+                table_loaded ? "loaded" : "NOT loaded", walked);
     std::printf("%zu points loaded, %zu of %zu reads and %zu of %zu lookups answered\n", n, hits,
                 kProbes, found, kProbes);
     driver->Release();

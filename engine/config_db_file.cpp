@@ -215,6 +215,13 @@ void CZARVConfigDB::Replace(std::vector<CZARVReadRecord>& records, int type,
     Clear();
     m_nType = type;
     m_byGMPID.Reserve(records.size());
+    // The owner hears of the end also when storing throws on the way.
+    struct LoadEnd {
+        CZARVConfigDB& db;
+        ~LoadEnd() {
+            if (db.m_pOwner) db.m_pOwner->OnLoadStored(db);
+        }
+    } end{*this};
     if (m_pOwner) m_pOwner->OnLoadStoring(*this, records.size());
     if (!reporter) {
         // A refused record is simply not stored; loading goes on.

@@ -43,6 +43,8 @@ public:
     // A load of `db` has cleared the database and is about to offer it
     // `count` records.
     virtual void OnLoadStoring(CZARVConfigDB& db, size_t count) = 0;
+    // That load has offered every record, or given up on the way.
+    virtual void OnLoadStored(CZARVConfigDB& db) = 0;
     // A record a load of `db` wants to add. The owner links it into its side
     // structures and stores it with db.InsertMPInfo, or refuses it (false):
     // a refused record is not stored and the load goes on. The load keeps

@@ -128,8 +128,10 @@ const CZARVMetaPropTbl* CZARVQENDbEngine::DbLink::GetLoadMetaProps() const {
 }
 
 void CZARVQENDbEngine::DbLink::OnLoadStoring(CZARVConfigDB& /*db*/, size_t count) {
-    m_engine.ReserveRecords(count);
+    m_engine.ExpectRecords(count);
 }
+
+void CZARVQENDbEngine::DbLink::OnLoadStored(CZARVConfigDB& /*db*/) { m_engine.ExpectRecords(0); }
 
 bool CZARVQENDbEngine::DbLink::AddLoadedRecord(CZARVConfigDB& db, CZARVMPInfo* info,
                                                const CZARVLoadTrace* trace) {
@@ -154,6 +156,12 @@ bool CZARVQENDbEngine::IndexIOAddress(CZARVMPInfo* info, CZARVConfigDB* db, std:
     if (!GetIODB(rid) && !CreateIODB(rid)) {
         key.clear();
         return false;
+    }
+    if (m_nIOReserve > 0) {
+        // The load's first IO address: room for one per record.
+        GetIODB(rid)->ReservePaths(m_nIOReserve);
+        m_mapIOKeys.reserve(m_mapIOKeys.size() + m_nIOReserve);
+        m_nIOReserve = 0;
     }
     if (!GetIODB(rid)->CreateIndex(key.c_str(), info)) {
         key.clear();
@@ -202,6 +210,12 @@ void CZARVQENDbEngine::OnRecordLeaving(const CZARVMPInfo* info) {
 }
 
 bool CZARVQENDbEngine::OnAddMPInfo(const CZARVMPInfo& info) {
+    CZARVMPValue* stored = nullptr;
+    return AddPointLinks(info, stored);
+}
+
+bool CZARVQENDbEngine::AddPointLinks(const CZARVMPInfo& info, CZARVMPValue*& stored) {
+    stored = nullptr;
     uint32_t gmpid = zarvgmpid::FromArg(info.GetGMPID());
     if (info.IsExist(kRefProp)) {
         // A reference point: no live value of its own, only the link.
@@ -211,8 +225,15 @@ bool CZARVQENDbEngine::OnAddMPInfo(const CZARVMPInfo& info) {
     }
     unsigned char rid = zarvgmpid::RID(gmpid);
     if (!CreateSubRtdb(rid)) return false;
+    CZARVSubRtdb* sub = GetSubRtdb(rid);
+    if (m_nValueReserve > 0) {
+        // The load's first live value: room for one per record.
+        sub->Reserve(static_cast<size_t>(sub->GetCount()) + m_nValueReserve);
+        m_nValueReserve = 0;
+    }
     auto value = CZARVPtr<CZARVMPValue>::Adopt(info.CreateValueFromInfo());
-    return GetSubRtdb(rid)->InsertMPValue(value.get());
+    stored = sub->StoreMPValue(value.get());
+    return stored != nullptr;
 }
 
 bool CZARVQENDbEngine::AddRecord(CZARVMPInfo* info, CZARVConfigDB* db,
@@ -227,10 +248,16 @@ bool CZARVQENDbEngine::AddRecord(CZARVMPInfo* info, CZARVConfigDB* db,
             return false;
         }
         step = Refusal::kLiveValue;
-        if (OnAddMPInfo(*info)) {
+        CZARVMPValue* value = nullptr;
+        if (AddPointLinks(*info, value)) {
             step = Refusal::kGMPID;
             if (db->InsertMPInfo(info)) {
-                LinkLiveValue(*info);
+                // The value the point is served from is at hand, except for
+                // a reference point, which may still have one of its own.
+                if (value)
+                    info->LinkValue(value);
+                else
+                    LinkLiveValue(*info);
                 return true;
             }
         }

@@ -245,6 +245,7 @@ private:
         explicit DbLink(CZARVQENDbEngine& engine) : m_engine(engine) {}
         const CZARVMetaPropTbl* GetLoadMetaProps() const override;
         void OnLoadStoring(CZARVConfigDB& db, size_t count) override;
+        void OnLoadStored(CZARVConfigDB& db) override;
         bool AddLoadedRecord(CZARVConfigDB& db, CZARVMPInfo* info,
                              const CZARVLoadTrace* trace) override;
         void OnRecordLeaving(CZARVConfigDB& db, const CZARVMPInfo& info) override;
@@ -281,9 +282,16 @@ private:
     // right after): withdraws its IO index entry and erases the association
     // entries keyed by its GMPID.
     void OnRecordLeaving(const CZARVMPInfo* info);
-    // Makes room in the per-record side tables for `n` more records, before
-    // a load stores them.
-    void ReserveRecords(size_t n) { m_mapIOKeys.reserve(m_mapIOKeys.size() + n); }
+    // A load is about to store `n` records (0: it has ended). The side
+    // tables are sized for them when the load first needs each: the IO
+    // tables at its first IO address, the live-value table at its first
+    // live value, so that a file without either reserves nothing and no
+    // live-value database appears before a value goes into it.
+    void ExpectRecords(size_t n) { m_nIOReserve = m_nValueReserve = n; }
+    // OnAddMPInfo, telling `stored` which live value the point is served
+    // from afterwards (null for a reference point): the caller links the
+    // record to it without looking it up again.
+    bool AddPointLinks(const CZARVMPInfo& info, CZARVMPValue*& stored);
     // Erases the association entries keyed by GMPIDs in [lo, hi].
     void EraseAssociations(uint32_t lo, uint32_t hi);
     // The live value a read of `gmpid` is served from (references
@@ -311,6 +319,9 @@ private:
     // The IO key each stored record is indexed under, so that the entry can
     // be withdrawn when the record leaves even if its properties changed.
     std::unordered_map<const CZARVMPInfo*, std::string> m_mapIOKeys;
+    // Records of the running load not yet reserved for (ExpectRecords).
+    size_t m_nIOReserve = 0;
+    size_t m_nValueReserve = 0;
 };
 
 #endif  // ENGINE_DB_ENGINE_H_

@@ -32,10 +32,14 @@ CZARVMPValue* CZARVSubRtdb::GetMPValueObj(unsigned long gmpid) const {
     return m_byGMPID.Find(static_cast<uint32_t>(gmpid));
 }
 
-bool CZARVSubRtdb::InsertMPValue(CZARVMPValue* value) {
-    if (!value) return false;
+bool CZARVSubRtdb::InsertMPValue(CZARVMPValue* value) { return StoreMPValue(value) != nullptr; }
+
+void CZARVSubRtdb::Reserve(size_t n) { m_byGMPID.Reserve(n); }
+
+CZARVMPValue* CZARVSubRtdb::StoreMPValue(CZARVMPValue* value) {
+    if (!value) return nullptr;
     const unsigned long gmpid = value->GetGMPID();
-    if (!zarvgmpid::IsOfRID(gmpid, m_nRID)) return false;
+    if (!zarvgmpid::IsOfRID(gmpid, m_nRID)) return nullptr;
     if (m_slots.empty()) m_slots.resize(kSlots);
     Slot& slot = m_slots[SlotIndex(gmpid)];
     // Loads store values in ascending order: most go at the end.
@@ -43,7 +47,7 @@ bool CZARVSubRtdb::InsertMPValue(CZARVMPValue* value) {
                   ? slot.end()
                   : std::lower_bound(slot.begin(), slot.end(), gmpid, LessByGMPID<Entry>);
     // A point that already has a value keeps it, live state included.
-    if (it != slot.end() && it->gmpid == gmpid) return true;
+    if (it != slot.end() && it->gmpid == gmpid) return it->value;
     // Room first: once the slot holds the value, nothing may fail before
     // the value is given its reference.
     m_byGMPID.Reserve(static_cast<size_t>(m_nCount) + 1);
@@ -52,7 +56,7 @@ bool CZARVSubRtdb::InsertMPValue(CZARVMPValue* value) {
     value->AddRef();
     ++m_nCount;
     if (RegisterRefName(value->GetRefName(), gmpid)) ++value->m_nNameEntries;
-    return true;
+    return value;
 }
 
 void CZARVSubRtdb::ReleaseValue(CZARVMPValue* value) {

@@ -57,6 +57,12 @@ public:
     // duplicate point leaves the existing value alone. False for a null
     // value or one whose RID is not this database's.
     bool InsertMPValue(CZARVMPValue* value);
+    // InsertMPValue, answering with the value the point holds afterwards
+    // (`value`, or the one already stored; borrowed), null when refused.
+    CZARVMPValue* StoreMPValue(CZARVMPValue* value);
+    // Makes room for `n` values in all, so that storing that many does not
+    // grow the GMPID table again (a load knows its count beforehand).
+    void Reserve(size_t n);
 
     // Remove and release the value of one GMPID, of every GMPID of a group,
     // or of one block of a group (a block above 15 matches nothing).

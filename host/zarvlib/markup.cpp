@@ -55,44 +55,79 @@ struct TreeFault {
     pugi::xml_node node;
 };
 
+// A name of an attribute of `n` that another of its attributes has, or null.
+// Elements carry a few attributes: those are compared pairwise, first by
+// their first byte; longer lists are sorted. `names` is scratch space.
+const char* RepeatedAttribute(pugi::xml_node n, std::vector<const char*>& names) {
+    names.clear();
+    for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+        names.push_back(a.name());
+    constexpr size_t kPairwise = 8;
+    if (names.size() <= kPairwise) {
+        for (size_t i = 1; i < names.size(); ++i)
+            for (size_t j = 0; j < i; ++j)
+                if (names[i][0] == names[j][0] && std::strcmp(names[i], names[j]) == 0)
+                    return names[i];
+        return nullptr;
+    }
+    std::sort(names.begin(), names.end(),
+              [](const char* x, const char* y) { return std::strcmp(x, y) < 0; });
+    for (size_t i = 1; i < names.size(); ++i)
+        if (std::strcmp(names[i - 1], names[i]) == 0) return names[i];
+    return nullptr;
+}
+
 // Walks the whole tree without recursion and finds the first element that
 // repeats an attribute name or nests deeper than kMaxDepth.
 TreeFault FindTreeFault(pugi::xml_node root) {
-    std::vector<const char*> names;
-    int depth = 0;
-    for (pugi::xml_node n = root; n;) {
-        names.clear();
-        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
-            names.push_back(a.name());
-        if (names.size() > 1) {
-            std::sort(names.begin(), names.end(),
-                      [](const char* x, const char* y) { return std::strcmp(x, y) < 0; });
-            for (size_t i = 1; i < names.size(); ++i)
-                if (std::strcmp(names[i - 1], names[i]) == 0)
-                    return {"element <" + std::string(n.name()) + "> repeats the attribute \"" +
-                                names[i] + "\"",
-                            n};
+    if (!root) return {};
+    // The parser's own walk: a virtual call per node instead of a handful of
+    // calls to move between nodes.
+    struct Finder : pugi::xml_tree_walker {
+        std::vector<const char*> names;
+        TreeFault fault;
+        bool Check(pugi::xml_node n) {
+            if (const char* repeated = RepeatedAttribute(n, names))
+                fault = {"element <" + std::string(n.name()) + "> repeats the attribute \"" +
+                             repeated + "\"",
+                         n};
+            return fault.why.empty();
         }
-        if (n.first_child()) {
-            n = n.first_child();
-            if (++depth > kMaxDepth)
-                return {"elements nest deeper than " + std::to_string(kMaxDepth) + " levels", n};
-            continue;
+        bool for_each(pugi::xml_node& n) override {
+            // depth() counts from the root's children, which are one level in.
+            if (depth() + 1 > kMaxDepth) {
+                fault = {"elements nest deeper than " + std::to_string(kMaxDepth) + " levels", n};
+                return false;
+            }
+            return n.type() != pugi::node_element || Check(n);
         }
-        while (n && n != root && !n.next_sibling()) {
-            n = n.parent();
-            --depth;
-        }
-        if (!n || n == root) break;
-        n = n.next_sibling();
-    }
-    return {};
+    } finder;
+    if (finder.Check(root)) root.traverse(finder);
+    return std::move(finder.fault);
 }
 
 // True when the byte at `i` ends a line: a line feed, or a carriage return
 // not followed by one (XML reads CR LF and a lone CR as one line end).
 bool EndsLine(const char* text, size_t len, size_t i) {
     return text[i] == '\n' || (text[i] == '\r' && (i + 1 == len || text[i + 1] != '\n'));
+}
+
+// The offsets of the line ends of `text` in `out`, in order. A text without
+// carriage returns is searched for line feeds only, with memchr: every load
+// of a catalogue passes here.
+void FindLineEnds(const char* text, size_t len, std::vector<size_t>& out) {
+    out.clear();
+    if (len == 0) return;
+    if (!std::memchr(text, '\r', len)) {
+        const char* end = text + len;
+        for (const char* p = text;
+             (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))));
+             ++p)
+            out.push_back(static_cast<size_t>(p - text));
+        return;
+    }
+    for (size_t i = 0; i < len; ++i)
+        if (EndsLine(text, len, i)) out.push_back(i);
 }
 
 // True when `s` holds a character reference to U+0000 ("&#0;", "&#x00;").
@@ -148,6 +183,11 @@ struct StringWriter : pugi::xml_writer {
 }  // namespace
 
 struct CMarkup::Impl {
+    // The parsed text: the document is parsed in place and its names and
+    // texts point into it, so it lives as long as the document (declared
+    // first, it is destroyed last). A vector keeps its bytes where they are
+    // when it is moved.
+    std::vector<char> text;
     std::unique_ptr<pugi::xml_document> doc = std::make_unique<pugi::xml_document>();
     pugi::xml_node parent;  // null: the document itself
     pugi::xml_node main;
@@ -176,43 +216,53 @@ struct CMarkup::Impl {
         return pugi::xml_node();
     }
 
-    // Records why a parse of `text` failed, at `offset` when there is one.
-    void Fail(const char* text, size_t len, const char* why, ptrdiff_t offset) {
+    // Records why the parse failed, at `offset` of the text of `len` bytes
+    // when there is one; its line and column come from line_ends.
+    void Fail(size_t len, const char* why, ptrdiff_t offset) {
         error = ParseError{why, -1, 0, 0};
         if (offset < 0 || static_cast<size_t>(offset) > len) return;
         error.offset = offset;
-        error.line = 1;
-        size_t line_start = 0;
-        for (size_t i = 0; i < static_cast<size_t>(offset); ++i)
-            if (EndsLine(text, len, i)) {
-                ++error.line;
-                line_start = i + 1;
-            }
+        auto after =
+            std::lower_bound(line_ends.begin(), line_ends.end(), static_cast<size_t>(offset));
+        error.line = static_cast<int>(after - line_ends.begin()) + 1;
+        size_t line_start = after == line_ends.begin() ? 0 : *(after - 1) + 1;
         error.column = static_cast<int>(static_cast<size_t>(offset) - line_start) + 1;
     }
 
-    bool Parse(const char* text, size_t len) {
+    // Parses `source` in place and keeps it as the document's text.
+    bool Parse(std::vector<char> source) {
+        const size_t len = source.size();
+        // An empty vector may have no bytes at all; the parser and the
+        // scans below get a valid pointer either way.
+        static char empty_text = 0;
+        char* bytes = len ? source.data() : &empty_text;
+        // The parse writes into the text: what is read from the text as
+        // written (line ends, references to U+0000) is taken first. A text
+        // with a character reference keeps a copy for the check below.
+        FindLineEnds(bytes, len, line_ends);
+        std::vector<char> as_written;
+        if (HasNulReference(bytes, len)) as_written = source;
         auto fresh = std::make_unique<pugi::xml_document>();
         pugi::xml_parse_result res =
-            fresh->load_buffer(text, len, kCheckFlags, pugi::encoding_utf8);
+            fresh->load_buffer_inplace(bytes, len, kCheckFlags, pugi::encoding_utf8);
         bool ok = res.status == pugi::status_ok;
         error = ParseError{};
-        if (!ok) Fail(text, len, res.description(), res.offset);
+        if (!ok) Fail(len, res.description(), res.offset);
         // Well-formed means one root element, no text outside it and no
         // repeated attribute.
         int roots = 0;
         for (pugi::xml_node n = fresh->first_child(); ok && n;) {
             pugi::xml_node next = n.next_sibling();
             if (n.type() == pugi::node_element && ++roots == 2)
-                Fail(text, len, "a second root element", n.offset_debug());
+                Fail(len, "a second root element", n.offset_debug());
             if (n.type() == pugi::node_cdata) {
                 ok = false;
-                Fail(text, len, "character data outside the root element", n.offset_debug());
+                Fail(len, "character data outside the root element", n.offset_debug());
             }
             if (n.type() == pugi::node_pcdata) {
                 if (!IsBlank(n.value())) {
                     ok = false;
-                    Fail(text, len, "text outside the root element", n.offset_debug());
+                    Fail(len, "text outside the root element", n.offset_debug());
                 }
                 fresh->remove_child(n);
             }
@@ -221,29 +271,29 @@ struct CMarkup::Impl {
         // A lone declaration is a document too: catalogues with nothing in
         // them are saved that way and must load back as empty.
         bool bare_declaration = roots == 0 && fresh->first_child().type() == pugi::node_declaration;
-        if (ok && roots == 0 && !bare_declaration) Fail(text, len, "no root element", -1);
+        if (ok && roots == 0 && !bare_declaration) Fail(len, "no root element", -1);
         if (ok && roots > 1) ok = false;  // the second root was recorded above
         ok = ok && (roots == 1 || bare_declaration);
         if (ok) {
             TreeFault fault = FindTreeFault(fresh->document_element());
             if (!fault.why.empty()) {
                 ok = false;
-                Fail(text, len, fault.why.c_str(), fault.node.offset_debug());
+                Fail(len, fault.why.c_str(), fault.node.offset_debug());
             }
         }
-        if (ok && HasNulCharacter(text, len)) {
+        if (ok && !as_written.empty() && HasNulCharacter(as_written.data(), len)) {
             ok = false;
-            Fail(text, len, "a reference to the character U+0000", -1);
+            Fail(len, "a reference to the character U+0000", -1);
         }
-        line_ends.clear();
         Reset();
         if (!ok) {
+            line_ends.clear();
             doc = std::make_unique<pugi::xml_document>();
+            text.clear();
             return false;
         }
         doc = std::move(fresh);
-        for (size_t i = 0; i < len; ++i)
-            if (EndsLine(text, len, i)) line_ends.push_back(i);
+        text = std::move(source);
         return true;
     }
 
@@ -311,12 +361,12 @@ bool CMarkup::IsValidName(const char* name) {
 bool CMarkup::Load(const char* path) {
     m_impl->error = ParseError{};
     bool ok = ZarvResultOf(false, [&] {
-        std::string text;
+        std::vector<char> text;
         if (!path || !ZarvReadWholeFile(path, text)) {
             m_impl->error = ParseError{"the file cannot be read", -1, 0, 0};
             return false;
         }
-        return m_impl->Parse(text.data(), text.size());
+        return m_impl->Parse(std::move(text));
     });
     if (!ok) LeaveEmpty();
     return ok;
@@ -327,7 +377,7 @@ void CMarkup::LeaveEmpty() {
     // out, and keeps the reason the load failed.
     ParseError why = std::move(m_impl->error);
     if (why.description.empty()) why.description = "out of memory";
-    ZarvResultOf(false, [&] { return m_impl->Parse("", 0); });
+    ZarvResultOf(false, [&] { return m_impl->Parse({}); });
     m_impl->error = std::move(why);
 }
 
@@ -346,7 +396,9 @@ bool CMarkup::SetDoc(const char* text) { return SetDoc(text, text ? std::strlen(
 bool CMarkup::SetDoc(const char* text, size_t len) {
     if (!text) len = 0;
     m_impl->error = ParseError{};
-    bool ok = ZarvResultOf(false, [&] { return m_impl->Parse(text ? text : "", len); });
+    bool ok = ZarvResultOf(false, [&] {
+        return m_impl->Parse(text ? std::vector<char>(text, text + len) : std::vector<char>());
+    });
     if (!ok) LeaveEmpty();
     return ok;
 }

@@ -107,6 +107,35 @@ TEST_F(ValuesTest, ARecordThatLeftNoLongerSpeaksForItsPoint) {
     EXPECT_EQ(Read(g), 42);
 }
 
+// A load links every record it stores to the live value it makes for it,
+// the first (which sizes the tables) as well as the ones after it.
+TEST_F(ValuesTest, ALoadLinksEveryNewValueToItsRecord) {
+    const unsigned long points[] = {Gmpid(200, 0, 2, 1), Gmpid(200, 0, 2, 2), Gmpid(200, 1, 3, 4)};
+    for (unsigned long g : points) Own(g);
+    TempDir dir;
+    const std::string file = dir.File("rs200.dat");
+    ASSERT_TRUE(engine->SaveToTemplate(200, file.c_str(), "3.0"));
+    for (unsigned long g : points) {
+        engine->DeleteMPInfo(g);
+        ASSERT_EQ(Read(g), std::nullopt) << std::hex << g;
+    }
+
+    ASSERT_TRUE(engine->LoadFromFile(200, file.c_str(), "3.0", 0));
+    for (unsigned long g : points) {
+        SCOPED_TRACE(g);
+        ASSERT_EQ(Write(g, 7), CZARVSubRtdb::WRITE_CHANGED);
+        CZARVMPInfo* loaded = engine->GetMPInfo(g);
+        ASSERT_TRUE(loaded);
+        // Linked both ways: a read of the point stops at its value.
+        ASSERT_TRUE(loaded->GetLinkedValue());
+        EXPECT_EQ(loaded->GetLinkedValue()->GetLinkedRecord(), loaded);
+        ASSERT_TRUE(loaded->InsertMPProp(499, _zarvVAR("P"), 0));
+        EXPECT_EQ(Read(g), 42);
+        ASSERT_TRUE(loaded->RemoveMPProp(499));
+        EXPECT_EQ(Read(g), 7);
+    }
+}
+
 TEST_F(ValuesTest, AReloadedRecordTakesOverTheKeptLiveValue) {
     const unsigned long g = Gmpid(200, 0, 2, 1);
     Own(g);

@@ -94,6 +94,20 @@ TEST(MarkupTest, BadOrTooDeepDocumentsAreRefusedWholeWithNoPartialDocument) {
     EXPECT_FALSE(doc.FindElem());
 }
 
+// The document keeps its own text: what the caller passed may change or go.
+TEST(MarkupTest, TextsAndAttributesOutliveTheCallersText) {
+    CMarkup doc;
+    {
+        std::string text = "<r a='attribute'>data of the element</r>";
+        ASSERT_TRUE(doc.SetDoc(text.c_str()));
+        text.assign(text.size(), '#');
+    }
+    ASSERT_TRUE(doc.FindElem("r"));
+    EXPECT_STREQ(doc.DataText(), "data of the element");
+    EXPECT_STREQ(doc.AttribText("a"), "attribute");
+    EXPECT_EQ(doc.GetLine(), 1);
+}
+
 // A parse error says what and where; XML reads CR LF and a lone CR as one
 // line end each, so lines count the same for every convention.
 TEST(MarkupTest, AParseErrorNamesItsFaultWithTheLineAndColumnForEveryLineEnd) {
@@ -109,6 +123,8 @@ TEST(MarkupTest, AParseErrorNamesItsFaultWithTheLineAndColumnForEveryLineEnd) {
         {"<r>\r\n<x a='1' a='2'/>\r\n</r>", "element <x> repeats the attribute \"a\"", 2, 2},
         {"<r>\n" + deep + "</r>", "elements nest deeper than 256 levels", 2, 770},
         {"<r>\r\r<b></r>", "", 3, 0},  // the parser's own reason
+        // Line ends right after names, which the parser overwrites in its text.
+        {"<r\nx='1'>\n<b\ny='2'>\n</r>", "", 5, 0},
     };
     CMarkup doc;
     for (const Case& c : cases) {

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstring>
 #include <exception>
 
 // Reads the regular file at `path` into `out` (any contiguous byte buffer
@@ -33,11 +34,26 @@ bool ZarvReadWholeFile(const char* path, Buffer& out) {
     bool ok = true;
     try {
         // Read straight into the buffer, sized from the file; a file that
-        // grows meanwhile is read on in chunks until the end.
+        // grows meanwhile is read on in chunks until the end. A full buffer
+        // is only grown once a small read shows more to come: growing it
+        // first would move the whole file's bytes on every load.
         out.resize(static_cast<size_t>(st.st_size));
         size_t got = 0;
+        char probe[4096];
         for (;;) {
-            if (got == out.size()) out.resize(out.size() + (1 << 16));
+            if (got == out.size()) {
+                ssize_t r = ::read(fd, probe, sizeof probe);
+                if (r < 0 && errno == EINTR) continue;
+                if (r < 0) {
+                    ok = false;
+                    break;
+                }
+                if (r == 0) break;
+                out.resize(got + static_cast<size_t>(r) + (1 << 16));
+                std::memcpy(out.data() + got, probe, static_cast<size_t>(r));
+                got += static_cast<size_t>(r);
+                continue;
+            }
             ssize_t r = ::read(fd, out.data() + got, out.size() - got);
             if (r < 0 && errno == EINTR) continue;
             if (r < 0) {
