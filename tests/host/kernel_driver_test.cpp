@@ -15,12 +15,8 @@ protected:
     CZARVPtr<RecordingDriver> drv = CZARVPtr<RecordingDriver>::Adopt(new RecordingDriver);
 };
 
-TEST_F(DriverTest, CreateRefusesTheNoPointGMPID) {
-    CZARVMPInfo none(0xFFFFFFFF);
-    EXPECT_FALSE(drv->Create(none));
-}
-
-TEST_F(DriverTest, CreateKeepsTheGMPIDButNotTheTexts) {
+TEST_F(DriverTest, CreateRefusesTheNoPointGMPIDAndKeepsTheGMPIDButNotTheTexts) {
+    EXPECT_FALSE(drv->Create(CZARVMPInfo(0xFFFFFFFF)));
     CZARVMPInfo info(0x00050000);
     info.InsertMPProp(1, _zarvVAR("name"), 0);
     EXPECT_TRUE(drv->Create(info));

@@ -125,7 +125,7 @@ protected:
     PtyPeer pty;
 };
 
-TEST_F(ComPortTest, AppliesTheLineSettings) {
+TEST_F(ComPortTest, AppliesTheLineSettingsAndPassesBytesRaw) {
     ASSERT_TRUE(CreateWith(Base(), {{PORTPROP_BAUD, Var(115200)}, {PORTPROP_STOPBITS, Var(2)}}));
     const int fd = open(pty.slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(fd, 0);
@@ -137,10 +137,7 @@ TEST_F(ComPortTest, AppliesTheLineSettings) {
     EXPECT_TRUE(tio.c_cflag & CSTOPB);
     EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
     EXPECT_EQ(tio.c_oflag & OPOST, 0u);
-}
 
-TEST_F(ComPortTest, PassesBytesRaw) {
-    ASSERT_TRUE(CreateWith(Base(), {{PORTPROP_BAUD, Var(115200)}, {PORTPROP_STOPBITS, Var(2)}}));
     const std::string out("AT\r\n\x03\x7f", 6), in("OK\r\n\x11\x13", 6);
     ASSERT_TRUE(Send(out));
     EXPECT_EQ(ReadSome(pty.fd, out.size()), out);

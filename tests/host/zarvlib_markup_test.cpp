@@ -140,8 +140,13 @@ TEST(MarkupTest, AParseErrorNamesItsFaultWithTheLineAndColumnForEveryLineEnd) {
             EXPECT_EQ(error.column, c.column);
         }
     }
-    // Lines of a loaded document count lone CRs too.
+    // The end tag on line 4 closes <c>'s parent: the parser stops at its name.
+    EXPECT_FALSE(doc.SetDoc("<a>\n<b/>\n<c>\n</a>"));
+    EXPECT_EQ(doc.GetParseError().offset, 15);
+    EXPECT_EQ(doc.GetParseError().column, 3);
+    // Lines of a loaded document count lone CRs too; a success clears the error.
     ASSERT_TRUE(doc.SetDoc("<r>\r<a/>\r\n<b/>\n</r>"));
+    EXPECT_TRUE(doc.GetParseError().description.empty());
     ASSERT_TRUE(doc.FindElem("r") && doc.IntoElem());
     ASSERT_TRUE(doc.FindElem("b"));
     EXPECT_EQ(doc.GetLine(), 3);
