@@ -41,7 +41,7 @@ std::vector<RecordPtr> OnePointPerRid(CZARVQENDbEngine& engine) {
     return records;
 }
 
-TEST_F(EngineTest, EachRidHasItsOwnDatabases) {
+TEST_F(EngineTest, EachRidHasItsOwnDatabasesReleasedAtTheEnginesEnd) {
     const std::vector<RecordPtr> records = OnePointPerRid(*engine);
     for (unsigned char rid : kRids) {
         EXPECT_EQ(Listed(rid, 1), 1) << int(rid);
@@ -53,11 +53,7 @@ TEST_F(EngineTest, EachRidHasItsOwnDatabases) {
     engine->DeleteConfigDB(192);
     EXPECT_EQ(records[2]->GetRefCount(), 1);
     EXPECT_EQ(Listed(254, 1), 1);  // the neighbours keep theirs
-}
-
-TEST_F(EngineTest, TheEngineReleasesEveryRidsDatabaseAtItsEnd) {
-    const std::vector<RecordPtr> records = OnePointPerRid(*engine);
-    engine.reset();
+    engine.reset();                // the engine's end releases every RID's database
     for (const RecordPtr& info : records) EXPECT_EQ(info->GetRefCount(), 1);
 }
 

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/db_engine.h"
 #include "engine/internal/config_db.h"
 #include "host/zarvlib/zarv_file.h"
-#include "meta/meta_prop_tbl.h"
 #include "tests/engine/engine_test_util.h"
 #include "tests/support/temp_dir.h"
 
@@ -78,79 +78,6 @@ TEST_F(DbFileTest, EmptyDatabaseIsHeaderAndChecksumOnly) {
     EXPECT_EQ(engine->GetConfigDBType(9), 4);
 }
 
-// A text of every byte value, NUL included.
-_zarvVAR EveryByte() {
-    std::string bytes;
-    for (int c = 0; c < 256; ++c) bytes += static_cast<char>(c);
-    _zarvVAR v;
-    v.SetText(bytes.data(), bytes.size());
-    return v;
-}
-
-// Each kind's bytes are the file layer's; here: valid types, the highest
-// code, and texts with NUL bytes, which come back whole, short or long.
-TEST_F(DbFileTest, PropertiesRoundTripWithTheirValidTypes) {
-    ASSERT_TRUE(engine->CreateConfigDB(5, 1));
-    _zarvVAR short_nul;
-    short_nul.SetText("a\0b\0", 4);
-    const std::vector<_zarvVAR> values = {_zarvVAR(), Var(-5LL), _zarvVAR("t\xC3\xA9\n"),
-                                          Var(0.1f),  short_nul, EveryByte()};
-    RecordPtr info = Record(Gmpid(5, 1, 2, 3));
-    for (size_t i = 0; i < values.size(); ++i)
-        ASSERT_TRUE(info->InsertMPProp(static_cast<unsigned short>(100 + i), values[i], i % 4));
-    ASSERT_TRUE(info->InsertMPProp(0x3FFE, Var(1L), 3));
-    ASSERT_TRUE(engine->InsertMPInfo(info.get()));
-    ASSERT_TRUE(engine->SaveToFile(5, dir.path().c_str(), "1.0"));
-    TestEngine other;
-    ASSERT_TRUE(other.LoadFromFile(5, dir.File("rs5.dat").c_str(), "1.0", 1));
-    CZARVMPInfo* back = other.GetMPInfo(Gmpid(5, 1, 2, 3));
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->GetRefCount(), 1);  // held by the database only
-    for (size_t i = 0; i < values.size(); ++i) {
-        auto id = static_cast<unsigned short>(100 + i);
-        EXPECT_EQ(back->MPProp(id), values[i]) << i;
-        EXPECT_EQ(back->MPType(id), static_cast<int>(i % 4)) << i;
-    }
-    EXPECT_EQ(back->MPType(0x3FFE), 3);
-}
-
-// The file stores property 12 with valid type 2 (SampleFile). A table entry
-// for 12 gives its valid type at load; one the record cannot hold (above 3)
-// leaves the file's own.
-TEST_F(DbFileTest, MetaPropertyTableDecidesTheValidTypeOnLoad) {
-    const std::string path = SampleFile();
-    const struct {
-        const char* what;
-        bool table;
-        unsigned short id;  // of the table's one entry
-        int valid;
-        int loaded;  // valid type of property 12 after the load
-    } cases[] = {
-        {"no table", false, 12, 0, 2},        {"no entry for 12", true, 13, 1, 2},
-        {"entry with 1", true, 12, 1, 1},     {"entry with 0", true, 12, 0, 0},
-        {"entry with 3", true, 12, 3, 3},     {"entry with 5", true, 12, 5, 2},
-        {"entry with 255", true, 12, 255, 2},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        CZARVMetaPropTbl table;
-        ASSERT_TRUE(table.InsertMetaProp(
-            CZARVPtr<CZARVMetaProp>::Adopt(
-                new CZARVMetaProp(c.id, "m", _zarvVAR(), CZARVMetaProp::METAINPUTTYPE(0), nullptr,
-                                  nullptr, CZARVMetaProp::METAVALIDTYPE(c.valid)))
-                .get()));
-        TestEngine other;
-        if (c.table) other.SetMetaProps(&table);
-        ASSERT_TRUE(other.LoadFromFile(5, path.c_str(), "1.0", 1));
-        CZARVMPInfo* info = other.GetMPInfo(Gmpid(5, 2, 3, 9));
-        ASSERT_NE(info, nullptr);
-        ASSERT_TRUE(info->IsExist(12));  // same number, value kept
-        EXPECT_EQ(info->MPProp(12), Var(1L));
-        EXPECT_EQ(info->MPType(12), c.loaded);
-        EXPECT_EQ(info->MPType(11), 0);  // no entry: the file's
-    }
-}
-
 TEST_F(DbFileTest, LoadReplacesTheContentThroughTheInsertPathAndRefusedRecordsAreMissing) {
     ASSERT_TRUE(engine->CreateConfigDB(200, 0));  // not indexed: every point is stored
     ASSERT_TRUE(Insert(Record(Gmpid(200, 0, 0, 1), {{1, "P"}, {401, "a"}, {402, "b"}})));
@@ -164,6 +91,7 @@ TEST_F(DbFileTest, LoadReplacesTheContentThroughTheInsertPathAndRefusedRecordsAr
     ASSERT_TRUE(other.InsertMPInfo(old.get()));
     ASSERT_TRUE(other.LoadFromFile(200, dir.File("rs200.dat").c_str(), "1.0", 2));
     EXPECT_EQ(old->GetRefCount(), 1);
+    EXPECT_EQ(other.GetMPInfo(Gmpid(200, 0, 0, 1))->GetRefCount(), 1);  // the database's only
     EXPECT_EQ(other.GetConfigDBType(200), 2);
     EXPECT_EQ(Content(other, 200),
               (std::vector<unsigned long>{Gmpid(200, 0, 0, 1), Gmpid(200, 0, 1, 1)}));
@@ -249,45 +177,49 @@ TEST_F(DbFileTest, CraftedBodiesLoadOnlyWhenWellFormed) {
     }
 }
 
-class SaveLimitTest : public DbFileTest {
-protected:
-    void SetUp() override {
-        DbFileTest::SetUp();
+// What the file format cannot carry: past each limit the save is refused and
+// the file of the save before stays as it was, with nothing beside it.
+TEST_F(DbFileTest, SavesPastALimitOfTheFormatAreRefusedAndKeepTheOldFile) {
+    const struct {
+        const char* what;
+        std::function<void(CZARVQENDbEngine&)> fill;  // up to the limit
+        RecordPtr extra;                              // one past it
+    } cases[] = {
+        {"at most 127 groups",
+         [](CZARVQENDbEngine& e) {
+             for (unsigned g = 1; g < 127; ++g)
+                 ASSERT_TRUE(e.InsertMPInfo(Record(Gmpid(5, g, 0, 0)).get()));
+         },
+         Record(Gmpid(5, 200, 0, 0))},
+        {"at most 32767 records a group",
+         [](CZARVQENDbEngine& e) {
+             for (unsigned i = 0; i < 32767; ++i)
+                 ASSERT_TRUE(e.InsertMPInfo(Record(Gmpid(5, 1, i / 4096, i % 4096)).get()));
+         },
+         Record(Gmpid(5, 1, 7, 4095))},
+        {"no property code equal to the end mark", [](CZARVQENDbEngine&) {},
+         [] {
+             RecordPtr info = Record(Gmpid(5, 0, 0, 2));
+             EXPECT_TRUE(info->InsertMPProp(0x3FFF, Var(1L), 3));
+             return info;
+         }()},
+        // 0x4005 would be stored as 5 and read back as another property.
+        {"no property number beyond fourteen bits", [](CZARVQENDbEngine&) {},
+         Record(Gmpid(5, 0, 0, 2), {{0x4005, Var(1L)}})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        engine = CZARVPtr<TestEngine>::Adopt(new TestEngine());
         ASSERT_TRUE(engine->CreateConfigDB(5, 1));
         ASSERT_TRUE(Insert(Record(Gmpid(5, 0, 0, 1))));
-    }
-    // Saves (which must succeed), adds `extra`: the next save is refused and
-    // the first file stays as it was.
-    void ExpectLimit(RecordPtr extra) {
+        c.fill(*engine);
         ASSERT_TRUE(engine->SaveToFile(5, dir.path().c_str(), "1.0"));
-        std::string old = ReadAll(dir.File("rs5.dat"));
-        ASSERT_TRUE(engine->InsertMPInfo(extra.get()));
+        const std::string old = ReadAll(dir.File("rs5.dat"));
+        ASSERT_TRUE(engine->InsertMPInfo(c.extra.get()));
         EXPECT_FALSE(engine->SaveToFile(5, dir.path().c_str(), "1.0"));
         EXPECT_EQ(ReadAll(dir.File("rs5.dat")), old);
         EXPECT_EQ(dir.Entries(), std::vector<std::string>{"rs5.dat"});
     }
-};
-
-TEST_F(SaveLimitTest, AtMost127Groups) {
-    for (unsigned g = 1; g < 127; ++g) ASSERT_TRUE(Insert(Record(Gmpid(5, g, 0, 0))));
-    ExpectLimit(Record(Gmpid(5, 200, 0, 0)));
-}
-
-TEST_F(SaveLimitTest, AtMost32767RecordsPerGroup) {
-    for (unsigned i = 0; i < 32767; ++i)
-        ASSERT_TRUE(Insert(Record(Gmpid(5, 1, i / 4096, i % 4096))));
-    ExpectLimit(Record(Gmpid(5, 1, 7, 4095)));
-}
-
-TEST_F(SaveLimitTest, NoPropertyCodeMayEqualTheEndMark) {
-    RecordPtr info = Record(Gmpid(5, 0, 0, 2));
-    ASSERT_TRUE(info->InsertMPProp(0x3FFF, Var(1L), 3));
-    ExpectLimit(info);
-}
-
-// 0x4005 would be stored as 5 and read back as another property.
-TEST_F(SaveLimitTest, NoPropertyNumberBeyondFourteenBits) {
-    ExpectLimit(Record(Gmpid(5, 0, 0, 2), {{0x4005, Var(1L)}}));
 }
 
 }  // namespace

@@ -6,28 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "host/zarvlib/load_reporter.h"
 #include "meta/meta_prop.h"
 #include "meta/meta_prop_tbl.h"
 #include "tests/engine/engine_test_util.h"
 #include "tests/support/raw_database.h"
+#include "tests/support/recording_reporter.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-struct Report {
-    CZARVLoadReporter::Severity severity;
-    long long offset;
-    std::string text;
-};
-
-class Recorder : public CZARVLoadReporter {
-public:
-    void Report(Severity severity, const Where& where, const std::string& what) override {
-        reports.push_back({severity, where.offset, what});
-    }
-    std::vector<::Report> reports;
-};
 
 // What a loaded database holds, point by point: GMPID, then each property's
 // number and valid type and value text.
@@ -61,25 +47,6 @@ protected:
             << "a reporter changed what the load stored";
         return result;
     }
-    // The one problem reported; fails when there is not exactly one.
-    Report OnlyProblem() const {
-        std::vector<Report> problems;
-        for (const Report& r : recorder.reports)
-            if (r.severity == CZARVLoadReporter::kProblem) problems.push_back(r);
-        EXPECT_EQ(problems.size(), 1u);
-        return problems.empty() ? Report{CZARVLoadReporter::kNote, -2, ""} : problems.front();
-    }
-    // Points 1 and 2 of group 1, both with the IO address "a$b"; the
-    // second starts at offset 33.
-    bool WriteTwoPointsOfOneIOAddress() {
-        RawDatabase raw(path, 200, 1);
-        raw.Group(1, 2).Record(1).Prop(401, 0, Var("a")).Prop(402, 0, Var("b")).End();
-        raw.Record(2).Prop(401, 0, Var("a")).Prop(402, 0, Var("b")).End();
-        return raw.Close();
-    }
-    static bool Says(const Report& r, const std::string& part) {
-        return r.text.find(part) != std::string::npos;
-    }
 
     // Gives the loads a meta property table defining `id` with `valid`.
     void Define(unsigned short id, int valid) {
@@ -92,46 +59,114 @@ protected:
 
     TempDir dir;
     std::string path = dir.File("rs200.dat");
-    Recorder recorder;
+    RecordingReporter recorder;
     CZARVMetaPropTbl table;
     CZARVMetaPropTbl* meta = nullptr;  // given to the loads
 };
 
+// Points 1 and 2 of group 1, both with the IO address "a$b"; the second
+// starts at offset 33.
+void TwoPointsOfOneIOAddress(RawDatabase& raw) {
+    raw.Group(1, 2).Record(1).Prop(401, 0, Var("a")).Prop(402, 0, Var("b")).End();
+    raw.Record(2).Prop(401, 0, Var("a")).Prop(402, 0, Var("b")).End();
+}
+void OneEmptyRecord(RawDatabase& raw) { raw.Group(1, 1).Record(5).End(); }
+
+// A crafted file of RID 200 (none without `body`; `flip`: a byte flipped
+// after the write) and the one report of `severity` its load must give, at
+// `offset` (kAnyOffset: not checked); without `says`, the load reports
+// nothing.
 // Offsets: the header takes 4 bytes and a group header 3, so the first
 // record starts at 7; a record without properties takes 4 bytes; a property
-// code 2, a text value 8 plus its length.
+// code 2, a text value 8 plus its length; the checksum follows the content.
+constexpr long long kAnyOffset = -2;
+struct ReportCase {
+    const char* name;
+    void (*body)(RawDatabase& raw);
+    int flip;
+    unsigned char rid;
+    int type;
+    bool loads;
+    CZARVLoadReporter::Severity severity;
+    long long offset;
+    std::vector<std::string> says;
+};
 
-TEST_F(DbLoadReportTest, ASecondRecordOfAGmpidIsReportedAtItsOffsetWithTheFirstOnesOffset) {
-    RawDatabase raw(path, 200, 1);
-    raw.Group(1, 2).Record(5).End().Record(5).End();
-    ASSERT_TRUE(raw.Close());
-    EXPECT_TRUE(Load(200, 0));
-    Report r = OnlyProblem();
-    EXPECT_EQ(r.offset, 11);
-    EXPECT_TRUE(Says(r, "point 0xC8010005 dropped: its GMPID is already stored (offset 7)"))
-        << r.text;
-}
-
-TEST_F(DbLoadReportTest, APropertyNumberGivenTwiceIsReportedAtTheSecondCode) {
-    RawDatabase raw(path, 200, 1);
-    raw.Group(1, 1).Record(5).Prop(3, 0, Var("ab")).Prop(3, 2, Var("cd")).End();
-    ASSERT_TRUE(raw.Close());
-    EXPECT_TRUE(Load(200, 0));
-    Report r = OnlyProblem();
-    EXPECT_EQ(r.offset, 7 + 2 + 2 + 10);
-    EXPECT_TRUE(Says(r, "property 3 given twice")) << r.text;
-    EXPECT_TRUE(Says(r, "this value is dropped: cd (kind 7)")) << r.text;
-}
-
-TEST_F(DbLoadReportTest, ASecondPointOfAnIOAddressIsReportedWithThePointHoldingIt) {
-    ASSERT_TRUE(WriteTwoPointsOfOneIOAddress());
-    EXPECT_TRUE(Load(200, 1));
-    Report r = OnlyProblem();
-    EXPECT_EQ(r.offset, 7 + 26);
-    EXPECT_TRUE(Says(r,
-                     "point 0xC8010002 dropped: its IO address \"a$b\" is already indexed by "
-                     "point 0xC8010001 (offset 7)"))
-        << r.text;
+TEST_F(DbLoadReportTest, EachRecordPassedOverAndEachRefusalIsReportedOnceAtItsOffset) {
+    constexpr auto kProblem = CZARVLoadReporter::kProblem;
+    // clang-format off
+    const ReportCase cases[] = {
+        {"a second record of a GMPID, with the first one's offset",
+         [](RawDatabase& raw) { raw.Group(1, 2).Record(5).End().Record(5).End(); }, -1, 200, 0,
+         true, kProblem, 11, {"point 0xC8010005 dropped: its GMPID is already stored (offset 7)"}},
+        {"a property number given twice, at the second code",
+         [](RawDatabase& raw) {
+             raw.Group(1, 1).Record(5).Prop(3, 0, Var("ab")).Prop(3, 2, Var("cd")).End();
+         },
+         -1, 200, 0, true, kProblem, 7 + 2 + 2 + 10,
+         {"property 3 given twice", "this value is dropped: cd (kind 7)"}},
+        {"a second point of an IO address, with the point holding it", TwoPointsOfOneIOAddress, -1,
+         200, 1, true, kProblem, 7 + 26,
+         {"point 0xC8010002 dropped: its IO address \"a$b\" is already indexed by point "
+          "0xC8010001 (offset 7)"}},
+        {"the same IO address twice without an index", TwoPointsOfOneIOAddress, -1, 200, 0, true,
+         kProblem, kAnyOffset, {}},
+        {"a checksum mismatch, at the checksum", OneEmptyRecord, 8, 200, 0, false, kProblem, 11,
+         {"checksum mismatch"}},
+        {"a file of another RID, at its RID byte", OneEmptyRecord, -1, 201, 0, false, kProblem, 2,
+         {"file of RID 200, not of RID 201"}},
+        {"no magic bytes, at the start", OneEmptyRecord, 0, 200, 0, false, kProblem, 0,
+         {"not a configuration database file"}},
+        {"a missing file", nullptr, -1, 200, 0, false, kProblem, kAnyOffset, {"cannot be opened"}},
+        {"bytes after the last group, where the content ends",
+         [](RawDatabase& raw) { raw.Group(1, 1).Record(5).End().Record(6); }, -1, 200, 0, false,
+         kProblem, 11, {"bytes after the last group"}},
+        {"a record count beyond the end",
+         [](RawDatabase& raw) { raw.Group(1, 100).Record(5).End(); }, -1, 200, 0, false, kProblem,
+         kAnyOffset, {"record count beyond the end"}},
+        {"a negative record count, a note at its group",
+         [](RawDatabase& raw) { raw.Group(1, 0xFFFF); }, -1, 200, 0, true,
+         CZARVLoadReporter::kNote, 4, {"record count reads as -1"}},
+    };
+    // clang-format on
+    for (const ReportCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        engine = CZARVPtr<TestEngine>::Adopt(new TestEngine());  // no content of a case before
+        recorder.told.clear();
+        path = dir.File(std::string("case") + std::to_string(&c - cases) + ".dat");
+        if (c.body) {
+            RawDatabase raw(path, 200, 1);
+            c.body(raw);
+            ASSERT_TRUE(raw.Close());
+        }
+        if (c.flip >= 0) {
+            std::string bytes = ReadAll(path);
+            bytes[c.flip] ^= 0x01;
+            WriteAll(path, bytes);
+        }
+        EXPECT_EQ(Load(c.rid, c.type), c.loads);
+        if (c.says.empty()) {
+            EXPECT_TRUE(recorder.told.empty()) << recorder.told.front().what;
+            continue;
+        }
+        // Notes may come with a problem (how many records were stored), but
+        // no problem comes with a note.
+        std::vector<Told> same, problems;
+        for (const Told& t : recorder.told) {
+            if (t.severity == c.severity) same.push_back(t);
+            if (t.severity == kProblem) problems.push_back(t);
+        }
+        EXPECT_EQ(problems.size(), c.severity == kProblem ? 1u : 0u);
+        if (same.size() != 1u) {
+            ADD_FAILURE() << same.size() << " reports of the severity, not one";
+            continue;
+        }
+        const Told& r = same.front();
+        if (c.offset != kAnyOffset) {
+            EXPECT_EQ(r.where.offset, c.offset);
+        }
+        for (const std::string& part : c.says) EXPECT_TRUE(r.Says(part)) << r.what;
+    }
 }
 
 TEST_F(DbLoadReportTest, AnInsertRefusedForItsIOAddressTellsTheReporterWhoHoldsIt) {
@@ -139,100 +174,27 @@ TEST_F(DbLoadReportTest, AnInsertRefusedForItsIOAddressTellsTheReporterWhoHoldsI
     RecordPtr first = IORecord(Gmpid(200, 1, 0, 1), "a", "b");
     RecordPtr second = IORecord(Gmpid(200, 1, 0, 2), "a", "b");
     EXPECT_TRUE(engine->InsertMPInfo(first.get(), &recorder));
-    EXPECT_TRUE(recorder.reports.empty());
+    EXPECT_TRUE(recorder.told.empty());
     EXPECT_FALSE(engine->InsertMPInfo(second.get(), &recorder));
-    Report r = OnlyProblem();
-    EXPECT_EQ(r.offset, -1);
-    EXPECT_TRUE(Says(r,
-                     "point 0xC8010002 refused: its IO address \"a$b\" is already indexed by "
-                     "point 0xC8010001"))
-        << r.text;
+    ASSERT_EQ(recorder.told.size(), 1u);
+    const Told& r = recorder.told.front();
+    EXPECT_EQ(r.severity, CZARVLoadReporter::kProblem);
+    EXPECT_EQ(r.where.offset, -1);
+    EXPECT_TRUE(
+        r.Says("point 0xC8010002 refused: its IO address \"a$b\" is already indexed by "
+               "point 0xC8010001"))
+        << r.what;
     EXPECT_EQ(engine->GetMPInfo(second->GetGMPID()), nullptr);
 }
 
-TEST_F(DbLoadReportTest, TheSameIOAddressTwiceInADatabaseWithoutIndexIsNoProblem) {
-    ASSERT_TRUE(WriteTwoPointsOfOneIOAddress());
-    EXPECT_TRUE(Load(200, 0));
-    EXPECT_TRUE(recorder.reports.empty());
-}
-
-class DbLoadRefusalTest : public DbLoadReportTest {
-protected:
-    void SetUp() override {
-        DbLoadReportTest::SetUp();
-        RawDatabase raw(path, 200, 1);
-        raw.Group(1, 1).Record(5).End();
-        ASSERT_TRUE(raw.Close());
-        bytes = ReadAll(path);
-    }
-    std::string bytes;
-};
-
-TEST_F(DbLoadRefusalTest, AChecksumMismatchIsReportedAtTheChecksum) {
-    bytes[8] ^= 0x01;
-    WriteAll(path, bytes);
-    EXPECT_FALSE(Load(200, 0));
-    Report r = OnlyProblem();
-    EXPECT_EQ(r.offset, static_cast<long long>(bytes.size() - CZARVFile::kCrcBytes));
-    EXPECT_TRUE(Says(r, "checksum mismatch")) << r.text;
-}
-
-TEST_F(DbLoadRefusalTest, AFileOfAnotherRidIsReportedAtItsRidByte) {
-    EXPECT_FALSE(Load(201, 0));
-    Report r = OnlyProblem();
-    EXPECT_EQ(r.offset, 2);
-    EXPECT_TRUE(Says(r, "file of RID 200, not of RID 201")) << r.text;
-}
-
-TEST_F(DbLoadRefusalTest, AFileWithoutTheMagicBytesIsReportedAtItsStart) {
-    WriteAll(path, "XS" + bytes.substr(2));
-    EXPECT_FALSE(Load(200, 0));
-    Report r = OnlyProblem();
-    EXPECT_EQ(r.offset, 0);
-    EXPECT_TRUE(Says(r, "not a configuration database file")) << r.text;
-}
-
-TEST_F(DbLoadRefusalTest, AMissingFileIsReported) {
-    path = dir.File("absent.dat");
-    EXPECT_FALSE(Load(200, 0));
-    EXPECT_TRUE(Says(OnlyProblem(), "cannot be opened")) << OnlyProblem().text;
-}
-
-TEST_F(DbLoadRefusalTest, BytesAfterTheLastGroupAreReportedWhereTheContentEnds) {
-    RawDatabase raw(path, 200, 1);
-    raw.Group(1, 1).Record(5).End().Record(6);
-    ASSERT_TRUE(raw.Close());
-    EXPECT_FALSE(Load(200, 0));
-    Report r = OnlyProblem();
-    EXPECT_EQ(r.offset, 11);
-    EXPECT_TRUE(Says(r, "bytes after the last group")) << r.text;
-}
-
-TEST_F(DbLoadRefusalTest, ARecordCountBeyondTheEndIsReported) {
-    RawDatabase raw(path, 200, 1);
-    raw.Group(1, 100).Record(5).End();
-    ASSERT_TRUE(raw.Close());
-    EXPECT_FALSE(Load(200, 0));
-    EXPECT_TRUE(Says(OnlyProblem(), "record count beyond the end")) << OnlyProblem().text;
-}
-
-TEST_F(DbLoadReportTest, ANegativeRecordCountIsANoteAtItsGroup) {
-    RawDatabase raw(path, 200, 1);
-    raw.Group(1, 0xFFFF);
-    ASSERT_TRUE(raw.Close());
-    EXPECT_TRUE(Load(200, 0));
-    ASSERT_EQ(recorder.reports.size(), 1u);
-    EXPECT_EQ(recorder.reports[0].severity, CZARVLoadReporter::kNote);
-    EXPECT_EQ(recorder.reports[0].offset, 4);
-    EXPECT_TRUE(Says(recorder.reports[0], "record count reads as -1")) << recorder.reports[0].text;
-}
-
 TEST_F(DbLoadReportTest, AFileThatLoadsWholeIsNotReportedOn) {
-    ASSERT_TRUE(WriteTwoPointsOfOneIOAddress());
+    RawDatabase raw(path, 200, 1);
+    TwoPointsOfOneIOAddress(raw);
+    ASSERT_TRUE(raw.Close());
     Define(401, 1);
     Define(402, 2);
     EXPECT_TRUE(Load(200, 0));
-    EXPECT_TRUE(recorder.reports.empty()) << recorder.reports.front().text;
+    EXPECT_TRUE(recorder.told.empty()) << recorder.told.front().what;
 }
 
 // One record: property 401 stored with valid type 1 where the meta property
@@ -246,32 +208,34 @@ protected:
         ASSERT_TRUE(raw.Close());
         Define(401, 5);
         EXPECT_TRUE(Load(200, 0));
-        EXPECT_EQ(recorder.reports.size(), 2u);  // the two notes below, nothing else
+        EXPECT_EQ(recorder.told.size(), 2u);  // the two notes below, nothing else
     }
     // The one report at `offset`; fails when there is not exactly one.
-    Report OnlyAt(long long offset) const {
-        std::vector<Report> at;
-        for (const Report& r : recorder.reports)
-            if (r.offset == offset) at.push_back(r);
+    Told OnlyAt(long long offset) const {
+        std::vector<Told> at;
+        for (const Told& r : recorder.told)
+            if (r.where.offset == offset) at.push_back(r);
         EXPECT_EQ(at.size(), 1u) << "at offset " << offset;
-        return at.empty() ? Report{CZARVLoadReporter::kProblem, offset, ""} : at.front();
+        return at.empty()
+                   ? Told{CZARVLoadReporter::kProblem, CZARVLoadReporter::Where::Offset(offset), ""}
+                   : at.front();
     }
 };
 
 TEST_F(DbLoadMetaNoteTest, AMetaValidTypeARecordCannotHoldIsANoteAndTheStoredOneKept) {
-    const Report typed = OnlyAt(9);
+    const Told typed = OnlyAt(9);
     EXPECT_EQ(typed.severity, CZARVLoadReporter::kNote);
-    EXPECT_TRUE(Says(typed,
-                     "property 401: valid type 5 from the meta property table does not fit a "
-                     "record (0 to 3); the stored valid type 1 is kept"))
-        << typed.text;
+    EXPECT_TRUE(
+        typed.Says("property 401: valid type 5 from the meta property table does not fit a "
+                   "record (0 to 3); the stored valid type 1 is kept"))
+        << typed.what;
     EXPECT_EQ(engine->GetMPInfo(0xC8010005)->MPType(401), 1);
 }
 
 TEST_F(DbLoadMetaNoteTest, NumbersTheTableLacksAreANote) {
-    const Report unknown = OnlyAt(-1);
+    const Told unknown = OnlyAt(-1);
     EXPECT_EQ(unknown.severity, CZARVLoadReporter::kNote);
-    EXPECT_TRUE(Says(unknown, "not in the meta property table, kept as stored: 7")) << unknown.text;
+    EXPECT_TRUE(unknown.Says("not in the meta property table, kept as stored: 7")) << unknown.what;
 }
 
 }  // namespace

@@ -27,13 +27,9 @@ protected:
     CZARVIODB db;
 };
 
-TEST_F(IODBTest, NodesKeyByTheHashOfTheirPart) {
+TEST_F(IODBTest, NodesKeyByTheHashOfTheirPartAndLeavesAreCollectedThroughEveryLevel) {
     ASSERT_TRUE(db.CreateIndex("A$B$C", C));
     EXPECT_EQ(db.GetIndexNode("A")->GetKey(), DJBHash("A"));
-}
-
-TEST_F(IODBTest, LeavesAreCollectedThroughEveryLevel) {
-    ASSERT_TRUE(db.CreateIndex("A$B$C", C));
     EXPECT_EQ(Leaves("A$B", {B}), (Data{B, C}));
 }
 
