@@ -33,7 +33,7 @@ TYPED_TEST(HostileXmlTest, CutFilesKeepTheOldContent) {
     const std::string good = CatalogueFile<TypeParam>("baseline-attrib", "baseline");
     ASSERT_TRUE(this->Load(good));
     const std::string baseline = this->Saved();
-    for (size_t cut : {good.size() / 2, good.size() - 3}) {
+    for (size_t cut : {size_t{0}, size_t{10}, good.size() / 2, good.size() - 3}) {
         EXPECT_FALSE(this->Load(good.substr(0, cut))) << cut;
         EXPECT_EQ(this->Saved(), baseline);
     }
