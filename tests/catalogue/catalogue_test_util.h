@@ -60,20 +60,6 @@ void ExpectSaveRefusedKeepingTheOldFile(const TempDir& dir, Catalogue& catalogue
     EXPECT_EQ(ReadAll(path), old);
 }
 
-// Loads a sample of cuts of the file at `path` into a catalogue holding a
-// marker: each load either succeeds, replacing the marker, or keeps it.
-template <class Catalogue, class AddMarker, class HasMarker>
-void ExpectCutsLoadWholeOrNot(const TempDir& dir, const std::string& path, AddMarker add_marker,
-                              HasMarker has_marker) {
-    const std::string whole = ReadAll(path), cut = dir.File("truncated.xml");
-    for (size_t len : {size_t{0}, size_t{10}, whole.size() / 2, whole.size() - 3}) {
-        WriteAll(cut, whole.substr(0, len));
-        Catalogue catalogue;
-        add_marker(catalogue);
-        EXPECT_NE(catalogue.LoadFromFile(cut.c_str()), has_marker(catalogue)) << len;
-    }
-}
-
 // Bytes that XML must escape, quotes of both kinds and non-ASCII UTF-8.
 constexpr const char* kHostileText = "q\"a&l<g>'\xC3\xA9\xE6\x97\xA5";
 

@@ -8,30 +8,14 @@
 #include <vector>
 
 #include "catalogue/catalogue_test_util.h"
-#include "catalogue/internal/value_text.h"
 #include "drvlib/drv_lib.h"
-#include "host/zarvlib/load_reporter.h"
-#include "host/zarvlib/markup.h"
 #include "meta/meta_prop_tbl.h"
 #include "meta/meta_table.h"
 #include "meta/typed_obj_tbl.h"
 #include "pseudo/pseudos.h"
+#include "support/recording_reporter.h"
 
 namespace {
-
-struct Told {
-    CZARVLoadReporter::Severity severity;
-    CZARVLoadReporter::Where where;
-    std::string what;
-};
-
-class Recorder : public CZARVLoadReporter {
-public:
-    void Report(Severity severity, const Where& where, const std::string& what) override {
-        told.push_back({severity, where, what});
-    }
-    std::vector<Told> told;
-};
 
 class LoadReportTest : public ::testing::Test {
 protected:
@@ -42,7 +26,7 @@ protected:
     std::vector<Told> LoadBoth(const std::string& body, bool loads = true) {
         const std::string path = WriteXml(m_dir, body);
         Catalogue quiet, told;
-        Recorder recorder;
+        RecordingReporter recorder;
         EXPECT_EQ(quiet.LoadFromFile(path.c_str()), loads);
         EXPECT_EQ(told.LoadFromFile(path.c_str(), &recorder), loads);
         const std::string a = m_dir.File("quiet.xml"), b = m_dir.File("told.xml");
@@ -218,9 +202,12 @@ TEST_F(LoadReportTest, PseudosTellUnknownKindsMissingAttributesAndDuplicates) {
         });
 }
 
+// Texts each kind reads as written: a negative long, a bool in capitals, a
+// double with an exponent and any text.
 TEST_F(LoadReportTest, CleanFileTellsNothing) {
-    auto told =
-        LoadBoth<CZARVMetaPropTbl>("<meta>\n<prop valid=\"1\">1,A,3,-5,0</prop>\n</meta>\n");
+    auto told = LoadBoth<CZARVMetaPropTbl>(
+        "<meta>\n<prop valid=\"1\">1,A,3,-5,0</prop>\n<prop>2,B,0,FALSE,0</prop>\n"
+        "<prop>3,C,6,1.5e3,0</prop>\n<prop>4,D,7,any text,0</prop>\n</meta>\n");
     EXPECT_TRUE(told.empty()) << Listing(told);
 }
 
@@ -231,39 +218,6 @@ TEST_F(LoadReportTest, ParseErrorReachesTheReporterWithLineAndColumn) {
     EXPECT_EQ(told[0].where.line, 4);
     EXPECT_EQ(told[0].where.column, 3);
     EXPECT_NE(told[0].what.find("not well-formed XML"), std::string::npos) << told[0].what;
-}
-
-TEST(MarkupParseErrorTest, FailedParseKeepsDescriptionOffsetLineAndColumnUntilTheNextSuccess) {
-    CMarkup doc;
-    // The end tag on line 4 closes <c>'s parent: the parser stops at its name.
-    EXPECT_FALSE(doc.SetDoc("<a>\n<b/>\n<c>\n</a>"));
-    const CMarkup::ParseError& error = doc.GetParseError();
-    EXPECT_FALSE(error.description.empty());
-    EXPECT_EQ(error.line, 4);
-    EXPECT_EQ(error.column, 3);
-    EXPECT_EQ(error.offset, 15);
-    EXPECT_TRUE(doc.SetDoc("<a/>"));
-    EXPECT_TRUE(doc.GetParseError().description.empty());
-}
-
-TEST(MarkupParseErrorTest, SecondRootIsTheFaultWithItsPlace) {
-    CMarkup doc;
-    EXPECT_FALSE(doc.SetDoc("<a/>\n <b/>"));
-    // The place of an element is that of its name.
-    EXPECT_EQ(doc.GetParseError().line, 2);
-    EXPECT_EQ(doc.GetParseError().column, 3);
-}
-
-TEST(ValueTextReportTest, TextsThatReadAsAnotherNumberOrValueAreNamedAndCleanOnesAreNot) {
-    EXPECT_EQ(zarvqen::DecimalReadsAs("id", "12abc", false), "id \"12abc\" reads as 12");
-    EXPECT_EQ(zarvqen::DecimalReadsAs("id", "70000", true), "id \"70000\" reads as 4464");
-    EXPECT_EQ(zarvqen::DecimalReadsAs("id", "-5", false), "");
-    EXPECT_EQ(zarvqen::ValueTextReadsAs("p", 4, "3000000000"),
-              "p: ulong value \"3000000000\" reads as 2147483647");
-    EXPECT_EQ(zarvqen::ValueTextReadsAs("p", 0, "True"), "p: bool value \"True\" reads as false");
-    EXPECT_EQ(zarvqen::ValueTextReadsAs("p", 0, "FALSE"), "");
-    EXPECT_EQ(zarvqen::ValueTextReadsAs("p", 6, "1.5e3"), "");
-    EXPECT_EQ(zarvqen::ValueTextReadsAs("p", 7, "any, text"), "");
 }
 
 }  // namespace
