@@ -75,24 +75,15 @@ protected:
     PtyPeer pty;
 };
 
-TEST_F(QENDriverTest, CreateCopiesTheTexts) {
+TEST_F(QENDriverTest, CreateCopiesTheTextsOpensThePortNumberedFromTheGMPIDAndHoldsIt) {
     CZARVPtr<CZARVPortSrv> port = CreateHeldPort();
     EXPECT_STREQ(driver->GetName(), "drv-name");
     EXPECT_STREQ(driver->GetDesc(), "drv-desc");
     EXPECT_EQ(driver->portInfoPropsOnEntry, 0);
-}
-
-TEST_F(QENDriverTest, CreateOpensThePortAndHoldsIt) {
-    CZARVPtr<CZARVPortSrv> port = CreateHeldPort();
     ASSERT_NE(dynamic_cast<CZARVComPort*>(port.get()), nullptr);
     EXPECT_TRUE(port->IsOpen());
-    EXPECT_EQ(port->GetRefCount(), 2);  // the driver's and this test's
-}
-
-TEST_F(QENDriverTest, CreateNumbersThePortFromTheGMPID) {
-    CZARVPtr<CZARVPortSrv> port = CreateHeldPort();
-    ASSERT_NE(port.get(), nullptr);
     EXPECT_EQ(port->GetPortNo(), 5);
+    EXPECT_EQ(port->GetRefCount(), 2);  // the driver's and this test's
 }
 
 TEST_F(QENDriverTest, NullEngineNoPortKindOrAPortThatCannotOpenFailCreate) {
