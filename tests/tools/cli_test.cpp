@@ -10,33 +10,23 @@ namespace {
 class ToolCommandLineTest : public ToolTest {};
 
 TEST_F(ToolCommandLineTest, HelpNamesEveryCommandAndUsageAndInputErrorsExitWithTwo) {
-    ToolRun run = Run({"--help"});
-    EXPECT_EQ(run.status, 0);
-    ExpectParts(run.out, {"demo", "info", "check", "dump", "diff", "export-csv", "import-csv"});
-    // The usage line names the tool as it is typed, not the path it ran from.
-    ExpectParts(run.out, {"Usage: zarvqen [OPTIONS]"});
-    ExpectParts(Run({"check", "--help"}).out,
-                {"Usage: zarvqen check [OPTIONS]", "--meta META.xml", "--type N"});
-    // An option without its value is named as the help names it.
-    ExpectParts(Run({"check", "--meta"}).err, {"zarvqen: check: --meta: 1 required META.xml"});
-    const std::vector<std::vector<std::string>> usage = {
-        {}, {"frobnicate"}, {"dump", "x", "--format", "yaml"}};
-    for (const auto& args : usage) EXPECT_EQ(Run(args).status, 2) << args.size();
-    WriteAll(dir.File("notes.txt"), "just text\n");
-    run = Run({"info", dir.File("notes.txt")});
-    EXPECT_EQ(run.status, 2);
-    ExpectParts(run.err, {"neither a configuration database"});
-}
-
-TEST_F(ToolCommandLineTest, HelpCommandAndUnknownCommandsNameTheCommands) {
     const std::vector<std::string> commands = {"demo", "info",       "check",     "dump",
                                                "diff", "export-csv", "import-csv"};
-    ToolRun help = Run({"help"});
-    EXPECT_EQ(help.status, 0);
-    ExpectParts(help.out, commands);
+    for (const char* help : {"--help", "help"}) {
+        ToolRun run = Run({help});
+        EXPECT_EQ(run.status, 0) << help;
+        ExpectParts(run.out, commands);
+    }
+    // The usage line names the tool as it is typed, not the path it ran from.
+    ExpectParts(Run({"--help"}).out, {"Usage: zarvqen [OPTIONS]"});
+    ExpectParts(Run({"check", "--help"}).out,
+                {"Usage: zarvqen check [OPTIONS]", "--meta META.xml", "--type N"});
     ToolRun one = Run({"help", "import-csv"});
     EXPECT_EQ(one.status, 0);
     ExpectParts(one.out, {"zarvqen import-csv", "--on-conflict"});
+    // An option without its value is named as the help names it.
+    ExpectParts(Run({"check", "--meta"}).err, {"zarvqen: check: --meta: 1 required META.xml"});
+    EXPECT_EQ(Run({"dump", "x", "--format", "yaml"}).status, 2);
 
     ToolRun unknown = Run({"frobnicate"});
     EXPECT_EQ(unknown.status, 2);
@@ -45,6 +35,10 @@ TEST_F(ToolCommandLineTest, HelpCommandAndUnknownCommandsNameTheCommands) {
     ToolRun none = Run({});
     EXPECT_EQ(none.status, 2);
     ExpectParts(none.err, {"zarvqen: a command is needed"});
+    WriteAll(dir.File("notes.txt"), "just text\n");
+    ToolRun notes = Run({"info", dir.File("notes.txt")});
+    EXPECT_EQ(notes.status, 2);
+    ExpectParts(notes.err, {"neither a configuration database"});
 }
 
 // Every message of the command line starts as the tool's messages do and

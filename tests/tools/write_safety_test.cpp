@@ -121,27 +121,20 @@ TEST_F(ToolWriteSafetyTest, ProgressOnATerminalIsClearedBeforeTheLastMessage) {
     std::string db = dir.File("rs7.dat");
     ASSERT_TRUE(SaveDatabase(db, 7, points));
     // script(1) runs the tool on a terminal of its own and copies what it shows.
-    std::string shown = dir.File("shown");
-    std::string cmd = "script -qfec " +
-                      ShellQuote(ShellQuote(ZARVQEN_TOOL) + " export-csv " + ShellQuote(db) +
-                                 " -o " + ShellQuote(dir.File("out.csv"))) +
-                      " /dev/null >" + ShellQuote(shown) + " 2>&1 </dev/null";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    std::string screen = ReadAll(shown);
-    ExpectParts(screen, {"loading " + db + " ...", "\r\033[Kwrote " + dir.File("out.csv")},
-                {"...wrote", "%)wrote"});
-
+    auto on_a_terminal = [&](const std::string& args) {
+        const std::string shown = dir.File("shown");
+        std::string cmd = "script -qfec " + ShellQuote(ShellQuote(ZARVQEN_TOOL) + " " + args) +
+                          " /dev/null >" + ShellQuote(shown) + " 2>&1 </dev/null";
+        EXPECT_EQ(std::system(cmd.c_str()), 0) << args;
+        return ReadAll(shown);
+    };
+    const std::string csv = dir.File("out.csv");
+    ExpectParts(on_a_terminal("export-csv " + ShellQuote(db) + " -o " + ShellQuote(csv)),
+                {"loading " + db + " ...", "\r\033[Kwrote " + csv}, {"...wrote", "%)wrote"});
     // Reading the CSV file (6 MB) is counted in megabytes of the file.
-    cmd = "script -qfec " +
-          ShellQuote(ShellQuote(ZARVQEN_TOOL) + " import-csv " + ShellQuote(dir.File("out.csv")) +
-                     " --rid 7 -o " + ShellQuote(dir.File("back.dat"))) +
-          " /dev/null >" + ShellQuote(shown) + " 2>&1 </dev/null";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    screen = ReadAll(shown);
-    ExpectParts(screen,
-                {"\rreading " + dir.File("out.csv") + ": ", " MB (",
-                 "\r\033[Kwrote " + dir.File("back.dat")},
-                {"%)wrote"});
+    const std::string back = dir.File("back.dat");
+    ExpectParts(on_a_terminal("import-csv " + ShellQuote(csv) + " --rid 7 -o " + ShellQuote(back)),
+                {"\rreading " + csv + ": ", " MB (", "\r\033[Kwrote " + back}, {"%)wrote"});
 }
 
 // A file size limit stands in for a full disk: the write fails part way.
