@@ -14,16 +14,17 @@ CATALOGUES = [zq.MetaPropTable, zq.TypedObjectTable, zq.PseudoTable, zq.MetaTabl
               zq.DriverLibrary]
 
 
-def test_a_missing_database_file_is_file_not_found(engine, tmp_path):
+def test_missing_files_and_folders_are_os_errors_naming_the_path(engine, tmp_path):
     path = str(tmp_path / "missing.dat")
     with pytest.raises(FileNotFoundError) as e:
         engine.load(CALC_RID, path)
     assert e.value.filename == path
-
-
-def test_a_folder_is_not_a_database_file(engine, tmp_path):
     with pytest.raises(IsADirectoryError):
         engine.load(CALC_RID, str(tmp_path))
+    path = str(tmp_path / "no" / "rs5.dat")
+    with pytest.raises(FileNotFoundError) as e:
+        engine.save(CALC_RID, path)
+    assert e.value.filename == path
 
 
 def test_a_corrupt_database_file_is_a_value_error_naming_the_file(engine, tmp_path):
@@ -44,13 +45,6 @@ def test_a_database_of_another_rid_is_refused(engine, tmp_path):
     engine.save(CALC_RID, path)
     with pytest.raises(ValueError):
         engine.load(6, path)
-
-
-def test_saving_into_a_missing_folder_is_an_os_error(engine, tmp_path):
-    path = str(tmp_path / "no" / "rs5.dat")
-    with pytest.raises(FileNotFoundError) as e:
-        engine.save(CALC_RID, path)
-    assert e.value.filename == path
 
 
 @pytest.mark.parametrize("catalogue", CATALOGUES)

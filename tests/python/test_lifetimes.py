@@ -88,6 +88,8 @@ def test_the_engine_keeps_its_meta_property_table(tmp_path):
     engine.save(CALC_RID, path)
     engine.load(CALC_RID, path)  # reads through the table
     assert engine.meta_props[1].name == "name"
+    engine.meta_props = None
+    assert engine.meta_props is None
 
 
 def churn(engine, count):

@@ -199,11 +199,3 @@ def test_driver_library_round_trip(tmp_path):
     assert loaded.tasks["calc"].pseudo_task == "x"
     assert [n.module for n in loaded.drivers] == ["iec104"]
 
-
-def test_engine_uses_the_meta_property_table_it_is_given(engine):
-    table = zq.MetaPropTable()
-    table.insert(zq.MetaProp(1, "name", ""))
-    engine.meta_props = table
-    assert engine.meta_props[1].name == "name"
-    engine.meta_props = None
-    assert engine.meta_props is None
