@@ -16,12 +16,19 @@ def run(script, *args):
                           capture_output=True, text=True, timeout=60)
 
 
-def test_readdress_from_csv_swaps_addresses(engine, tmp_path):
+def test_readdress_from_csv(engine, tmp_path):
     a = add_io_point(engine, 0, "A", "COM1", "1").gmpid
     b = add_io_point(engine, 1, "B", "COM1", "2").gmpid
     db = tmp_path / "rs200.dat"
     engine.save(IO_RID, str(db))
+    before = db.read_bytes()
     sheet = tmp_path / "new.csv"
+    # A sheet moving only one point onto the other's address is refused whole.
+    sheet.write_text(f"gmpid,address,channel\n{a},COM1,2\n")
+    result = run("readdress_from_csv.py", db, IO_RID, sheet)
+    assert result.returncode != 0
+    assert "COM1$2" in result.stderr
+    assert db.read_bytes() == before
     sheet.write_text(f"gmpid,address,channel\n{a},COM1,2\n{b.hex},COM1,1\n")
     result = run("readdress_from_csv.py", db, IO_RID, sheet)
     assert result.returncode == 0, result.stderr
@@ -29,20 +36,6 @@ def test_readdress_from_csv_swaps_addresses(engine, tmp_path):
         loaded.load(IO_RID, str(db), 1)
         assert (loaded[a][402], loaded[b][402]) == ("2", "1")
         assert loaded[a][1] == "A"
-
-
-def test_readdress_from_csv_writes_nothing_on_a_conflict(engine, tmp_path):
-    a = add_io_point(engine, 0, "A", "COM1", "1").gmpid
-    add_io_point(engine, 1, "B", "COM1", "2")
-    db = tmp_path / "rs200.dat"
-    engine.save(IO_RID, str(db))
-    before = db.read_bytes()
-    sheet = tmp_path / "new.csv"
-    sheet.write_text(f"gmpid,address,channel\n{a},COM1,2\n")
-    result = run("readdress_from_csv.py", db, IO_RID, sheet)
-    assert result.returncode != 0
-    assert "COM1$2" in result.stderr
-    assert db.read_bytes() == before
 
 
 def test_dangling_references_lists_only_missing_targets(engine, tmp_path):
