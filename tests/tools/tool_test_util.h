@@ -40,21 +40,9 @@ struct ToolShell {
     std::string in = "/dev/null";
     std::string out;
 
-    static ToolShell Before(std::string text) {
-        ToolShell s;
-        s.before = std::move(text);
-        return s;
-    }
-    static ToolShell In(std::string path) {
-        ToolShell s;
-        s.in = std::move(path);
-        return s;
-    }
-    static ToolShell Out(std::string path) {
-        ToolShell s;
-        s.out = std::move(path);
-        return s;
-    }
+    static ToolShell Before(std::string text) { return {std::move(text), "/dev/null", ""}; }
+    static ToolShell In(std::string path) { return {"", std::move(path), ""}; }
+    static ToolShell Out(std::string path) { return {"", "/dev/null", std::move(path)}; }
 };
 
 // Runs the tool with `args` inside `dir` (for its output files).
@@ -79,6 +67,14 @@ inline void ExpectParts(const std::string& text, const std::vector<std::string>&
         EXPECT_NE(text.find(part), std::string::npos) << "missing: " << part << "\n" << text;
     for (const std::string& part : absent)
         EXPECT_EQ(text.find(part), std::string::npos) << "unwanted: " << part << "\n" << text;
+}
+
+// Expects a refusal: exit status 2, and on standard error a message that
+// starts with "zarvqen: " and holds each of `parts`.
+inline void ExpectRefused(const ToolRun& run, const std::vector<std::string>& parts) {
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_EQ(run.err.rfind("zarvqen: ", 0), 0u) << run.err;
+    ExpectParts(run.err, parts);
 }
 
 // A test point: its GMPID and properties (number, value, valid type).

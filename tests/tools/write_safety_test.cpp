@@ -36,42 +36,35 @@ protected:
     }
 };
 
+// The database of an import goes out through a temporary file: a failed
+// write is no "wrote", and the temporary file goes too (a small database
+// fails only as standard output is flushed, a large one while it is copied).
 TEST_F(ToolWriteSafetyTest, AFailedWriteOnStandardOutputIsAnErrorWithTheSystemsReason) {
     std::string db = Database("rs7.dat", 7, 20);
-    const std::vector<std::vector<std::string>> commands = {
-        {"export-csv", db}, {"dump", db},  {"dump", "--format", "json", db},
-        {"info", db},       {"check", db}, {"diff", db, db},
-        {"--version"},      {"help"}};
-    for (const auto& args : commands) {
-        SCOPED_TRACE(args[0]);
-        ToolRun run = Run(args, ToolShell::Out("/dev/full"));
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.err, "zarvqen: cannot write standard output: No space left on device\n");
-    }
-}
-
-// The database goes out through a temporary file: a failed write is no
-// "wrote", and the temporary file goes too (a small database fails only as
-// standard output is flushed, a large one while it is copied).
-TEST_F(ToolWriteSafetyTest, AnImportToAFullStandardOutputClaimsNothingAndLeavesNoTemporaryFile) {
-    std::string csv = dir.File("points.csv");
+    std::string big = dir.File("big.csv"), small = dir.File("small.csv"), tmp = dir.File("tmp");
     std::string text = "gmpid,p1:text:0\n";
     for (int i = 0; i < 4000; ++i) text += "7.1.0." + std::to_string(i) + ",point text\n";
-    WriteAll(csv, text);
-    std::string tmp = dir.File("tmp");
+    WriteAll(big, text);
+    WriteAll(small, "gmpid,p1:text:0\n7.1.0.1,A\n");
     std::filesystem::create_directory(tmp);
-    ToolRun run = Run({"import-csv", csv, "--rid", "7", "-o", "-"}, [&] {
-        ToolShell shell = ToolShell::Out("/dev/full");
-        shell.before = "TMPDIR=" + ShellQuote(tmp);
-        return shell;
-    }());
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "zarvqen: cannot write standard output: No space left on device\n");
-    EXPECT_TRUE(std::filesystem::is_empty(tmp));
-    WriteAll(csv, "gmpid,p1:text:0\n7.1.0.1,A\n");
-    run = Run({"import-csv", csv, "--rid", "7", "-o", "-"}, ToolShell::Out("/dev/full"));
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "zarvqen: cannot write standard output: No space left on device\n");
+    const std::vector<std::vector<std::string>> commands = {
+        {"export-csv", db},
+        {"dump", db},
+        {"dump", "--format", "json", db},
+        {"info", db},
+        {"check", db},
+        {"diff", db, db},
+        {"--version"},
+        {"help"},
+        {"import-csv", big, "--rid", "7", "-o", "-"},
+        {"import-csv", small, "--rid", "7", "-o", "-"}};
+    for (const auto& args : commands) {
+        SCOPED_TRACE(args[0] + " " + (args.size() > 1 ? args[1] : ""));
+        ToolRun run = Run(args, ToolShell{"TMPDIR=" + ShellQuote(tmp), "/dev/null", "/dev/full"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "zarvqen: cannot write standard output: No space left on device\n");
+        EXPECT_TRUE(std::filesystem::is_empty(tmp));
+    }
 }
 
 // A reader that stops early (head) is no failure to report.
