@@ -81,22 +81,37 @@ TEST_F(ConfigDbLoadTest, FileRewrittenAfterTheCheckLoadsTheBytesTheCheckVerified
               std::make_pair(true, 1));
 }
 
-TEST_F(ConfigDbLoadTest, CheckThatSaysNoStopsTheLoadOfAGoodFile) {
-    EXPECT_EQ(Load([](CheckedDB&, const char*) { return false; }), std::make_pair(false, 3));
-}
-
-TEST_F(ConfigDbLoadTest, CheckThatSkipsTheBaseStillGetsTheChecksumVerifiedByTheLoad) {
-    EXPECT_EQ(Load([](CheckedDB&, const char*) { return true; }), std::make_pair(true, 1));
-    WriteAll(m_path, m_badChecksum);
-    EXPECT_EQ(Load([](CheckedDB&, const char*) { return true; }), std::make_pair(false, 3));
-}
-
-TEST_F(ConfigDbLoadTest, CheckOfAnotherPathHandsNoBytesToTheLoad) {
-    std::string other = m_dir.File("other.dat");
+TEST_F(ConfigDbLoadTest, AChecksumIsVerifiedOnceOfThePathLoadedAndACheckThatSaysNoStops) {
+    const std::string other = m_dir.File("other.dat");
     WriteAll(other, m_twoRecords);
-    WriteAll(m_path, m_badChecksum);
-    EXPECT_EQ(Load([&](CheckedDB& db, const char*) { return db.BaseCheckFile(other.c_str()); }),
-              std::make_pair(false, 3));
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::function<bool(CheckedDB&, const char*)> check;
+        std::pair<bool, int> result;
+    } cases[] = {
+        {"a check that says no, a good file",
+         m_oneRecord,
+         [](CheckedDB&, const char*) { return false; },
+         {false, 3}},
+        {"a check that skips the base, a good file",
+         m_oneRecord,
+         [](CheckedDB&, const char*) { return true; },
+         {true, 1}},
+        {"a check that skips the base, a bad checksum",
+         m_badChecksum,
+         [](CheckedDB&, const char*) { return true; },
+         {false, 3}},
+        {"a check of another path hands no bytes to the load",
+         m_badChecksum,
+         [&](CheckedDB& db, const char*) { return db.BaseCheckFile(other.c_str()); },
+         {false, 3}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteAll(m_path, c.bytes);
+        EXPECT_EQ(Load(c.check), c.result);
+    }
 }
 
 TEST_F(ConfigDbLoadTest, CheckOnItsOwnKeepsNoBytesForALaterLoad) {

@@ -9,14 +9,10 @@
 
 namespace {
 
-TEST_F(EngineTest, CreateKeepsTheFirstType) {
+TEST_F(EngineTest, CreateKeepsTheFirstTypeAndDeleteDropsRecordsValuesAndIndex) {
     ASSERT_TRUE(engine->CreateConfigDB(200, 2));
     EXPECT_TRUE(engine->CreateConfigDB(200, 3));
     EXPECT_EQ(engine->GetConfigDBType(200), 2);
-}
-
-TEST_F(EngineTest, DeleteDropsRecordsValuesAndIndex) {
-    ASSERT_TRUE(engine->CreateConfigDB(200, 2));
     RecordPtr info = IORecord(Gmpid(200, 1, 0, 1), "a", "b");
     ASSERT_TRUE(engine->InsertMPInfo(info.get()));
     EXPECT_FALSE(engine->IsModified());  // only SetModify sets the flag
@@ -90,16 +86,6 @@ TEST_F(EngineTest, InsertRefusalsLeaveTheRecordAndTheStoredOneHoldsOneReference)
     EXPECT_EQ(set[1]->GetRefCount(), 1);
 }
 
-TEST_F(EngineTest, PlainPointGetsALiveValueReferencePointDoesNot) {
-    ASSERT_TRUE(engine->CreateConfigDB(5, 1));
-    ASSERT_TRUE(Insert(Record(Gmpid(5, 0, 0, 1))));
-    ASSERT_TRUE(Insert(Record(Gmpid(5, 0, 0, 2), {{499, "nobody"}})));
-    CZARVDataSet<CZARVMPValue> values;
-    EXPECT_EQ(engine->ListValue(5, 0, values), 1);
-    EXPECT_EQ(Ids(values), (std::vector<unsigned long>{Gmpid(5, 0, 0, 1)}));
-    EXPECT_EQ(values[0]->GetRefCount(), 2);  // the live-value database's and the set's
-}
-
 // Insert steps run in order: IO index, association or live value, record. A
 // failing step leaves earlier ones done, except the index entry.
 TEST_F(EngineTest, RefusedInsertsUndoOnlyTheirIndexEntry) {
@@ -171,15 +157,17 @@ TEST_F(EngineTest, GetPropertyReportsPresenceAndLeavesOutputOnMiss) {
     EXPECT_TRUE(out.IsEmpty());
 }
 
-TEST_F(EngineTest, EngineEndReleasesEverythingItHeld) {
+TEST_F(EngineTest, OnlyPlainPointsGetALiveValueAndTheEnginesEndReleasesEverything) {
     ASSERT_TRUE(engine->CreateConfigDB(5, 1));
     ASSERT_TRUE(engine->CreateConfigDB(200, 2));
     RecordPtr held[] = {NamedRecord(Gmpid(5, 0, 0, 1), "P"),
                         Record(Gmpid(5, 0, 1, 1), {{499, "P"}}),
                         IORecord(Gmpid(200, 0, 0, 1), "a", "b")};
     for (RecordPtr& info : held) ASSERT_TRUE(engine->InsertMPInfo(info.get()));
-    CZARVDataSet<CZARVMPValue> values;
+    CZARVDataSet<CZARVMPValue> values;  // the reference point gets no live value
     ASSERT_EQ(engine->ListValue(5, 0, values), 1);
+    EXPECT_EQ(Ids(values), (std::vector<unsigned long>{Gmpid(5, 0, 0, 1)}));
+    EXPECT_EQ(values[0]->GetRefCount(), 2);  // the live-value database's and the set's
     EXPECT_EQ(GetGMPIDByRefName("P"), Gmpid(5, 0, 0, 1));
     engine.reset();
     for (RecordPtr& info : held) EXPECT_EQ(info->GetRefCount(), 1);

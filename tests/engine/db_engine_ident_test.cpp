@@ -64,13 +64,10 @@ TEST_F(AssociationTest, EqualKeysKeepInsertionOrderAndCopyOnlyWhatFits) {
     EXPECT_EQ(Gmpids(out, out + 3), (Gmpids{kRef2, kRef1, 0xDEAD}));
 }
 
-TEST_F(AssociationTest, AReferenceIsResolvedAtInsertionOnly) {
+TEST_F(AssociationTest, ResolvedAtInsertionOnlyAndPrunedOnlyByDeletesOfTheReferencedPoint) {
     ASSERT_TRUE(Insert(Record(Gmpid(5, 0, 1, 1), {{499, "Later"}})));
     ASSERT_TRUE(Insert(NamedRecord(Gmpid(5, 0, 0, 2), "Later")));
     EXPECT_EQ(Ass(Gmpid(5, 0, 0, 2)), 0u);
-}
-
-TEST_F(AssociationTest, OnlyDeletesOfTheReferencedPointPruneItsEntries) {
     engine->DeleteMPInfo(kRef1);  // the referencing point: the entry stays
     EXPECT_EQ(Ass(kP), 2u);
     ASSERT_TRUE(Insert(NamedRecord(Gmpid(5, 1, 0, 0), "R")));

@@ -171,16 +171,13 @@ TEST_F(ValuesTest, ResolutionIsOneStep) {
     EXPECT_EQ(Read(Gmpid(130, 0, 1, 5)), 99);
 }
 
-TEST_F(ValuesTest, AFailedReadLeavesTheOutputsAlone) {
+TEST_F(ValuesTest, WritesGoToTheGivenGMPIDAndAFailedReadLeavesTheOutputsAlone) {
     _zarvVAR value("keep");
     CMPQuality quality(CMPQuality::QUALITY_BLOCKED);
     CZARVTime time(55);
     EXPECT_FALSE(engine->ReadValue(Gmpid(9, 0, 0, 1), value, quality, time));  // no database
     EXPECT_STREQ(value.GetText(), "keep");
     EXPECT_EQ(time.GetMilliseconds(), 55);
-}
-
-TEST_F(ValuesTest, WritesGoToTheGivenGMPID) {
     ASSERT_TRUE(Insert(Record(Gmpid(130, 0, 1, 1), {{499, "P"}})));
     EXPECT_EQ(Write(Gmpid(130, 0, 1, 1), 1), 0u);  // RID 130 has no live-value database yet
     Own(Gmpid(130, 0, 0, 9));

@@ -60,16 +60,12 @@ TEST_F(DbFileTest, GroupsAscendRecordsAscendPropertiesEndWithTheMark) {
     EXPECT_EQ(bytes.substr(0, body.size()), body);
 }
 
-TEST_F(DbFileTest, SavesWithoutDatabaseOrPathFailAndWriteNothing) {
+TEST_F(DbFileTest, SavesWithoutDatabaseOrPathFailAndAnEmptyDatabaseIsHeaderAndChecksum) {
     EXPECT_FALSE(engine->SaveToFile(9, dir.path().c_str(), "1.0"));
     ASSERT_TRUE(engine->CreateConfigDB(9, 0));
     EXPECT_FALSE(engine->SaveToTemplate(9, nullptr, "1.0"));
     EXPECT_FALSE(engine->SaveToFile(9, dir.File("missing/sub").c_str(), "1.0"));
     EXPECT_TRUE(dir.Entries().empty());
-}
-
-TEST_F(DbFileTest, EmptyDatabaseIsHeaderAndChecksumOnly) {
-    ASSERT_TRUE(engine->CreateConfigDB(9, 0));
     ASSERT_TRUE(engine->SaveToTemplate(9, dir.File("t 9.cfg").c_str(), "1.0.0"));  // the exact path
     const std::string bytes = ReadAll(dir.File("t 9.cfg"));  // the header and the checksum
     EXPECT_EQ(bytes.substr(0, 4), std::string("RS\x09\x00", 4));
@@ -102,16 +98,14 @@ TEST_F(DbFileTest, LoadReplacesTheContentThroughTheInsertPathAndRefusedRecordsAr
     EXPECT_EQ(other.ListValue(200, 0, values), 1);  // no value for the reference point
 }
 
-TEST_F(DbFileTest, AFileOfAnotherRidIsRefusedAndTheDatabaseKept) {
+TEST_F(DbFileTest, AFileOfAnotherRidOrNoFileIsRefusedAndTheDatabaseKept) {
     std::string path = SampleFile();
     ASSERT_TRUE(engine->CreateConfigDB(6, 1));
     ASSERT_TRUE(Insert(Record(Gmpid(6, 0, 0, 1))));
     EXPECT_FALSE(engine->LoadFromFile(6, path.c_str(), "1.0", 2));
     EXPECT_EQ(Content(6), std::vector<unsigned long>{Gmpid(6, 0, 0, 1)});
     EXPECT_EQ(engine->GetConfigDBType(6), 1);
-}
-
-TEST_F(DbFileTest, AMissingFileOrAFolderLeavesTheNewDatabaseRegisteredEmpty) {
+    // A missing file or a folder leaves a new database registered empty.
     EXPECT_FALSE(engine->LoadFromFile(8, dir.File("none.dat").c_str(), "1.0", 2));
     EXPECT_EQ(engine->GetConfigDBType(8), 2);
     EXPECT_FALSE(engine->LoadFromFile(8, dir.path().c_str(), "1.0", 2));

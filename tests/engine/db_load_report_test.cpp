@@ -187,54 +187,27 @@ TEST_F(DbLoadReportTest, AnInsertRefusedForItsIOAddressTellsTheReporterWhoHoldsI
     EXPECT_EQ(engine->GetMPInfo(second->GetGMPID()), nullptr);
 }
 
-TEST_F(DbLoadReportTest, AFileThatLoadsWholeIsNotReportedOn) {
+// Property 401 stored with valid type 1 where the meta property table says
+// 5 (a note, the stored type kept), 402 with a valid type the table's 2
+// replaces (no note), and 7, which the table lacks (a note).
+TEST_F(DbLoadReportTest, MetaValidTypesARecordCannotHoldAndNumbersTheTableLacksAreNotes) {
     RawDatabase raw(path, 200, 1);
-    TwoPointsOfOneIOAddress(raw);
+    raw.Group(1, 1).Record(5).Prop(401, 1, Var("a")).Prop(402, 0, Var("b"));
+    raw.Prop(7, 2, Var("c")).End();
     ASSERT_TRUE(raw.Close());
-    Define(401, 1);
+    Define(401, 5);
     Define(402, 2);
     EXPECT_TRUE(Load(200, 0));
-    EXPECT_TRUE(recorder.told.empty()) << recorder.told.front().what;
-}
-
-// One record: property 401 stored with valid type 1 where the meta property
-// table says 5, and property 7, which the table lacks.
-class DbLoadMetaNoteTest : public DbLoadReportTest {
-protected:
-    void SetUp() override {
-        DbLoadReportTest::SetUp();
-        RawDatabase raw(path, 200, 1);
-        raw.Group(1, 1).Record(5).Prop(401, 1, Var("a")).Prop(7, 2, Var("b")).End();
-        ASSERT_TRUE(raw.Close());
-        Define(401, 5);
-        EXPECT_TRUE(Load(200, 0));
-        EXPECT_EQ(recorder.told.size(), 2u);  // the two notes below, nothing else
-    }
-    // The one report at `offset`; fails when there is not exactly one.
-    Told OnlyAt(long long offset) const {
-        std::vector<Told> at;
-        for (const Told& r : recorder.told)
-            if (r.where.offset == offset) at.push_back(r);
-        EXPECT_EQ(at.size(), 1u) << "at offset " << offset;
-        return at.empty()
-                   ? Told{CZARVLoadReporter::kProblem, CZARVLoadReporter::Where::Offset(offset), ""}
-                   : at.front();
-    }
-};
-
-TEST_F(DbLoadMetaNoteTest, AMetaValidTypeARecordCannotHoldIsANoteAndTheStoredOneKept) {
-    const Told typed = OnlyAt(9);
+    ASSERT_EQ(recorder.told.size(), 2u);
+    const Told& typed = recorder.told[0];
     EXPECT_EQ(typed.severity, CZARVLoadReporter::kNote);
-    EXPECT_TRUE(
-        typed.Says("property 401: valid type 5 from the meta property table does not fit a "
-                   "record (0 to 3); the stored valid type 1 is kept"))
+    EXPECT_EQ(typed.where.offset, 9);
+    EXPECT_TRUE(typed.Says("property 401: valid type 5 from the meta property table does not fit"))
         << typed.what;
     EXPECT_EQ(engine->GetMPInfo(0xC8010005)->MPType(401), 1);
-}
-
-TEST_F(DbLoadMetaNoteTest, NumbersTheTableLacksAreANote) {
-    const Told unknown = OnlyAt(-1);
+    const Told& unknown = recorder.told[1];
     EXPECT_EQ(unknown.severity, CZARVLoadReporter::kNote);
+    EXPECT_EQ(unknown.where.offset, -1);
     EXPECT_TRUE(unknown.Says("not in the meta property table, kept as stored: 7")) << unknown.what;
 }
 

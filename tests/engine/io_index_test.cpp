@@ -27,13 +27,10 @@ protected:
     CZARVIODB db;
 };
 
-TEST_F(IODBTest, NodesKeyByTheHashOfTheirPartAndLeavesAreCollectedThroughEveryLevel) {
+TEST_F(IODBTest, LeavesAreCollectedThroughEveryLevelAndAPrefixOfALeafIsRefused) {
     ASSERT_TRUE(db.CreateIndex("A$B$C", C));
     EXPECT_EQ(db.GetIndexNode("A")->GetKey(), DJBHash("A"));
     EXPECT_EQ(Leaves("A$B", {B}), (Data{B, C}));
-}
-
-TEST_F(IODBTest, APrefixOfALeafOrALeafUnderABranchIsRefused) {
     ASSERT_TRUE(db.CreateIndex("a$b", A));
     EXPECT_FALSE(db.CreateIndex("a$b$c", B));  // "a$b" is a leaf
     EXPECT_TRUE(db.CreateIndex("a$c$d", B));
@@ -48,7 +45,7 @@ unsigned int LongestFirst(const std::string& part) {
     return 100 - static_cast<unsigned>(part.size());
 }
 
-TEST(IODBHashTest, SiblingsAscendByACustomHashAndItIsTheOnlyOneUsed) {
+TEST(IODBHashTest, SiblingsAscendByTheHashGivenOrTheDJBHash) {
     CZARVIODB db(&LongestFirst);
     ASSERT_TRUE(db.CreateIndex("k$a", A));
     ASSERT_TRUE(db.CreateIndex("k$ccc", C));
@@ -62,14 +59,11 @@ TEST(IODBHashTest, SiblingsAscendByACustomHashAndItIsTheOnlyOneUsed) {
     std::vector<unsigned long> roots;
     for (const auto& node : db.GetRoot()) roots.push_back(node->GetKey());
     EXPECT_EQ(roots, std::vector<unsigned long>{99});
-}
-
-TEST(IODBHashTest, SiblingsAscendByTheDJBHashByDefault) {
-    CZARVIODB plain;  // the DJB hash puts "b" below "aa"
+    CZARVIODB plain;  // by default, the DJB hash: it puts "b" below "aa"
     ASSERT_TRUE(plain.CreateIndex("k$aa", A));
     ASSERT_TRUE(plain.CreateIndex("k$b", B));
     ASSERT_LT(DJBHash("b"), DJBHash("aa"));
-    Data leaves;
+    leaves.clear();
     plain.GetIndexNode("k")->GetLeafData(leaves);
     EXPECT_EQ(leaves, (Data{B, A}));
 }
