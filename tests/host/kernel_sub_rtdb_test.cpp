@@ -50,34 +50,29 @@ protected:
     CZARVPtr<CZARVSubRtdb> db = CZARVPtr<CZARVSubRtdb>::Adopt(new CZARVSubRtdb(kRID));
 };
 
-TEST_F(SubRtdbTest, StoredValueHoldsTheDatabasesReferenceUntilRemovedOrDestroyed) {
+// A stored value holds the database's reference until removed or the
+// database goes; a second value of a point, a null or foreign one is not
+// stored (the first value stays).
+TEST_F(SubRtdbTest, StoresTheFirstValueOfAPointHoldingItsReferenceUntilRemovedOrDestroyed) {
     CZARVPtr<CZARVMPValue> v = Value(Gmpid(1, 0, 1)), w = Value(Gmpid(1, 0, 2));
+    CZARVPtr<CZARVMPValue> second = Value(Gmpid(1, 0, 2)), foreign = Value(0x08000001);
     ASSERT_TRUE(db->InsertMPValue(v.get()));
     ASSERT_TRUE(db->InsertMPValue(w.get()));
     EXPECT_EQ(v->GetRefCount(), 2);
+    Write(Gmpid(1, 0, 2), Var(42L), 1000);
+    EXPECT_TRUE(db->InsertMPValue(second.get()));
+    EXPECT_EQ(second->GetRefCount(), 1);
+    EXPECT_EQ(db->GetMPValueObj(Gmpid(1, 0, 2)), w.get());
+    _zarvVAR out;
+    ASSERT_TRUE(db->ReadValue(Gmpid(1, 0, 2), out, nullptr, nullptr));
+    EXPECT_EQ(out, Var(42L));
+    EXPECT_FALSE(db->InsertMPValue(nullptr));
+    EXPECT_FALSE(db->InsertMPValue(foreign.get()));
+    EXPECT_EQ(foreign->GetRefCount(), 1);
     db->RemoveMPValue(Gmpid(1, 0, 1));
     EXPECT_EQ(v->GetRefCount(), 1);
     db.reset();
     EXPECT_EQ(w->GetRefCount(), 1);
-}
-
-TEST_F(SubRtdbTest, RefusesNullAndForeignValues) {
-    EXPECT_FALSE(db->InsertMPValue(nullptr));
-    CZARVPtr<CZARVMPValue> foreign = Value(0x08000001);
-    EXPECT_FALSE(db->InsertMPValue(foreign.get()));
-    EXPECT_EQ(foreign->GetRefCount(), 1);
-}
-
-TEST_F(SubRtdbTest, KeepsTheFirstValueOfAPoint) {
-    CZARVPtr<CZARVMPValue> first = Value(Gmpid(2, 1, 5), "FLOW"), second = Value(Gmpid(2, 1, 5));
-    ASSERT_TRUE(db->InsertMPValue(first.get()));
-    Write(Gmpid(2, 1, 5), Var(42L), 1000);
-    EXPECT_TRUE(db->InsertMPValue(second.get()));
-    EXPECT_EQ(second->GetRefCount(), 1);
-    EXPECT_EQ(db->GetMPValueObj(Gmpid(2, 1, 5)), first.get());
-    _zarvVAR out;
-    ASSERT_TRUE(db->ReadValue(Gmpid(2, 1, 5), out, nullptr, nullptr));
-    EXPECT_EQ(out, Var(42L));
 }
 
 TEST_F(SubRtdbTest, ListsAppendInGMPIDOrderAndRemovesTakeOnlyTheirRange) {

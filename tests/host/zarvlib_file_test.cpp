@@ -83,15 +83,18 @@ TEST_F(ZarvFileTest, RefusesACutOrFlippedFile) {
 }
 
 TEST_F(ZarvFileTest, LyingLengthsAndUnknownKindsFail) {
-    // A 4 GB text length and an unknown kind.
-    for (const char* lie :
-         {"\x07\x00\x00\x00\xFF\xFF\xFF\xFF", "\x09\x00\x00\x00\x01\x02\x03\x04"}) {
+    // A 4 GB text length and an unknown kind: the reason says which, and where.
+    const std::pair<const char*, const char*> lies[] = {
+        {"\x07\x00\x00\x00\xFF\xFF\xFF\xFF", "text length 4294967295 at byte 4 runs past the end"},
+        {"\x09\x00\x00\x00\x01\x02\x03\x04", "unknown kind 9 at byte 0"}};
+    for (const auto& [lie, why] : lies) {
         CZARVFile f;
         OpenBytes(f, std::string(lie, 8) + "abc");
         _zarvVAR v;
         f >> v;
         EXPECT_TRUE(f.fail());
         EXPECT_TRUE(v.IsEmpty());
+        EXPECT_NE(f.FailReason().find(why), std::string::npos) << f.FailReason();
     }
 }
 

@@ -73,7 +73,9 @@ protected:
     TempDir dir;
 };
 
-TEST_P(SaveTargetTest, KeepsPermissionBits) {
+// A replaced file keeps its permission bits; a new one gets 0666 less the
+// umask; a hard link's other name keeps the old content.
+TEST_P(SaveTargetTest, KeepsPermissionBitsAndANewFileGetsTheUmasksMode) {
     const std::string path = dir.File("cfg");
     for (mode_t mode : {mode_t{0600}, mode_t{0640}, mode_t{0444}, mode_t{0755}}) {
         ASSERT_TRUE(Save(path, "old"));
@@ -83,6 +85,17 @@ TEST_P(SaveTargetTest, KeepsPermissionBits) {
         EXPECT_EQ(Content(path), "new");
     }
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"cfg"});
+    ASSERT_EQ(::link(path.c_str(), dir.File("backup").c_str()), 0);
+    ASSERT_TRUE(Save(path, "newer"));
+    EXPECT_EQ(Content(path), "newer");
+    EXPECT_EQ(Content(dir.File("backup")), "new");
+    EXPECT_EQ(LStat(path).st_nlink, 1u);
+    const mode_t mask = ::umask(022);
+    const bool saved = Save(dir.File("fresh"), "x");
+    ::umask(mask);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(LStat(dir.File("fresh")).st_mode & 07777, 0644u);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"backup", "cfg", "fresh"}));
 }
 
 // A process that may give files away keeps a foreign owner and group.
@@ -97,15 +110,6 @@ TEST_P(SaveTargetTest, KeepsAForeignOwnerAndGroup) {
     EXPECT_EQ(st.st_uid, 4242u);
     EXPECT_EQ(st.st_gid, 4343u);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
-}
-
-TEST_P(SaveTargetTest, ANewFileGetsTheUsualModeOf0666LessTheUmask) {
-    const mode_t mask = ::umask(022);
-    const bool saved = Save(dir.File("fresh"), "x");
-    ::umask(mask);
-    ASSERT_TRUE(saved);
-    EXPECT_EQ(LStat(dir.File("fresh")).st_mode & 07777, 0644u);
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"fresh"});
 }
 
 TEST_P(SaveTargetTest, ALinkStaysALinkAndTheFileItLeadsToIsReplaced) {
@@ -171,16 +175,6 @@ TEST_P(SaveTargetTest, RefusesEveryTargetThatIsNotARegularFile) {
         EXPECT_EQ(dir.Entries(), before);  // nothing created, nothing left behind
     }
     ::close(sock);
-}
-
-TEST_P(SaveTargetTest, AHardLinkedFileIsReplacedAtItsPathAndTheOtherNameKeepsTheOldContent) {
-    const std::string path = dir.File("cfg");
-    ASSERT_TRUE(Save(path, "old"));
-    ASSERT_EQ(::link(path.c_str(), dir.File("backup").c_str()), 0);
-    ASSERT_TRUE(Save(path, "new"));
-    EXPECT_EQ(Content(path), "new");
-    EXPECT_EQ(Content(dir.File("backup")), "old");
-    EXPECT_EQ(LStat(path).st_nlink, 1u);
 }
 
 TEST_P(SaveTargetTest, LoadRefusesWhatIsNotARegularFileWithoutWaitingOrReading) {
