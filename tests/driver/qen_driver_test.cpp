@@ -75,7 +75,7 @@ protected:
     PtyPeer pty;
 };
 
-TEST_F(QENDriverTest, CreateCopiesTheTextsOpensThePortNumberedFromTheGMPIDAndHoldsIt) {
+TEST_F(QENDriverTest, CreateOpensThePortNumberedFromTheGMPIDAndReleasesItAtTheNextCreateOrTheEnd) {
     CZARVPtr<CZARVPortSrv> port = CreateHeldPort();
     EXPECT_STREQ(driver->GetName(), "drv-name");
     EXPECT_STREQ(driver->GetDesc(), "drv-desc");
@@ -84,9 +84,24 @@ TEST_F(QENDriverTest, CreateCopiesTheTextsOpensThePortNumberedFromTheGMPIDAndHol
     EXPECT_TRUE(port->IsOpen());
     EXPECT_EQ(port->GetPortNo(), 5);
     EXPECT_EQ(port->GetRefCount(), 2);  // the driver's and this test's
+    // A second create stops and releases the old port first.
+    ASSERT_TRUE(driver->Create(*record));
+    EXPECT_NE(driver->GetPort(), port.get());
+    EXPECT_EQ(port->GetRefCount(), 1);
+    EXPECT_FALSE(port->IsOpen());
+    EXPECT_EQ(driver->events,
+              (std::vector<unsigned char>{CZARVDriver::NETEVT_CONNECTED, CZARVDriver::NETEVT_CLOSED,
+                                          CZARVDriver::NETEVT_CONNECTED}));
+    // Destruction releases the new port without stopping it, and the engine.
+    CZARVPtr<CZARVPortSrv> second(driver->GetPort());
+    driver->Run();
+    driver.reset();
+    EXPECT_EQ(second->GetRefCount(), 1);
+    EXPECT_TRUE(second->IsOpen());
+    EXPECT_EQ(engine->GetRefCount(), 1);
 }
 
-TEST_F(QENDriverTest, NullEngineNoPortKindOrAPortThatCannotOpenFailCreate) {
+TEST_F(QENDriverTest, CreateFailsWithoutEngineOrPortKindOrWithAPortThatCannotOpen) {
     CZARVPtr<PortDriver> orphan = CZARVPtr<PortDriver>::Adopt(new PortDriver(nullptr));
     EXPECT_FALSE(orphan->Create(*record));
     EXPECT_EQ(orphan->GetPort(), nullptr);
@@ -99,6 +114,9 @@ TEST_F(QENDriverTest, NullEngineNoPortKindOrAPortThatCannotOpenFailCreate) {
         EXPECT_STREQ(driver->GetName(), "drv-name");  // the texts come first
         EXPECT_FALSE(Send("x"));
     }
+    driver->askForPort = false;  // a driver may want no port at all
+    ASSERT_TRUE(driver->Create(*record));
+    EXPECT_EQ(driver->GetPort(), nullptr);
 }
 
 TEST_F(QENDriverTest, CreatePortChoosesTheKindFromSerialThenNetworkProperties) {
@@ -124,29 +142,6 @@ TEST_F(QENDriverTest, CreatePortChoosesTheKindFromSerialThenNetworkProperties) {
             EXPECT_FALSE(port->IsOpen());
         }
     }
-}
-
-TEST_F(QENDriverTest, SecondCreateStopsAndReleasesTheOldPortFirst) {
-    CZARVPtr<CZARVPortSrv> old = CreateHeldPort();
-    ASSERT_TRUE(driver->Create(*record));
-    EXPECT_NE(driver->GetPort(), old.get());
-    EXPECT_EQ(old->GetRefCount(), 1);
-    EXPECT_FALSE(old->IsOpen());
-    EXPECT_EQ(driver->events,
-              (std::vector<unsigned char>{CZARVDriver::NETEVT_CONNECTED, CZARVDriver::NETEVT_CLOSED,
-                                          CZARVDriver::NETEVT_CONNECTED}));
-    driver->askForPort = false;
-    ASSERT_TRUE(driver->Create(*record));
-    EXPECT_EQ(driver->GetPort(), nullptr);
-}
-
-TEST_F(QENDriverTest, DestructionReleasesThePortWithoutStoppingItAndLeavesTheEngine) {
-    CZARVPtr<CZARVPortSrv> port = CreateHeldPort();
-    driver->Run();
-    driver.reset();
-    EXPECT_EQ(port->GetRefCount(), 1);
-    EXPECT_TRUE(port->IsOpen());
-    EXPECT_EQ(engine->GetRefCount(), 1);
 }
 
 TEST_F(QENDriverTest, RunPauseAndExitFollowTheStateRules) { ExpectRunStateRules(*driver); }
