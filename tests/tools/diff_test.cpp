@@ -31,18 +31,4 @@ TEST_F(ToolDiffTest, ExitStatusAndChangedPointsAndPropertiesWithKindAndValidType
     ExpectParts(run.err, {"only files of one kind compare"});
 }
 
-// A record that gives a property number twice: the load keeps the first
-// value, and so does each side of the comparison.
-TEST_F(ToolDiffTest, AFileComparedWithItselfHasNoDifferenceEvenWithAPropertyGivenTwice) {
-    std::string db = dir.File("rs200.dat");
-    RawDatabase raw(db, 200, 1);
-    raw.Group(1, 2).Record(5).Prop(5, 0, Var(1)).Prop(5, 0, Var(2)).End();
-    raw.Record(5).Prop(5, 0, Var(3)).End();
-    ASSERT_TRUE(raw.Close());
-    ToolRun run = Run({"diff", db, db});
-    EXPECT_EQ(run.status, 0) << run.out;
-    ExpectParts(run.out, {"hold the same content"}, {"p5"});
-    ExpectParts(run.err, {"rs200.dat: warning: 2 records or properties passed over by the load"});
-}
-
 }  // namespace
