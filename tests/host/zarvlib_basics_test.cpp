@@ -53,15 +53,12 @@ TEST(ZarvObjTest, PtrsAndDataSetsHoldAReferenceEachAndTheObjectDiesAtZero) {
     EXPECT_EQ(deaths, 2);
 }
 
-TEST(ZarvStrTest, BuildsFromPrefixesNullAndItsOwnFormat) {
+TEST(ZarvStrTest, BuildsFromPrefixesNullAndItsOwnFormatAndCutsAtTheFirstOrLastSeparator) {
     EXPECT_EQ(_zarv_str("abcdef", 3), "abc");
     EXPECT_EQ(_zarv_str(static_cast<const char*>(nullptr)), "");
     _zarv_str s("abc");
     s.Format("%s-%s-%d", s.c_str(), static_cast<const char*>(s), 7);  // from itself
     EXPECT_EQ(s, "abc-abc-7");
-}
-
-TEST(ZarvStrTest, CutsAtTheFirstOrLastSeparator) {
     _zarv_str first("a.b.c"), last("a.b.c///");
     last.TrimRight('/');
     EXPECT_EQ(first.DeleteAfterIncluding("."), 1);
@@ -77,7 +74,7 @@ std::vector<std::string> Strings(const std::vector<_zarv_str>& pieces) {
     return out;
 }
 
-TEST(ZarvStrTest, SplitsKeepEmptyPiecesAndReplaceTheVector) {
+TEST(ZarvStrTest, SplitsKeepEmptyPiecesAndReplaceTheVectorAndTheHashTakesUnsignedBytes) {
     std::vector<_zarv_str> out{"stale"};
     EXPECT_EQ(SplitStrByComma("a,,b", out), 3);
     EXPECT_EQ(Strings(out), (std::vector<std::string>{"a", "", "b"}));
@@ -85,9 +82,7 @@ TEST(ZarvStrTest, SplitsKeepEmptyPiecesAndReplaceTheVector) {
     EXPECT_TRUE(out.empty());
     EXPECT_EQ(SplitStrByStr("a::b::::c", "::", out), 4);
     EXPECT_EQ(Strings(out), (std::vector<std::string>{"a", "b", "", "c"}));
-}
-
-TEST(ZarvStrTest, DjbHashTakesBytesAsUnsigned) {
+    // The hash takes bytes as unsigned.
     EXPECT_EQ(DJBHash("abc"), 193485963u);
     EXPECT_EQ(DJBHash("\xff"), 5381u * 33 + 255);
 }

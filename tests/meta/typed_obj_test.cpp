@@ -14,7 +14,7 @@ CZARVPtr<CZARVTypedObj> MakeObj(unsigned short id, const char* metas = "", const
     return CZARVPtr<CZARVTypedObj>::Adopt(new CZARVTypedObj(id, metas, "|", desc));
 }
 
-TEST(TypedObjTest, MetaListTextSplitsAtAWholeSeparatorKeepsTheLowSixteenBitsAndWalks) {
+TEST(TypedObjTest, MetaListSplitsAndJoinsAtAWholeSeparatorKeepsTheLowSixteenBitsAndWalks) {
     const struct {
         const char* text;
         const char* sep;
@@ -34,20 +34,18 @@ TEST(TypedObjTest, MetaListTextSplitsAtAWholeSeparatorKeepsTheLowSixteenBitsAndW
     EXPECT_EQ(seen, (std::vector<int>{65535, 0, 7}));
     obj.GetMetaList().clear();  // a shrunk list leaves no dangling position
     EXPECT_EQ(obj.GetNext(pos), -1);
-}
-
-TEST(TypedObjTest, MetaListJoinsWithTheWholeSeparatorAndNoneAfterTheLast) {
+    // Joined with the whole separator and none after the last.
     const struct {
         MetaList list;
         const char* sep;
         const char* text;
-    } cases[] = {
+    } joins[] = {
         {{1, 2, 3}, ", ", "1, 2, 3"},
         {{}, ", ", ""},
         {{65535, 0}, "|", "65535|0"},
         {{7}, "ab", "7"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : joins)
         EXPECT_EQ(CZARVTypedObj(1, c.list, nullptr).MetaListToString(c.sep), c.text) << c.text;
 }
 
