@@ -23,4 +23,19 @@ TEST_F(ToolDemoTest, WritesEveryFileServesValuesChecksCleanAndRepeatsItself) {
     EXPECT_EQ(a, b);
 }
 
+TEST_F(ToolDemoTest, RefusesAFolderHoldingItsFilesAndNamesThem) {
+    std::string folder = dir.File("site");
+    ::mkdir(folder.c_str(), 0755);
+    WriteAll(folder + "/rs200.dat", "the only copy");
+    WriteAll(folder + "/meta.xml", "<meta/>");
+    ExpectRefused(Run({"demo", folder}),
+                  {folder + " already holds meta.xml, rs200.dat", "--force"});
+    EXPECT_EQ(ReadAll(folder + "/rs200.dat"), "the only copy");
+    EXPECT_FALSE(std::filesystem::exists(folder + "/rs5.dat"));
+
+    ToolRun run = Run({"demo", folder, "--force"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(ReadAll(folder + "/rs200.dat"), "the only copy");
+}
+
 }  // namespace

@@ -20,7 +20,7 @@ protected:
     }
 };
 
-TEST_F(ToolInputTest, DashReadsStandardInputForEveryKindOfInputAndWritesStandardOutput) {
+TEST_F(ToolInputTest, DashReadsStandardInputAndWritesStandardOutputAndAFifoIsReadToItsEnd) {
     std::string db = Database();
     ToolRun run = Run({"diff", db, "-"}, ToolShell::In(db));
     EXPECT_EQ(run.status, 0) << run.err;
@@ -35,13 +35,11 @@ TEST_F(ToolInputTest, DashReadsStandardInputForEveryKindOfInputAndWritesStandard
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, ReadAll(db));
     ExpectParts(run.err, {"zarvqen: wrote -: 1 point of RID"});
-}
-
-TEST_F(ToolInputTest, AFifoIsReadOnceToItsEnd) {
-    std::string db = Database(), fifo = dir.File("fifo");
+    // A FIFO is read once to its end.
+    std::string fifo = dir.File("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    ToolRun run = Run({"dump", fifo},
-                      ToolShell::Before("cat " + ShellQuote(db) + " >" + ShellQuote(fifo) + " &"));
+    run = Run({"dump", fifo},
+              ToolShell::Before("cat " + ShellQuote(db) + " >" + ShellQuote(fifo) + " &"));
     EXPECT_EQ(run.status, 0) << run.err;
     ExpectParts(run.out, {"pump"});
 }

@@ -204,20 +204,4 @@ TEST_F(ToolWriteSafetyTest, OnlyTheDatabaseOfTheSameRidIsReplacedWithoutForce) {
     ExpectParts(run.err, {"is a directory"});
 }
 
-TEST_F(ToolWriteSafetyTest, DemoRefusesAFolderHoldingItsFilesAndNamesThem) {
-    std::string folder = dir.File("site");
-    ::mkdir(folder.c_str(), 0755);
-    WriteAll(folder + "/rs200.dat", "the only copy");
-    WriteAll(folder + "/meta.xml", "<meta/>");
-    ToolRun run = Run({"demo", folder});
-    EXPECT_EQ(run.status, 2);
-    ExpectParts(run.err, {folder + " already holds meta.xml, rs200.dat", "--force"});
-    EXPECT_EQ(ReadAll(folder + "/rs200.dat"), "the only copy");
-    EXPECT_FALSE(std::filesystem::exists(folder + "/rs5.dat"));
-
-    run = Run({"demo", folder, "--force"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(ReadAll(folder + "/rs200.dat"), "the only copy");
-}
-
 }  // namespace
