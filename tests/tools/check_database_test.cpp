@@ -22,11 +22,11 @@ TEST_F(ToolCheckDatabaseTest, WhatALoadDropsIsAFindingWithItsOffset) {
     // The load keeps the stored valid type where the meta one cannot apply.
     std::string meta = Xml("m.xml", "<meta><prop valid=\"5\">401,IO,7,,0</prop></meta>");
     ToolRun run = Run({"check", "--meta", meta, db});
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(run.out, {"rs200.dat@44: point 0xC8010001: property 3 given twice",
-                          "rs200.dat@59: point 0xC8010002 dropped: its IO address \"a$b\"",
-                          "rs200.dat@88: point 0xC8010001 dropped: its GMPID is already stored",
-                          "note", "the stored valid type 1 is kept", "1 point loads"});
+    ExpectRun(run, 1, run.out,
+              {"rs200.dat@44: point 0xC8010001: property 3 given twice",
+               "rs200.dat@59: point 0xC8010002 dropped: its IO address \"a$b\"",
+               "rs200.dat@88: point 0xC8010001 dropped: its GMPID is already stored", "note",
+               "the stored valid type 1 is kept", "1 point loads"});
     // The IO index refuses a second point of an address only in a database
     // of type 1, 2 or 3.
     ExpectParts(Run({"check", "--type", "0", db}).out, {"2 points load"}, {"IO address"});
@@ -39,11 +39,9 @@ TEST_F(ToolCheckDatabaseTest, AFlippedByteIsAChecksumMismatchAndInfoAndDumpSayTh
     bytes[9] ^= 0x10;
     WriteAll(db, bytes);
     ToolRun run = Run({"check", db});
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(run.out, {"checksum mismatch: the whole file is refused"});
+    ExpectRun(run, 1, run.out, {"checksum mismatch: the whole file is refused"});
     run = Run({"info", db});
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(run.out, {"load         REFUSED: checksum mismatch"}, {"checksum     ok"});
+    ExpectRun(run, 1, run.out, {"load         REFUSED: checksum mismatch"}, {"checksum     ok"});
     ExpectRefused(Run({"dump", db}), {"checksum mismatch"});
 }
 
@@ -52,9 +50,8 @@ TEST_F(ToolCheckDatabaseTest, AFileNamedForAnotherRidIsAProblem) {
     std::string db = dir.File("rs7.dat");
     ASSERT_TRUE(SaveDatabase(db, 200, {{0xC8010005, {{1, Var("A")}}}}));
     ToolRun run = Run({"check", db});
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(run.out,
-                {"rs7.dat: the file is named for RID 7 but holds the database of RID 200"});
+    ExpectRun(run, 1, run.out,
+              {"rs7.dat: the file is named for RID 7 but holds the database of RID 200"});
     for (const char* name : {"rs200.dat", "rs0200.dat", "copy.dat"}) {
         std::string other = dir.File(name);
         WriteAll(other, ReadAll(db));

@@ -10,8 +10,7 @@ TEST_F(ToolCommandLineTest, HelpAndVersionExitWithZeroAndUsageErrorsWithTwo) {
                                                "diff", "export-csv", "import-csv"};
     for (const char* help : {"--help", "help"}) {
         ToolRun run = Run({help});
-        EXPECT_EQ(run.status, 0) << help;
-        ExpectParts(run.out, commands);
+        ExpectRun(run, 0, run.out, commands);
     }
     // The usage line names the tool as it is typed, not the path it ran from.
     ExpectParts(Run({"--help"}).out, {"Usage: zarvqen [OPTIONS]"});

@@ -62,10 +62,10 @@ TEST_F(ToolCsvTest, EveryBadRowIsReportedWithItsLineAndNothingIsWritten) {
         "7.1.0.1,C,2.5,70000\n"
         "8.1.0.2,D,,\n"
         "7.1.0.3,\"F\nG\",x,\n");
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(run.err, {"points.csv:2: the row has 3 fields, the header 4",
-                          "points.csv:4: field 4 (p9:ushort:0): \"70000\" cannot be read as ushort",
-                          "points.csv:5: gmpid 8.1.0.2 (0x08010002) is not of RID 7"});
+    ExpectRun(run, 1, run.err,
+              {"points.csv:2: the row has 3 fields, the header 4",
+               "points.csv:4: field 4 (p9:ushort:0): \"70000\" cannot be read as ushort",
+               "points.csv:5: gmpid 8.1.0.2 (0x08010002) is not of RID 7"});
     // A record spanning lines is reported at the line it starts on.
     ExpectParts(run.err, {"points.csv:6: field 3 (p5:double:0)", "nothing written"});
     EXPECT_FALSE(std::filesystem::exists(out));
@@ -77,13 +77,12 @@ TEST_F(ToolCsvTest, MergeConflictsAndDryRunsWriteNothingAndOverwriteReplaces) {
     const std::string text = "gmpid,p1:text:0\n7.1.0.0,KEEP\n7.1.0.1,CHANGED\n7.1.0.2,ADDED\n";
     const std::string original = ReadAll(db);
     ToolRun run = Merge(text, db);
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(run.err, {"points.csv:3: gmpid 7.1.0.1 (0x07010001) holds another point"},
-                {"points.csv:2:"});  // an identical row is no conflict
+    ExpectRun(run, 1, run.err, {"points.csv:3: gmpid 7.1.0.1 (0x07010001) holds another point"},
+              {"points.csv:2:"});  // an identical row is no conflict
     run = Merge(text, db, {"--on-conflict", "overwrite", "--dry-run"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    ExpectParts(run.out, {"~ 7.1.0.1 (0x07010001): replace", "+ 7.1.0.2 (0x07010002): add",
-                          "nothing written"});
+    ExpectRun(
+        run, 0, run.out,
+        {"~ 7.1.0.1 (0x07010001): replace", "+ 7.1.0.2 (0x07010002): add", "nothing written"});
     EXPECT_EQ(ReadAll(db), original);
     run = Merge(text, db, {"--on-conflict", "overwrite"});
     ASSERT_EQ(run.status, 0) << run.err;
@@ -146,9 +145,8 @@ TEST_F(ToolCsvTest, CellsWithANulByteOrFloatingLiteralsOutOfRangeAreBadRows) {
                            "7.1.0.2,,1e-50,1e-400\n"
                            "7.1.0.3,,-0x0p0,-1e400\n",
                            116));
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(
-        run.err,
+    ExpectRun(
+        run, 1, run.err,
         {"points.csv:2: field 2 holds a NUL byte", ":3: field 3 (p2:float:0): \"1e39\" is beyond",
          ":4: field 3 (p2:float:0): \"1e-50\" is too small",
          ":4: field 4 (p3:double:0): "
@@ -158,8 +156,7 @@ TEST_F(ToolCsvTest, CellsWithANulByteOrFloatingLiteralsOutOfRangeAreBadRows) {
     EXPECT_FALSE(std::filesystem::exists(out));
 
     run = Import(std::string("gmpid\0x,p1:long:0\n7.1.0.0,5\n", 28));
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(run.err, {"points.csv:1: field 1 holds a NUL byte"});
+    ExpectRun(run, 1, run.err, {"points.csv:1: field 1 holds a NUL byte"});
 
     // Infinities, NaN and the smallest subnormal are read as written.
     run = Import(
@@ -224,8 +221,7 @@ TEST_F(ToolCsvTest, AChunkOfTheFileEndingAnywhereInARecordReadsAsOnePiece) {
         ASSERT_EQ(text.size(), chunk_end - 1 - cut + row.size());
         WriteAll(csv, text + "7.1.0.2,x,notanumber\r\n");
         ToolRun run = Run({"import-csv", csv, "--rid", "7", "-o", out});
-        EXPECT_EQ(run.status, 1);
-        ExpectParts(run.err, {"points.csv:5: field 3", "1 problem,"});
+        ExpectRun(run, 1, run.err, {"points.csv:5: field 3", "1 problem,"});
         WriteAll(csv, text);
         run = Run({"import-csv", csv, "--rid", "7", "-o", out, "--force"});
         ASSERT_EQ(run.status, 0) << run.err;
@@ -245,10 +241,9 @@ TEST_F(ToolCsvTest, ARowWhoseIOAddressALoadWouldRefuseIsAnErrorAndNothingIsWritt
         "200.1.0.2,COM1,8\n"
         "200.1.0.3,COM1,7\n",
         "200");
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(run.err,
-                {"points.csv:4: point 0xC8010003 refused: its IO address", "nothing written"},
-                {"points.csv:2:", "points.csv:3:"});
+    ExpectRun(run, 1, run.err,
+              {"points.csv:4: point 0xC8010003 refused: its IO address", "nothing written"},
+              {"points.csv:2:", "points.csv:3:"});
     EXPECT_FALSE(std::filesystem::exists(out));
 
     // Merged into a stored point of a higher GMPID, the row takes the
@@ -257,19 +252,16 @@ TEST_F(ToolCsvTest, ARowWhoseIOAddressALoadWouldRefuseIsAnErrorAndNothingIsWritt
     ASSERT_TRUE(SaveDatabase(into, 200, {{0xC8010009, {{401, Var("COM2")}, {402, Var("1")}}}}));
     const std::string original = ReadAll(into), header = "gmpid,p401:text:0,p402:text:0\n";
     run = Merge(header + "200.1.0.1,COM2,1\n", into);
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(run.err, {"points.csv: stored point 0xC8010009 refused"});
+    ExpectRun(run, 1, run.err, {"points.csv: stored point 0xC8010009 refused"});
     EXPECT_EQ(ReadAll(into), original);
     // Rows are merged as they are read, yet the lower GMPID keeps the
     // address whatever the order of the rows, as in a load.
     run = Merge(header + "200.1.0.5,COM3,1\n200.1.0.4,COM3,1\n", into);
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(run.err, {"points.csv:2: point 0xC8010005 refused"}, {"points.csv:3:"});
+    ExpectRun(run, 1, run.err, {"points.csv:2: point 0xC8010005 refused"}, {"points.csv:3:"});
     // A row may take the address a later row moves a stored point away from.
     run = Merge(header + "200.1.0.1,COM2,1\n200.1.0.9,COM2,9\n", into,
                 {"--on-conflict", "overwrite", "--dry-run"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    ExpectParts(run.out, {"would hold 2 points of RID 200 (1 added, 1 replaced"});
+    ExpectRun(run, 0, run.out, {"would hold 2 points of RID 200 (1 added, 1 replaced"});
     EXPECT_EQ(ReadAll(into), original);
     // Distinct addresses: every point written loads.
     run = Merge(header + "200.1.0.1,COM2,2\n200.1.0.2,COM2,3\n", into);

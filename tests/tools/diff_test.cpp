@@ -16,19 +16,16 @@ TEST_F(ToolDiffTest, ExitStatusAndChangedPointsAndPropertiesWithKindAndValidType
         {{0x05010000, {{1, Var("A")}, {3, Var("new")}, {6, Var(1u)}, {7, Var("x"), 2}}},
          {0x05020000, {{1, Var("NEW")}}}}));
     ToolRun run = Run({"diff", a, b});
-    EXPECT_EQ(run.status, 1);
-    ExpectParts(
-        run.out,
-        {"~ point 5.1.0.0 (0x05010000)\n",
-         "    p3: text \"old\" (valid 0) -> text \"new\" (valid 0)\n",
-         "p6: long 1 (valid 0) -> ulong 1 (valid 0)",
-         "p7: text \"x\" (valid 1) -> text \"x\" (valid 2)", "- point 5.1.0.1 (0x05010001)\n",
-         "+ point 5.2.0.0 (0x05020000)\n", "1 added, 1 removed, 1 changed"},
-        {"p1: text \"A\""});  // unchanged properties are not listed
+    ExpectRun(run, 1, run.out,
+              {"~ point 5.1.0.0 (0x05010000)\n",
+               "    p3: text \"old\" (valid 0) -> text \"new\" (valid 0)\n",
+               "p6: long 1 (valid 0) -> ulong 1 (valid 0)",
+               "p7: text \"x\" (valid 1) -> text \"x\" (valid 2)", "- point 5.1.0.1 (0x05010001)\n",
+               "+ point 5.2.0.0 (0x05020000)\n", "1 added, 1 removed, 1 changed"},
+              {"p1: text \"A\""});  // unchanged properties are not listed
     EXPECT_EQ(Run({"diff", a, a}).status, 0);
     run = Run({"diff", a, Xml("m.xml", "<meta/>")});
-    EXPECT_EQ(run.status, 2);
-    ExpectParts(run.err, {"only files of one kind compare"});
+    ExpectRun(run, 2, run.err, {"only files of one kind compare"});
 }
 
 }  // namespace

@@ -18,9 +18,9 @@ protected:
 
 TEST_F(ToolDumpTest, TextJsonAndCsvCarryGmpidsKindsValidTypesAndEscapedValues) {
     ToolRun run = Run({"dump", db});
-    EXPECT_EQ(run.status, 0) << run.err;
-    ExpectParts(run.out, {"point 200.1.0.5 (0xC8010005)", "p1 = text \"N_U_L1\" (valid 0)",
-                          "p5 = double 0.001 (valid 0)", "p499 = ushort 7 (valid 3)"});
+    ExpectRun(run, 0, run.out,
+              {"point 200.1.0.5 (0xC8010005)", "p1 = text \"N_U_L1\" (valid 0)",
+               "p5 = double 0.001 (valid 0)", "p499 = ushort 7 (valid 3)"});
     run = Run({"dump", "--format", "json", db});
     ASSERT_EQ(run.status, 0) << run.err;
     ExpectParts(
@@ -28,9 +28,9 @@ TEST_F(ToolDumpTest, TextJsonAndCsvCarryGmpidsKindsValidTypesAndEscapedValues) {
         {"\"rid\": 200", "\"gmpid\": 3355508741", "\"gmpid_hex\": \"0xC8010005\"",
          "\"kind_name\": \"double\",\n          \"valid\": 0,\n          \"value\": 0.001"});
     run = Run({"dump", "--format", "csv", db});
-    EXPECT_EQ(run.status, 0);
-    ExpectParts(run.out, {"section,key,gmpid,field,label,kind,valid,value\n",
-                          "point,200.1.0.5,0xC8010005,p499,,ushort,3,7\n"});
+    ExpectRun(run, 0, run.out,
+              {"section,key,gmpid,field,label,kind,valid,value\n",
+               "point,200.1.0.5,0xC8010005,p499,,ushort,3,7\n"});
     run = Run({"dump", "--format", "json",
                Xml("m.xml", "<meta><prop desc=\"a&#9;b\">1,N\"x,7,line,0</prop></meta>")});
     ExpectParts(run.out, {"N\\\"x", "a\\tb"}, {"a\tb"});  // texts escaped

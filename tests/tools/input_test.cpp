@@ -40,8 +40,7 @@ TEST_F(ToolInputTest, DashReadsStandardInputAndWritesStandardOutputAndAFifoIsRea
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     run = Run({"dump", fifo},
               ToolShell::Before("cat " + ShellQuote(db) + " >" + ShellQuote(fifo) + " &"));
-    EXPECT_EQ(run.status, 0) << run.err;
-    ExpectParts(run.out, {"pump"});
+    ExpectRun(run, 0, run.out, {"pump"});
 }
 
 TEST_F(ToolInputTest, DevicesFoldersAndSocketsAreRefusedAlsoOnStandardInput) {
@@ -105,8 +104,7 @@ TEST_F(ToolInputTest, RunningOutOfMemoryIsAMessageAndExitStatusTwo) {
                   ToolShell::Before("ulimit -v " + std::to_string(limit) + ";"));
         ExpectParts(run.out + run.err, {}, {"refused"});
         if (run.status != 0) {
-            EXPECT_EQ(run.status, 2);
-            ExpectParts(run.err, {"out of memory"});
+            ExpectRun(run, 2, run.err, {"out of memory"});
         }
     }
 #endif

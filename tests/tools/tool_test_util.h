@@ -24,6 +24,7 @@ struct ToolRun {
     int status = -1;
     std::string out;
     std::string err;
+    std::string command;  // as the shell ran it, for failure messages
 };
 
 inline std::string ShellQuote(const std::string& s) {
@@ -54,7 +55,7 @@ inline ToolRun RunTool(const TempDir& dir, const std::vector<std::string>& args,
     cmd += " >" + ShellQuote(shell.out.empty() ? out : shell.out) + " 2>" + ShellQuote(err) + " <" +
            ShellQuote(shell.in);
     int raw = std::system(cmd.c_str());
-    ToolRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err)};
+    ToolRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err), cmd};
     std::remove(out.c_str());
     std::remove(err.c_str());
     return run;
@@ -69,10 +70,19 @@ inline void ExpectParts(const std::string& text, const std::vector<std::string>&
         EXPECT_EQ(text.find(part), std::string::npos) << "unwanted: " << part << "\n" << text;
 }
 
+// Expects `run` to have ended with `status` and `text` (its output or its
+// messages) to hold each of `parts` and none of `absent`.
+inline void ExpectRun(const ToolRun& run, int status, const std::string& text,
+                      const std::vector<std::string>& parts,
+                      const std::vector<std::string>& absent = {}) {
+    EXPECT_EQ(run.status, status) << run.command << "\n" << run.out << run.err;
+    ExpectParts(text, parts, absent);
+}
+
 // Expects a refusal: exit status 2, and on standard error a message that
 // starts with "zarvqen: " and holds each of `parts`.
 inline void ExpectRefused(const ToolRun& run, const std::vector<std::string>& parts) {
-    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_EQ(run.status, 2) << run.command << "\n" << run.out << run.err;
     EXPECT_EQ(run.err.rfind("zarvqen: ", 0), 0u) << run.err;
     ExpectParts(run.err, parts);
 }

@@ -138,8 +138,7 @@ TEST_F(ToolWriteSafetyTest, AWriteThatFailsPartWayLeavesTheOldFileWholeAndSaysWh
     const ToolShell limited = ToolShell::Before("ulimit -f 1;");
 
     ToolRun run = Run({"export-csv", db, "-o", dir.File("old.csv"), "--force"}, limited);
-    EXPECT_EQ(run.status, 2);
-    ExpectParts(run.err, {"cannot write " + dir.File("old.csv") + ": File too large"});
+    ExpectRun(run, 2, run.err, {"cannot write " + dir.File("old.csv") + ": File too large"});
     EXPECT_EQ(ReadAll(dir.File("old.csv")), "gmpid\n7.1.0.0\n");
 
     ASSERT_EQ(Run({"export-csv", db, "-o", dir.File("all.csv")}).status, 0);
@@ -180,8 +179,7 @@ TEST_F(ToolWriteSafetyTest, OnlyTheDatabaseOfTheSameRidIsReplacedWithoutForce) {
         SCOPED_TRACE(r.args[0] + " -o " + r.target);
         std::string bytes = ReadAll(r.target);
         ToolRun run = Run(r.args);
-        EXPECT_EQ(run.status, 2);
-        ExpectParts(run.err, {r.target + ": ", r.why, "--force"});
+        ExpectRun(run, 2, run.err, {r.target + ": ", r.why, "--force"});
         EXPECT_EQ(ReadAll(r.target), bytes);
     }
     // The input reached through a hard or a symbolic link is still the input.
@@ -189,8 +187,7 @@ TEST_F(ToolWriteSafetyTest, OnlyTheDatabaseOfTheSameRidIsReplacedWithoutForce) {
     ASSERT_EQ(::symlink(db.c_str(), dir.File("soft.dat").c_str()), 0);
     for (const char* alias : {"hard.dat", "soft.dat"}) {
         ToolRun run = Run({"export-csv", db, "-o", dir.File(alias)});
-        EXPECT_EQ(run.status, 2) << alias;
-        ExpectParts(run.err, {"is the input"});
+        ExpectRun(run, 2, run.err, {"is the input"});
     }
 
     // The previous version of the output is replaced; --force replaces any file.
@@ -200,8 +197,7 @@ TEST_F(ToolWriteSafetyTest, OnlyTheDatabaseOfTheSameRidIsReplacedWithoutForce) {
     // A folder is never replaced.
     ::mkdir(dir.File("folder").c_str(), 0755);
     ToolRun run = Run({"export-csv", db, "-o", dir.File("folder"), "--force"});
-    EXPECT_EQ(run.status, 2);
-    ExpectParts(run.err, {"is a directory"});
+    ExpectRun(run, 2, run.err, {"is a directory"});
 }
 
 }  // namespace
