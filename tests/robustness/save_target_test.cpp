@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "robustness/robustness_util.h"
@@ -39,48 +40,38 @@ void CheckFifoRefused(const TempDir& dir, const Save& save) {
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"fifo"}));
 }
 
+// Loads a one-entry file of `Catalogue`'s kind and returns its save.
 template <class Catalogue>
-class CatalogueSaveTargetTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        WriteAll(dir.File("in.xml"), CatalogueFile<Catalogue>("attrib", "text"));
-        ASSERT_TRUE(catalogue->LoadFromFile(dir.File("in.xml").c_str()));
-        ASSERT_EQ(::unlink(dir.File("in.xml").c_str()), 0);
-    }
-    Save Saver() {
-        return [this](const std::string& path) {
-            return catalogue->SaveToFile(path.c_str(), "1.0", "UTF-8");
-        };
-    }
-    TempDir dir;
-    CZARVPtr<Catalogue> catalogue = CZARVPtr<Catalogue>::Adopt(new Catalogue);
-};
-TYPED_TEST_SUITE(CatalogueSaveTargetTest, CatalogueClasses);
-
-TYPED_TEST(CatalogueSaveTargetTest, KeepsLinkAndMode) {
-    CheckLinkAndMode(this->dir, this->Saver());
+Save CatalogueSaver(const TempDir& in) {
+    WriteAll(in.File("in.xml"), CatalogueFile<Catalogue>("attrib", "text"));
+    auto catalogue = CZARVPtr<Catalogue>::Adopt(new Catalogue);
+    EXPECT_TRUE(catalogue->LoadFromFile(in.File("in.xml").c_str()));
+    return [catalogue](const std::string& path) {
+        return catalogue->SaveToFile(path.c_str(), "1.0", "UTF-8");
+    };
 }
 
-TYPED_TEST(CatalogueSaveTargetTest, RefusesAFifo) { CheckFifoRefused(this->dir, this->Saver()); }
-
-class DatabaseSaveTargetTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ClearRefNames();
-        FillDatabase(engine, 7, 3);
-    }
-    void TearDown() override { ClearRefNames(); }
-    Save Saver() {
-        return [this](const std::string& path) {
-            return engine.SaveToTemplate(7, path.c_str(), "3.0");
-        };
-    }
-    TempDir dir;
+TEST(SaveTargetTest, EveryKindOfFileKeepsLinkAndModeAndRefusesAFifo) {
+    ClearRefNames();
+    TempDir in;
     CZARVQENDbEngine engine{"3.0"};
-};
-
-TEST_F(DatabaseSaveTargetTest, KeepsLinkAndMode) { CheckLinkAndMode(dir, Saver()); }
-
-TEST_F(DatabaseSaveTargetTest, RefusesAFifo) { CheckFifoRefused(dir, Saver()); }
+    FillDatabase(engine, 7, 3);
+    const std::pair<const char*, Save> kinds[] = {
+        {"meta property table", CatalogueSaver<CZARVMetaPropTbl>(in)},
+        {"meta tables", CatalogueSaver<CZARVMetaTable>(in)},
+        {"typed objects", CatalogueSaver<CZARVTypedObjTbl>(in)},
+        {"driver library", CatalogueSaver<CZARVDrvLib>(in)},
+        {"pseudos", CatalogueSaver<CZARVPseudos>(in)},
+        {"database",
+         [&](const std::string& path) { return engine.SaveToTemplate(7, path.c_str(), "3.0"); }},
+    };
+    for (const auto& [name, save] : kinds) {
+        SCOPED_TRACE(name);
+        TempDir link_dir, fifo_dir;
+        CheckLinkAndMode(link_dir, save);
+        CheckFifoRefused(fifo_dir, save);
+    }
+    ClearRefNames();
+}
 
 }  // namespace
