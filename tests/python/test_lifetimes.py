@@ -26,20 +26,6 @@ def test_points_outlive_their_engine():
     assert read.gmpid == zq.Gmpid(IO_RID, 1, 0, 0)
 
 
-def test_a_point_outlives_its_delete_and_a_reload(engine, tmp_path):
-    g = zq.Gmpid(CALC_RID, 0, 0, 0)
-    engine.insert(g, {1: "OLD"})
-    path = str(tmp_path / "rs5.dat")
-    engine.save(CALC_RID, path)
-    held = engine[g]
-    engine.delete(g)
-    assert held[1] == "OLD"
-    engine.insert(g, {1: "NEW"})
-    held_new = engine[g]
-    engine.load(CALC_RID, path)
-    assert (held[1], held_new[1], engine[g][1]) == ("OLD", "NEW", "OLD")
-
-
 def test_catalogue_objects_outlive_their_catalogues():
     table = zq.MetaPropTable()
     table.insert(zq.MetaProp(900, "address"))
