@@ -21,18 +21,14 @@
 #include "host/zarvkernel/driver.h"
 #include "host/zarvkernel/mp_info.h"
 #include "host/zarvkernel/port_srv.h"
+#include "support/make_var.h"
 
 namespace kernel_test {
 
 constexpr int kWaitMs = 3000;
 using Clock = std::chrono::steady_clock;
 
-template <class T>
-_zarvVAR Var(T value) {
-    _zarvVAR v;
-    v = value;
-    return v;
-}
+using ::Var;
 
 // A driver of class `Base` that logs its hooks ("r" run, "p" pause, "c"
 // continue, "x" exit) and link events.
