@@ -4,6 +4,7 @@
 // the inputs readable (input.h) and checks, once the command is done, that
 // everything it printed reached standard output.
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -36,6 +37,25 @@ const std::vector<std::string> kKinds = {"database", "meta",      "metatbl",
                                          "typeobj",  "driverlib", "pseudos"};
 constexpr const char* kForceHelp =
     "replace an existing file that is not the previous version of the output, or an input";
+
+// A whole number from `low` to `high`. CLI11's own range check would call a
+// word or a fraction "not in range"; a user who typed one needs to hear that
+// a number is expected.
+CLI::Validator WholeNumberIn(int low, int high) {
+    const std::string range = std::to_string(low) + " to " + std::to_string(high);
+    return CLI::Validator(
+        [low, high, range](std::string& text) -> std::string {
+            long value = 0;
+            const char* end = text.data() + text.size();
+            auto [stop, error] = std::from_chars(text.data(), end, value);
+            if (text.empty() || error == std::errc::invalid_argument || stop != end)
+                return "'" + text + "' is not a whole number (" + range + ")";
+            if (error == std::errc::result_out_of_range || value < low || value > high)
+                return "Value " + text + " not in range " + range;
+            return std::string();
+        },
+        "INT in [" + std::to_string(low) + " - " + std::to_string(high) + "]");
+}
 
 void AddKindOption(CLI::App* cmd, std::string& kind) {
     cmd->add_option("--kind", kind, kKindHelp)->check(CLI::IsMember(kKinds));
@@ -134,7 +154,7 @@ int Main(int argc, char** argv) {
         ->add_option("--type", check.type,
                      "database type a load would use, 0 to 3 (IO addresses are indexed for "
                      "RIDs 192 to 254 with types 1, 2 and 3)")
-        ->check(CLI::Range(0, 3))
+        ->check(WholeNumberIn(0, 3))
         ->type_name("N")
         ->capture_default_str();
     check_cmd->add_flag("-q,--quiet", check.quiet, "print only problems");
@@ -180,7 +200,7 @@ int Main(int argc, char** argv) {
                            "writes nothing unless every row is good");
     imp_cmd->add_option("CSV", imp.csv, "CSV file to read")->required();
     imp_cmd->add_option("--rid", imp.rid, "RID of the database (0 to 255)")
-        ->check(CLI::Range(0, 255))
+        ->check(WholeNumberIn(0, 255))
         ->type_name("N");
     imp_cmd
         ->add_option("-o,--out", imp.out,
