@@ -80,7 +80,9 @@ const char* SkipPlain(const char* p, const char* end, EscapeKind where) {
     return p;
 }
 
-void AppendEscaped(std::string& out, std::string_view text, EscapeKind where) {
+// Appends `text` escaped `where`. False at a NUL byte, which no escape can
+// write (what was appended is then unspecified).
+bool AppendEscaped(std::string& out, std::string_view text, EscapeKind where) {
     const char* p = text.data();
     const char* end = p + text.size();
     while (p < end) {
@@ -102,6 +104,8 @@ void AppendEscaped(std::string& out, std::string_view text, EscapeKind where) {
             case '"':
                 out += "&quot;";
                 break;
+            case '\0':
+                return false;
             default: {
                 const char ref[] = {'&', '#', static_cast<char>('0' + c / 10),
                                     static_cast<char>('0' + c % 10), ';'};
@@ -109,6 +113,7 @@ void AppendEscaped(std::string& out, std::string_view text, EscapeKind where) {
             }
         }
     }
+    return true;
 }
 
 constexpr size_t kIndentWidth = 2;
@@ -247,8 +252,17 @@ void CZARVXmlWriter::EndAttrib() {
 }
 
 bool CZARVXmlWriter::SetAttrib(XmlLevel level, const char* name, std::string_view value) {
-    if (!Writable(value) || !BeginAttrib(level, name)) return false;
-    AppendEscaped(m_text, value, kInAttrib);
+    if (!BeginAttrib(level, name)) {
+        Writable(value);  // a value holding a NUL spoils the save all the same
+        return false;
+    }
+    // The value is checked for a NUL while it is escaped, and taken back
+    // with its name when it holds one.
+    if (!AppendEscaped(m_text, value, kInAttrib)) {
+        m_text.resize(m_attrib_at - 1);
+        m_spoilt = true;
+        return false;
+    }
     EndAttrib();
     return true;
 }
