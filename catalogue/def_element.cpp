@@ -8,8 +8,9 @@
 
 namespace zarvqen {
 
-bool WriteDefElem(CZARVXmlWriter& writer, XmlLevel level, const char* tag, std::string& text,
+bool WriteDefElem(CZARVXmlWriter& writer, XmlLevel level, const char* tag, std::string& lead,
                   const _zarvVAR& init, int32_t input, const char* param, const char* desc) {
+    std::string& text = lead;  // the whole element text from here on
     text += ',';
     AppendKindAndValueText(text, init);
     text += ',';

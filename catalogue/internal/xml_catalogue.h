@@ -141,7 +141,7 @@ private:
     std::vector<OpenElem> m_open;
     std::string m_pending_data;         // text of the element whose start tag is open
     std::vector<AttribSpan> m_attribs;  // attributes of that start tag
-    size_t m_attrib_at = 0;             // where the name of the attribute begun lies
+    size_t m_attrib_at = 0;             // where the name of the attribute being set begins
     std::string m_buffer;               // TextBuffer
     size_t m_depth = 0;                 // levels entered with IntoElem
     bool m_has_main = false;
