@@ -1,6 +1,7 @@
 #include "host/zarvlib/markup.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <pugixml.hpp>
 #include <type_traits>
@@ -55,26 +56,35 @@ struct TreeFault {
     pugi::xml_node node;
 };
 
-// A name of an attribute of `n` that another of its attributes has, or null.
-// Elements carry a few attributes: those are compared pairwise, first by
-// their first byte; longer lists are sorted. `names` is scratch space.
-const char* RepeatedAttribute(pugi::xml_node n, std::vector<const char*>& names) {
+// The first name, in sorted order, that two attributes of `n` share, or
+// null; `names` is scratch space.
+const char* SortedRepeat(pugi::xml_node n, std::vector<const char*>& names) {
     names.clear();
     for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
         names.push_back(a.name());
-    constexpr size_t kPairwise = 8;
-    if (names.size() <= kPairwise) {
-        for (size_t i = 1; i < names.size(); ++i)
-            for (size_t j = 0; j < i; ++j)
-                if (names[i][0] == names[j][0] && std::strcmp(names[i], names[j]) == 0)
-                    return names[i];
-        return nullptr;
-    }
     std::sort(names.begin(), names.end(),
               [](const char* x, const char* y) { return std::strcmp(x, y) < 0; });
     for (size_t i = 1; i < names.size(); ++i)
         if (std::strcmp(names[i - 1], names[i]) == 0) return names[i];
     return nullptr;
+}
+
+// A name of an attribute of `n` that another of its attributes has, or null.
+// Elements carry a few attributes: each is compared with those before it,
+// first by its first byte, as the list is read; a longer list is sorted.
+const char* RepeatedAttribute(pugi::xml_node n, std::vector<const char*>& names) {
+    constexpr size_t kPairwise = 8;
+    std::array<const char*, kPairwise> seen;
+    size_t count = 0;
+    const char* repeated = nullptr;  // the first name equal to one before it
+    for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+        if (count == kPairwise) return SortedRepeat(n, names);
+        const char* name = a.name();
+        for (size_t j = 0; j < count && !repeated; ++j)
+            if (seen[j][0] == name[0] && std::strcmp(seen[j], name) == 0) repeated = name;
+        seen[count++] = name;
+    }
+    return repeated;
 }
 
 // Walks the whole tree without recursion and finds the first element that
