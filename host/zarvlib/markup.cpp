@@ -197,7 +197,7 @@ struct CMarkup::Impl {
     // texts point into it, so it lives as long as the document (declared
     // first, it is destroyed last). A vector keeps its bytes where they are
     // when it is moved.
-    std::vector<char> text;
+    ZarvFileBytes text;
     std::unique_ptr<pugi::xml_document> doc = std::make_unique<pugi::xml_document>();
     pugi::xml_node parent;  // null: the document itself
     pugi::xml_node main;
@@ -240,7 +240,7 @@ struct CMarkup::Impl {
     }
 
     // Parses `source` in place and keeps it as the document's text.
-    bool Parse(std::vector<char> source) {
+    bool Parse(ZarvFileBytes source) {
         const size_t len = source.size();
         // An empty vector may have no bytes at all; the parser and the
         // scans below get a valid pointer either way.
@@ -250,7 +250,7 @@ struct CMarkup::Impl {
         // written (line ends, references to U+0000) is taken first. A text
         // with a character reference keeps a copy for the check below.
         FindLineEnds(bytes, len, line_ends);
-        std::vector<char> as_written;
+        ZarvFileBytes as_written;
         if (HasNulReference(bytes, len)) as_written = source;
         auto fresh = std::make_unique<pugi::xml_document>();
         pugi::xml_parse_result res =
@@ -371,7 +371,7 @@ bool CMarkup::IsValidName(const char* name) {
 bool CMarkup::Load(const char* path) {
     m_impl->error = ParseError{};
     bool ok = ZarvResultOf(false, [&] {
-        std::vector<char> text;
+        ZarvFileBytes text;
         if (!path || !ZarvReadWholeFile(path, text)) {
             m_impl->error = ParseError{"the file cannot be read", -1, 0, 0};
             return false;
@@ -407,7 +407,7 @@ bool CMarkup::SetDoc(const char* text, size_t len) {
     if (!text) len = 0;
     m_impl->error = ParseError{};
     bool ok = ZarvResultOf(false, [&] {
-        return m_impl->Parse(text ? std::vector<char>(text, text + len) : std::vector<char>());
+        return m_impl->Parse(text ? ZarvFileBytes(text, text + len) : ZarvFileBytes());
     });
     if (!ok) LeaveEmpty();
     return ok;
