@@ -10,8 +10,13 @@
 #include "host/zarvlib/file_ops.h"
 #include "host/zarvlib/internal/read_file.h"
 #include "host/zarvlib/internal/zarv_result.h"
+#include "host/zarvlib/zarv_file.h"
 
 namespace {
+
+// The bytes of a document's file: the read writes them all at once, so the
+// buffer is not zeroed first.
+using ZarvFileBytes = std::vector<char, _zarv_uninit_alloc<char>>;
 
 // Texts must come back byte for byte: no end-of-line or attribute
 // whitespace normalisation, and a lone whitespace text is kept as data.

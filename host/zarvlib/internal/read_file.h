@@ -11,36 +11,6 @@
 #include <cstddef>
 #include <cstring>
 #include <exception>
-#include <memory>
-#include <new>
-#include <utility>
-#include <vector>
-
-// An allocator whose containers leave new elements of a trivial type
-// uninitialised: a buffer sized for a whole file is written by the read
-// right away, and zeroing it first would write every byte twice.
-template <class T>
-struct ZarvDefaultInitAllocator : std::allocator<T> {
-    template <class U>
-    struct rebind {
-        using other = ZarvDefaultInitAllocator<U>;
-    };
-    ZarvDefaultInitAllocator() = default;
-    template <class U>
-    ZarvDefaultInitAllocator(const ZarvDefaultInitAllocator<U>&) noexcept {}
-    template <class U>
-    void construct(U* p) {
-        ::new (static_cast<void*>(p)) U;
-    }
-    template <class U, class... Args>
-    void construct(U* p, Args&&... args) {
-        std::allocator_traits<std::allocator<T>>::construct(static_cast<std::allocator<T>&>(*this),
-                                                            p, std::forward<Args>(args)...);
-    }
-};
-
-// The bytes of a file read whole.
-using ZarvFileBytes = std::vector<char, ZarvDefaultInitAllocator<char>>;
 
 // Reads the regular file at `path` into `out` (any contiguous byte buffer
 // with resize, size and data). False for a missing or unreadable file, for
