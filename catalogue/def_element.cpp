@@ -1,19 +1,20 @@
 #include "catalogue/internal/def_element.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "catalogue/internal/value_text.h"
 
 namespace zarvqen {
 
-bool WriteDefElem(CZARVXmlWriter& writer, XmlLevel level, const char* tag, const std::string& lead,
+bool WriteDefElem(CZARVXmlWriter& writer, XmlLevel level, const char* tag, std::string& lead,
                   const _zarvVAR& init, int32_t input, const char* param, const char* desc) {
-    std::string text = lead;
+    std::string& text = lead;  // the whole element text from here on
     text += ',';
-    text += KindAndValueText(init);
+    AppendKindAndValueText(text, init);
     text += ',';
-    text += std::to_string(static_cast<uint32_t>(input));
+    AppendDecimal(text, static_cast<uint32_t>(input));
     if (!writer.Add(level, tag, text)) return false;
     writer.SetAttrib(level, "par", param);
     writer.SetAttrib(level, "desc", desc);
@@ -27,8 +28,16 @@ bool ReadDefElem(const CZARVXmlElem& elem, size_t lead_count, DefElemParts& out)
     if (lead_count > DefElemParts::kMaxLead) return false;
     const size_t count = lead_count + 3;
     const char* pieces[DefElemParts::kMaxLead + 3];
-    out.text = elem.DataText();
-    if (!CutCommaPieces(out.text, count, pieces)) return false;
+    const char* data = elem.DataText();
+    const size_t size = std::strlen(data) + 1;
+    char* text = out.short_text;
+    if (size <= sizeof out.short_text) {
+        std::memcpy(text, data, size);
+    } else {
+        out.long_text.assign(data, size - 1);
+        text = out.long_text.data();
+    }
+    if (!CutCommaPieces(text, count, pieces)) return false;
     out.kind_text = pieces[lead_count];
     out.value_text = pieces[lead_count + 1];
     out.input_text = pieces[lead_count + 2];

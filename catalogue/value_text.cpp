@@ -160,12 +160,12 @@ _zarvVAR ValueFromKindText(const char* kind_text, const char* value_text) {
     return value;
 }
 
-bool CutCommaPieces(std::string& text, size_t count, const char** pieces) {
-    if (text.empty()) return count == 0;  // an empty text has no piece
+bool CutCommaPieces(char* text, size_t count, const char** pieces) {
+    if (!*text) return count == 0;  // an empty text has no piece
     size_t found = 0;
     if (count == 0) return false;
-    pieces[found++] = text.data();
-    for (char* comma = std::strchr(text.data(), ','); comma; comma = std::strchr(comma + 1, ',')) {
+    pieces[found++] = text;
+    for (char* comma = std::strchr(text, ','); comma; comma = std::strchr(comma + 1, ',')) {
         if (found == count) return false;
         *comma = '\0';
         pieces[found++] = comma + 1;
@@ -176,7 +176,7 @@ bool CutCommaPieces(std::string& text, size_t count, const char** pieces) {
 bool SplitCommaPieces(const char* text, size_t count, std::vector<_zarv_str>& out) {
     std::string copy(text ? text : "");
     std::vector<const char*> pieces(count);
-    if (!CutCommaPieces(copy, count, pieces.data())) return false;
+    if (!CutCommaPieces(copy.data(), count, pieces.data())) return false;
     out.assign(pieces.begin(), pieces.end());
     return true;
 }
@@ -212,11 +212,16 @@ std::string QuotedText(const char* text) {
 
 std::string ValueToText(const _zarvVAR& value) { return value.ToString(); }
 
-std::string KindAndValueText(const _zarvVAR& value) {
-    std::string text = std::to_string(static_cast<uint32_t>(value.GetType()));
-    text += ',';
-    text += ValueToText(value);
-    return text;
+void AppendKindAndValueText(std::string& out, const _zarvVAR& value) {
+    AppendDecimal(out, static_cast<uint32_t>(value.GetType()));
+    out += ',';
+    value.AppendText(out);
+}
+
+void AppendDecimal(std::string& out, uint32_t n) {
+    char digits[10];
+    const auto written = std::to_chars(digits, digits + sizeof digits, n);
+    out.append(digits, written.ptr);
 }
 
 }  // namespace zarvqen

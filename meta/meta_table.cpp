@@ -1,6 +1,7 @@
 #include "meta/meta_table.h"
 
 #include <cstdint>
+#include <string>
 #include <utility>
 
 #include "catalogue/internal/catalogue_report.h"
@@ -18,7 +19,9 @@ constexpr unsigned kGeneratedNames = 65535;  // "TBL0" to "TBL65534"
 void WriteFieldElem(zarvqen::CZARVXmlWriter& writer, const CZARVTableField& field) {
     _zarvVAR init;
     field.GetInitValue(init);
-    zarvqen::WriteDefElem(writer, zarvqen::XmlLevel::kChild, kFieldTag, field.GetFieldName(), init,
+    std::string& lead = writer.TextBuffer();
+    lead += field.GetFieldName();
+    zarvqen::WriteDefElem(writer, zarvqen::XmlLevel::kChild, kFieldTag, lead, init,
                           field.GetInputType(), field.GetParameter(), field.GetDesc());
 }
 

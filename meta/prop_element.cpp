@@ -16,10 +16,11 @@ bool WritePropElem(CZARVXmlWriter& writer, XmlLevel level, const CZARVMetaProp& 
                    ValidAttr valid) {
     _zarvVAR init;
     prop.GetInitValue(init);
-    std::string lead = std::to_string(prop.GetID());
-    lead += ',';
-    lead += prop.GetMetaName();
-    if (!WriteDefElem(writer, level, kPropTag, lead, init, prop.GetInputType(), prop.GetParameter(),
+    std::string& text = writer.TextBuffer();
+    AppendDecimal(text, prop.GetID());
+    text += ',';
+    text += prop.GetMetaName();
+    if (!WriteDefElem(writer, level, kPropTag, text, init, prop.GetInputType(), prop.GetParameter(),
                       prop.GetDesc()))
         return false;
     if (valid == ValidAttr::kInclude)

@@ -22,16 +22,20 @@
 namespace zarvqen {
 
 // What one definition element holds. The texts are borrowed: the pieces lie
-// in `text`, the attributes in the document, which must stay unchanged while
-// they are used (readers build their object from them at once). Not
-// copyable, since the pieces point into the object itself.
+// in the object's own copy of the text, the attributes in the document,
+// which must stay unchanged while they are used (readers build their object
+// from them at once). Not copyable, since the pieces point into the object
+// itself.
 struct DefElemParts {
     static constexpr size_t kMaxLead = 5;
     DefElemParts() = default;
     DefElemParts(const DefElemParts&) = delete;
     DefElemParts& operator=(const DefElemParts&) = delete;
 
-    std::string text;                 // the element's text, cut at its commas
+    // The element's text, cut at its commas: in `short_text` when it fits
+    // (no allocation for the usual element), else in `long_text`.
+    char short_text[128];
+    std::string long_text;
     const char* lead[kMaxLead] = {};  // the leading pieces, in order
     const char* kind_text = "";       // the kind, value and input pieces
     const char* value_text = "";
@@ -44,10 +48,11 @@ struct DefElemParts {
 
 // Adds element `tag` at `level` with the text
 // "<lead>,<kind>,<value text>,<input>" (input as an unsigned decimal) and the
-// attributes "par" and "desc". False when the document refuses the element
-// or its text cannot be written (a value text holding a NUL byte, which
-// spoils the save).
-bool WriteDefElem(CZARVXmlWriter& writer, XmlLevel level, const char* tag, const std::string& lead,
+// attributes "par" and "desc". `lead` holds the leading pieces joined by
+// commas, in the writer's TextBuffer or elsewhere; the rest of the text is
+// appended to it. False when the document refuses the element or its text
+// cannot be written (a value text holding a NUL byte, which spoils the save).
+bool WriteDefElem(CZARVXmlWriter& writer, XmlLevel level, const char* tag, std::string& lead,
                   const _zarvVAR& init, int32_t input, const char* param, const char* desc);
 
 // Reads the current element at `elem`'s level. False (and `out` unspecified)

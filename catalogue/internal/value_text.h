@@ -54,13 +54,13 @@ bool ValueFromText(int32_t kind, const char* text, _zarvVAR& value);
 // ValueFromText: an empty value for a kind outside 0 to 7.
 _zarvVAR ValueFromKindText(const char* kind_text, const char* value_text);
 
-// The comma pieces of a text that must have exactly `count` of them, cut
+// The comma pieces of a C text that must have exactly `count` of them, cut
 // in place: every comma of `text` up to the last piece becomes a NUL and
 // `pieces[0..count)` point at the pieces. True when `text` has exactly that
 // many pieces (an empty text has none); false otherwise, with `text` and
 // `pieces` then unspecified. Stops at the first piece too many, so a text of
 // nothing but commas costs nothing per comma.
-bool CutCommaPieces(std::string& text, size_t count, const char** pieces);
+bool CutCommaPieces(char* text, size_t count, const char** pieces);
 
 // The same for a C text (null reads as empty), the pieces copied into `out`.
 bool SplitCommaPieces(const char* text, size_t count, std::vector<_zarv_str>& out);
@@ -87,9 +87,13 @@ std::string QuotedText(const char* text);
 // The text a value is written with: the variant's own conversion.
 std::string ValueToText(const _zarvVAR& value);
 
-// "<kind>,<value text>": the kind code as an unsigned decimal and the value
-// text, as the property and table field elements carry them.
-std::string KindAndValueText(const _zarvVAR& value);
+// Appends "<kind>,<value text>" to `out`: the kind code as an unsigned
+// decimal and the value text, as the property and table field elements
+// carry them.
+void AppendKindAndValueText(std::string& out, const _zarvVAR& value);
+
+// Appends `n` in decimal to `out`.
+void AppendDecimal(std::string& out, uint32_t n);
 
 }  // namespace zarvqen
 

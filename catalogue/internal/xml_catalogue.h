@@ -9,7 +9,9 @@
 #define CATALOGUE_XML_CATALOGUE_H_
 
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/markup.h"
@@ -46,23 +48,43 @@ private:
 
 // The building side of a catalogue save: every element and attribute a
 // catalogue writes goes through here, with its text given whole (length
-// included). XML cannot write the character U+0000, so a text holding a NUL
-// byte is not written at all and spoils the save: SaveXmlCatalogue then
-// leaves the file as it was and returns false, instead of writing the text
-// cut at the NUL, which would load back as another text. Holds a reference
-// to the document, which must outlive it.
+// included). It writes the file's text as it goes, in the layout CMarkup's
+// Save gives the same document (two-space indent, one element per line, an
+// element with only text on one line, an empty one as "<tag />"), instead
+// of building the document first: a catalogue of many thousand elements is
+// written in one pass.
+//
+// Positions follow CMarkup: a parent (the element entered last, the top
+// at first), the main element among its children and the current child
+// among the main element's children. Add puts a new element after the
+// current one at its level, which in a text written in order is the end.
+// Attributes are set right after their element is added, before anything
+// goes inside or after it; an attribute set later can no longer be written
+// and spoils the save. XML cannot write the character U+0000, so a text
+// holding a NUL byte is not written at all and spoils the save too:
+// SaveXmlCatalogue then leaves the file as it was and returns false,
+// instead of writing the text cut at the NUL, which would load back as
+// another text.
 class CZARVXmlWriter {
 public:
-    explicit CZARVXmlWriter(CMarkup& doc) : m_doc(doc) {}
+    CZARVXmlWriter() = default;
     CZARVXmlWriter(const CZARVXmlWriter&) = delete;
     CZARVXmlWriter& operator=(const CZARVXmlWriter&) = delete;
 
+    // Opens the text with the XML declaration carrying "version" and
+    // "encoding" (a null text is written as an empty one). False, writing
+    // nothing, when something was written before, or when a text holds
+    // "?>", which would end the declaration inside it and leave a file that
+    // does not load.
+    bool Declare(const char* version, const char* encoding);
     // Adds a new element after the current one at `level` and makes it
-    // current. False (nothing added) when the document refuses the tag or
-    // the data cannot be written.
+    // current. False (nothing added) when the tag is no valid XML name, for
+    // a second top-level element, for a child without a main element, or
+    // when the data cannot be written.
     bool Add(XmlLevel level, const char* tag, std::string_view data = {});
-    // Sets an attribute of the current element at `level`. False when the
-    // document refuses it or the value cannot be written.
+    // Sets an attribute of the current element at `level`; a name set twice
+    // keeps the later value. False when there is no such element, the name
+    // is no valid XML name or the value cannot be written.
     bool SetAttrib(XmlLevel level, const char* name, std::string_view value);
     // The same for a C text; null is written as an empty text.
     bool SetAttrib(XmlLevel level, const char* name, const char* value) {
@@ -70,27 +92,64 @@ public:
     }
     bool SetAttrib(XmlLevel level, const char* name, int value);
     // Steps into the main element / back out of it (CMarkup's IntoElem and
-    // OutOfElem).
-    bool IntoElem() { return m_doc.IntoElem(); }
-    bool OutOfElem() { return m_doc.OutOfElem(); }
+    // OutOfElem): false without a main element / at the top.
+    bool IntoElem();
+    bool OutOfElem();
+
+    // An empty buffer to build the next text given to Add or SetAttrib in.
+    // It keeps its room from one element to the next, so that writing many
+    // elements allocates nothing per element; each call empties it.
+    std::string& TextBuffer() {
+        m_buffer.clear();
+        return m_buffer;
+    }
 
     // True once a text that cannot be written was given.
     bool Spoilt() const { return m_spoilt; }
+    // Closes every open element and gives the whole text. Nothing may be
+    // added afterwards.
+    const std::string& Finish();
 
 private:
+    // An element on the path from the top-level element to the last one
+    // added; only the last one's start tag can still take attributes.
+    struct OpenElem {
+        std::string tag;
+        bool start_open;  // "<tag ..." written, its ">" not yet
+    };
+    // Where an attribute of the open start tag lies in m_text, so that
+    // setting its name again replaces the value.
+    struct AttribSpan {
+        size_t name_at, name_len, value_at, value_len;
+    };
+
     // False, and the save spoilt, for a text the file cannot carry.
     bool Writable(std::string_view text);
+    void Open(const char* tag, std::string_view data);
+    // Ends the last open element's start tag before something goes inside it.
+    void SealStart();
+    void CloseLast();
+    void CloseTo(size_t open_count);
+    // Writes ` name="` for the current element at `level`, false when it
+    // cannot take the attribute; EndAttrib closes the value written after
+    // it, and moves it into the place of an attribute of the same name.
+    bool BeginAttrib(XmlLevel level, const char* name);
+    void EndAttrib();
+    void NewLine(size_t depth);
 
-    CMarkup& m_doc;
+    std::string m_text;
+    std::vector<OpenElem> m_open;
+    std::string m_pending_data;         // text of the element whose start tag is open
+    std::vector<AttribSpan> m_attribs;  // attributes of that start tag
+    size_t m_attrib_at = 0;             // where the name of the attribute being set begins
+    std::string m_buffer;               // TextBuffer
+    size_t m_depth = 0;                 // levels entered with IntoElem
+    bool m_has_main = false;
+    bool m_has_child = false;
+    bool m_has_root = false;
+    bool m_after_text = false;  // the last thing written is an element's text
     bool m_spoilt = false;
 };
-
-// Adds the XML declaration with the attributes "version" and "encoding" (a
-// null text is written as an empty one). False when the document refuses
-// the declaration, or when a text holds "?>", which would end the
-// declaration inside it and leave a file that does not load; the
-// attributes' own results do not count.
-bool AddXmlDeclaration(CMarkup& doc, const char* version, const char* encoding);
 
 // Options of SaveXmlCatalogue.
 struct XmlCatalogueFrame {

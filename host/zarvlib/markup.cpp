@@ -1,6 +1,7 @@
 #include "host/zarvlib/markup.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <pugixml.hpp>
 #include <type_traits>
@@ -9,8 +10,13 @@
 #include "host/zarvlib/file_ops.h"
 #include "host/zarvlib/internal/read_file.h"
 #include "host/zarvlib/internal/zarv_result.h"
+#include "host/zarvlib/zarv_file.h"
 
 namespace {
+
+// The bytes of a document's file: the read writes them all at once, so the
+// buffer is not zeroed first.
+using ZarvFileBytes = std::vector<char, _zarv_uninit_alloc<char>>;
 
 // Texts must come back byte for byte: no end-of-line or attribute
 // whitespace normalisation, and a lone whitespace text is kept as data.
@@ -55,26 +61,35 @@ struct TreeFault {
     pugi::xml_node node;
 };
 
-// A name of an attribute of `n` that another of its attributes has, or null.
-// Elements carry a few attributes: those are compared pairwise, first by
-// their first byte; longer lists are sorted. `names` is scratch space.
-const char* RepeatedAttribute(pugi::xml_node n, std::vector<const char*>& names) {
+// The first name, in sorted order, that two attributes of `n` share, or
+// null; `names` is scratch space.
+const char* SortedRepeat(pugi::xml_node n, std::vector<const char*>& names) {
     names.clear();
     for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
         names.push_back(a.name());
-    constexpr size_t kPairwise = 8;
-    if (names.size() <= kPairwise) {
-        for (size_t i = 1; i < names.size(); ++i)
-            for (size_t j = 0; j < i; ++j)
-                if (names[i][0] == names[j][0] && std::strcmp(names[i], names[j]) == 0)
-                    return names[i];
-        return nullptr;
-    }
     std::sort(names.begin(), names.end(),
               [](const char* x, const char* y) { return std::strcmp(x, y) < 0; });
     for (size_t i = 1; i < names.size(); ++i)
         if (std::strcmp(names[i - 1], names[i]) == 0) return names[i];
     return nullptr;
+}
+
+// A name of an attribute of `n` that another of its attributes has, or null.
+// Elements carry a few attributes: each is compared with those before it,
+// first by its first byte, as the list is read; a longer list is sorted.
+const char* RepeatedAttribute(pugi::xml_node n, std::vector<const char*>& names) {
+    constexpr size_t kPairwise = 8;
+    std::array<const char*, kPairwise> seen;
+    size_t count = 0;
+    const char* repeated = nullptr;  // the first name equal to one before it
+    for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+        if (count == kPairwise) return SortedRepeat(n, names);
+        const char* name = a.name();
+        for (size_t j = 0; j < count && !repeated; ++j)
+            if (seen[j][0] == name[0] && std::strcmp(seen[j], name) == 0) repeated = name;
+        seen[count++] = name;
+    }
+    return repeated;
 }
 
 // Walks the whole tree without recursion and finds the first element that
@@ -187,7 +202,7 @@ struct CMarkup::Impl {
     // texts point into it, so it lives as long as the document (declared
     // first, it is destroyed last). A vector keeps its bytes where they are
     // when it is moved.
-    std::vector<char> text;
+    ZarvFileBytes text;
     std::unique_ptr<pugi::xml_document> doc = std::make_unique<pugi::xml_document>();
     pugi::xml_node parent;  // null: the document itself
     pugi::xml_node main;
@@ -230,7 +245,7 @@ struct CMarkup::Impl {
     }
 
     // Parses `source` in place and keeps it as the document's text.
-    bool Parse(std::vector<char> source) {
+    bool Parse(ZarvFileBytes source) {
         const size_t len = source.size();
         // An empty vector may have no bytes at all; the parser and the
         // scans below get a valid pointer either way.
@@ -240,7 +255,7 @@ struct CMarkup::Impl {
         // written (line ends, references to U+0000) is taken first. A text
         // with a character reference keeps a copy for the check below.
         FindLineEnds(bytes, len, line_ends);
-        std::vector<char> as_written;
+        ZarvFileBytes as_written;
         if (HasNulReference(bytes, len)) as_written = source;
         auto fresh = std::make_unique<pugi::xml_document>();
         pugi::xml_parse_result res =
@@ -361,7 +376,7 @@ bool CMarkup::IsValidName(const char* name) {
 bool CMarkup::Load(const char* path) {
     m_impl->error = ParseError{};
     bool ok = ZarvResultOf(false, [&] {
-        std::vector<char> text;
+        ZarvFileBytes text;
         if (!path || !ZarvReadWholeFile(path, text)) {
             m_impl->error = ParseError{"the file cannot be read", -1, 0, 0};
             return false;
@@ -397,7 +412,7 @@ bool CMarkup::SetDoc(const char* text, size_t len) {
     if (!text) len = 0;
     m_impl->error = ParseError{};
     bool ok = ZarvResultOf(false, [&] {
-        return m_impl->Parse(text ? std::vector<char>(text, text + len) : std::vector<char>());
+        return m_impl->Parse(text ? ZarvFileBytes(text, text + len) : ZarvFileBytes());
     });
     if (!ok) LeaveEmpty();
     return ok;

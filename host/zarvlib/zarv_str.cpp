@@ -4,13 +4,21 @@
 #include <cstdio>
 #include <cstring>
 
-_zarv_str::_zarv_str(const char* text, int len) {
-    if (!text) return;
-    if (len > 0)
-        m_s.assign(text, strnlen(text, static_cast<size_t>(len)));
-    else
-        m_s.assign(text);
+namespace {
+
+// The part of `text` a string is built from: `len` bytes at most when len is
+// positive, else the whole text; nothing for null.
+std::string_view TextPart(const char* text, int len) {
+    if (!text) return {};
+    return len > 0 ? std::string_view(text, strnlen(text, static_cast<size_t>(len)))
+                   : std::string_view(text);
 }
+
+}  // namespace
+
+// Built in place rather than assigned to an empty string: catalogues build
+// three strings per record they load.
+_zarv_str::_zarv_str(const char* text, int len) : m_s(TextPart(text, len)) {}
 
 _zarv_str& _zarv_str::operator=(const char* text) {
     // Assigning from our own buffer is allowed: std::string::assign copes.

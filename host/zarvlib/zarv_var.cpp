@@ -24,10 +24,17 @@ I SaturatingTrunc(double d) {
 }
 
 template <class F>
-std::string ShortestText(F value) {
+void AppendShortest(std::string& out, F value) {
     char buf[64];
     auto res = std::to_chars(buf, buf + sizeof buf, value);
-    return std::string(buf, res.ptr);
+    out.append(buf, res.ptr);
+}
+
+template <class I>
+void AppendDecimal(std::string& out, I value) {
+    char buf[24];
+    auto res = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, res.ptr);
 }
 
 // Files read a float's text as a double and round that to single precision.
@@ -37,14 +44,16 @@ std::string ShortestText(F value) {
 // neighbour. Those are written with the shortest text of their exact value
 // as a double, which reads back exactly. Texts at the ends of the range
 // (infinities, NaN, beyond the largest float) are read by their own rules.
-std::string FloatText(float value) {
-    std::string text = ShortestText(value);
-    if (!std::isfinite(value)) return text;
+void AppendFloatText(std::string& out, float value) {
+    const size_t start = out.size();
+    AppendShortest(out, value);
+    if (!std::isfinite(value)) return;
     double back = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), back);
+    std::from_chars(out.data() + start, out.data() + out.size(), back);
     if (std::fabs(back) > std::numeric_limits<float>::max() || static_cast<float>(back) == value)
-        return text;
-    return ShortestText(static_cast<double>(value));
+        return;
+    out.resize(start);
+    AppendShortest(out, static_cast<double>(value));
 }
 
 }  // namespace
@@ -196,30 +205,38 @@ _zarvVAR::operator long() const {
 _zarvVAR::operator _zarv_str() const { return _zarv_str(ToString()); }
 
 std::string _zarvVAR::ToString() const {
+    std::string text;
+    AppendText(text);
+    return text;
+}
+
+void _zarvVAR::AppendText(std::string& out) const {
     switch (Kind()) {
         case VT_BOOL:
-            return GetBool() ? "true" : "false";
+            out += GetBool() ? "true" : "false";
+            return;
         case VT_I2:
-            return std::to_string(Load<int16_t>());
+            return AppendDecimal(out, Load<int16_t>());
         case VT_UI2:
-            return std::to_string(Load<uint16_t>());
+            return AppendDecimal(out, Load<uint16_t>());
         case VT_I4:
-            return std::to_string(Load<int32_t>());
+            return AppendDecimal(out, Load<int32_t>());
         case VT_UI4:
-            return std::to_string(Load<uint32_t>());
+            return AppendDecimal(out, Load<uint32_t>());
         case VT_I8:
-            return std::to_string(Load<int64_t>());
+            return AppendDecimal(out, Load<int64_t>());
         case VT_UI8:
-            return std::to_string(GetBits());
+            return AppendDecimal(out, GetBits());
         // Shortest text that reads back to the same value.
         case VT_R4:
-            return FloatText(GetFloat());
+            return AppendFloatText(out, GetFloat());
         case VT_R8:
-            return ShortestText(GetDouble());
+            return AppendShortest(out, GetDouble());
         case VT_STR:
-            return std::string(TextData(), TextSize());
+            out.append(TextData(), TextSize());
+            return;
         default:
-            return std::string();
+            return;
     }
 }
 

@@ -106,6 +106,9 @@ public:
     unsigned long long ToULongLong() const;
     double ToDouble() const;
     std::string ToString() const;
+    // Appends the text ToString gives to `out`: writers of many values build
+    // their text in one buffer.
+    void AppendText(std::string& out) const;
 
     // Direct access to a stored value of the matching kind (undefined for
     // another kind; use GetType first).

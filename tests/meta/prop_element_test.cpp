@@ -21,11 +21,10 @@ protected:
     }
     // The document text of one property element written under a root.
     static std::string Written(const CZARVMetaProp& prop, ValidAttr valid = ValidAttr::kInclude) {
-        CMarkup doc;
-        EXPECT_TRUE(doc.AddElem("root"));
-        CZARVXmlWriter writer(doc);
+        CZARVXmlWriter writer;
+        EXPECT_TRUE(writer.Add(XmlLevel::kMain, "root"));
         EXPECT_TRUE(WritePropElem(writer, XmlLevel::kChild, prop, valid));
-        return doc.GetDoc();
+        return writer.Finish();
     }
     // Reads the first "prop" element under the root of `xml`.
     static CZARVPtr<CZARVMetaProp> Read(const std::string& xml,
