@@ -40,6 +40,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -57,6 +58,7 @@
 #include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/zarv_dataset.h"
 #include "host/zarvlib/zarv_obj.h"
+#include "host/zarvlib/zarv_pool.h"
 #include "host/zarvlib/zarv_var.h"
 #include "zarvqen_export.h"
 
@@ -318,7 +320,10 @@ private:
     CZARVMetaPropTbl* m_pMetaProps = nullptr;
     // The IO key each stored record is indexed under, so that the entry can
     // be withdrawn when the record leaves even if its properties changed.
-    std::unordered_map<const CZARVMPInfo*, std::string> m_mapIOKeys;
+    std::unordered_map<const CZARVMPInfo*, std::string, std::hash<const CZARVMPInfo*>,
+                       std::equal_to<>,
+                       CZARVPoolAllocator<std::pair<const CZARVMPInfo* const, std::string>>>
+        m_mapIOKeys;
     // Records of the running load not yet reserved for (ExpectRecords).
     size_t m_nIOReserve = 0;
     size_t m_nValueReserve = 0;

@@ -23,6 +23,10 @@ CIndexNode::CIndexNode(unsigned long key, int type, void* data)
 
 CIndexNode::~CIndexNode() { Clear(); }
 
+void* CIndexNode::operator new(size_t size) { return zarvpool::Allocate(size); }
+
+void CIndexNode::operator delete(void* block, size_t size) noexcept { zarvpool::Free(block, size); }
+
 void CIndexNode::SetData(void* data) {
     if (m_nType == NT_BRANCH) Clear();
     m_pData = data;

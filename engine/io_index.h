@@ -32,6 +32,7 @@
 
 #include "host/zarvlib/zarv_id_map.h"
 #include "host/zarvlib/zarv_obj.h"
+#include "host/zarvlib/zarv_pool.h"
 #include "zarvqen_export.h"
 
 class CIndexNode;
@@ -58,7 +59,9 @@ public:
     static uint64_t PathKey(uint32_t first, uint32_t second) {
         return static_cast<uint64_t>(first) << 32 | second;
     }
-    using Ordered = std::set<Handle, CIndexNodeLess>;
+    // Its nodes, one per index node, come from the pool like the index
+    // nodes themselves.
+    using Ordered = std::set<Handle, CIndexNodeLess, CZARVPoolAllocator<Handle>>;
     using iterator = Ordered::iterator;
     using const_iterator = Ordered::const_iterator;
 
@@ -113,6 +116,10 @@ public:
     CIndexNode& operator=(const CIndexNode&) = delete;
     // Destroys a branch's child set with every node below it.
     ~CIndexNode() override;
+
+    // Nodes come from the process-wide pool (host/zarvlib/zarv_pool.h).
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size) noexcept;
 
     unsigned long GetKey() const { return m_nKey; }
     int GetNodeType() const { return m_nType; }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "host/zarvkernel/mp_info.h"
+#include "host/zarvlib/zarv_pool.h"
 
 CZARVMPValue::CZARVMPValue(unsigned long gmpid, const char* refName)
     : m_nGMPID(static_cast<uint32_t>(gmpid)),
@@ -11,6 +12,12 @@ CZARVMPValue::CZARVMPValue(unsigned long gmpid, const char* refName)
 
 CZARVMPValue::~CZARVMPValue() {
     if (m_pLinked) m_pLinked->LinkValue(nullptr);
+}
+
+void* CZARVMPValue::operator new(size_t size) { return zarvpool::Allocate(size); }
+
+void CZARVMPValue::operator delete(void* block, size_t size) noexcept {
+    zarvpool::Free(block, size);
 }
 
 void CZARVMPValue::SetValue(const _zarvVAR& value, const CMPQuality& quality,

@@ -21,6 +21,7 @@
 #ifndef ZARVKERNEL_MP_VALUE_H_
 #define ZARVKERNEL_MP_VALUE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -39,6 +40,10 @@ public:
     // `refName` may be null or empty: the point then has no reference name.
     explicit CZARVMPValue(unsigned long gmpid, const char* refName = nullptr);
     ~CZARVMPValue() override;
+
+    // Values come from the process-wide pool (host/zarvlib/zarv_pool.h).
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size) noexcept;
 
     unsigned long GetGMPID() const { return m_nGMPID; }
     const char* GetRefName() const { return m_strRefName.c_str(); }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "host/zarvlib/zarv_pool.h"
+
 namespace {
 
 struct NameHash {
@@ -19,7 +21,9 @@ struct NameEntry {
     unsigned int count;
 };
 
-using NameTable = std::unordered_map<std::string, NameEntry, NameHash, std::equal_to<>>;
+// One node per name: from the pool, like the values that enter them.
+using NameTable = std::unordered_map<std::string, NameEntry, NameHash, std::equal_to<>,
+                                     CZARVPoolAllocator<std::pair<const std::string, NameEntry>>>;
 
 // Built on first use and never destroyed, so that neither the order of
 // static initialisation nor that of destruction matters to a live-value
