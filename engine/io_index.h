@@ -215,6 +215,14 @@ public:
     // Erases the node of `key` with everything below it. Branches left
     // empty above it stay. Nothing happens for a key that is not indexed.
     void Remove(const char* key);
+
+    // The hash path of a key of exactly two parts (an IO address
+    // "<a>$<b>"), which names the same node as the text for as long as the
+    // index lives: false, with `path` untouched, for any other key.
+    bool TwoPartPath(const char* key, uint64_t& path) const;
+    // The node two parts deep on that path, as GetIndexNode finds it by
+    // the key's text; null when it is missing. Borrowed.
+    CIndexNode* GetIndexNodeByPath(uint64_t path) const;
     // Makes room for `n` two-part keys in all in the table that finds them
     // in one probe (a load knows how many records it brings).
     void ReservePaths(size_t n) { m_paths.Reserve(n); }

@@ -88,11 +88,13 @@ void CZARVMPInfo::InsertAt(size_t index, unsigned short id, _zarvVAR&& value, in
     _zarvVAR* values = Values();
     unsigned short* ids = Ids();
     unsigned char* types = Types();
-    const size_t later = m_nCount - index;
-    std::memmove(static_cast<void*>(values + index + 1), static_cast<const void*>(values + index),
-                 later * sizeof(_zarvVAR));
-    std::memmove(ids + index + 1, ids + index, later * sizeof(unsigned short));
-    std::memmove(types + index + 1, types + index, later);
+    // Loads append: only an insert before the end moves anything.
+    if (const size_t later = m_nCount - index; later > 0) {
+        std::memmove(static_cast<void*>(values + index + 1),
+                     static_cast<const void*>(values + index), later * sizeof(_zarvVAR));
+        std::memmove(ids + index + 1, ids + index, later * sizeof(unsigned short));
+        std::memmove(types + index + 1, types + index, later);
+    }
     new (values + index) _zarvVAR(std::move(value));
     ids[index] = id;
     types[index] = static_cast<unsigned char>(validType);

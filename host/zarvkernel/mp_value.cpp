@@ -8,7 +8,7 @@
 CZARVMPValue::CZARVMPValue(unsigned long gmpid, const char* refName)
     : m_nGMPID(static_cast<uint32_t>(gmpid)),
       m_quality(CMPQuality::QUALITY_INVALID | CMPQuality::QUALITY_NOT_INIT),
-      m_strRefName(refName) {}
+      m_refName(refName) {}
 
 CZARVMPValue::~CZARVMPValue() {
     if (m_pLinked) m_pLinked->LinkValue(nullptr);

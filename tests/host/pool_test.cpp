@@ -13,6 +13,7 @@
 #include "host/zarvkernel/gmpid.h"
 #include "host/zarvkernel/mp_info.h"
 #include "host/zarvkernel/mp_value.h"
+#include "host/zarvkernel/ref_names.h"
 #include "host/zarvkernel/sub_rtdb.h"
 #include "host/zarvlib/zarv_obj.h"
 #include "host/zarvlib/zarv_pool.h"
@@ -132,6 +133,9 @@ TEST(PoolTest, TwoThreadsMakeAndReleasePointsAtOnce) {
         out.db = new CZARVSubRtdb(rid);
         for (int i = 0; i < kPoints; ++i) {
             auto* info = new CZARVMPInfo(zarvgmpid::Make(rid, 1, 0, static_cast<unsigned>(i)));
+            // Named, so that both threads enter and drop names at once.
+            info->InsertMPProp(
+                1, _zarvVAR(("t" + std::to_string(rid) + "_" + std::to_string(i)).c_str()), 0);
             for (unsigned short p = 10; p < 10 + CZARVMPInfo::kInlineProps + i % 3; ++p)
                 info->InsertMPProp(p, Var(i * p), 1);
             auto value = CZARVPtr<CZARVMPValue>::Adopt(info->CreateValueFromInfo());
@@ -169,6 +173,23 @@ TEST(PoolTest, TwoThreadsMakeAndReleasePointsAtOnce) {
         EXPECT_EQ(check(c), kPoints);
         release(c);
     }
+}
+
+// The names of many points dropped again, the arena rebuilt on the way:
+// those left are still found, under their own points.
+TEST(PoolTest, NamesLeftAfterManyAreDroppedAreStillFound) {
+    ClearRefNames();
+    constexpr unsigned long kNames = 20000;
+    auto name = [](unsigned long i) { return "a point name long enough " + std::to_string(i); };
+    for (unsigned long i = 0; i < kNames; ++i) ASSERT_TRUE(RegisterRefName(name(i).c_str(), i));
+    for (unsigned long i = 0; i < kNames; ++i)
+        if (i % 50) ASSERT_TRUE(UnregisterRefName(name(i).c_str(), i));
+    EXPECT_EQ(GetRefNameCount(), static_cast<int>(kNames / 50));
+    for (unsigned long i = 0; i < kNames; ++i)
+        ASSERT_EQ(GetGMPIDByRefName(name(i).c_str()), i % 50 ? ZARV_INVALID_GMPID : i) << i;
+    EXPECT_FALSE(RegisterRefName(name(0).c_str(), 1));
+    EXPECT_TRUE(RegisterRefName(name(1).c_str(), 1));
+    ClearRefNames();
 }
 
 }  // namespace
