@@ -158,13 +158,6 @@ bool CZARVIODB::TwoPartPath(const char* key, uint64_t& path) const {
     return true;
 }
 
-CIndexNode* CZARVIODB::GetIndexNodeByPath(uint64_t path) const {
-    if (CIndexNode* node = m_paths.Find(path)) return node;
-    const CIndexNode* top = m_setRoot.Lookup(static_cast<uint32_t>(path >> 32));
-    const CIndexNodeSet* children = top ? top->GetChildren() : nullptr;
-    return children ? children->Lookup(static_cast<uint32_t>(path)) : nullptr;
-}
-
 CIndexNode* CZARVIODB::GetIndexNode(const char* key) const {
     // Hash part by part: a lookup builds no string and no list.
     if (!key || !*key) return nullptr;

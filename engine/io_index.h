@@ -222,7 +222,13 @@ public:
     bool TwoPartPath(const char* key, uint64_t& path) const;
     // The node two parts deep on that path, as GetIndexNode finds it by
     // the key's text; null when it is missing. Borrowed.
-    CIndexNode* GetIndexNodeByPath(uint64_t path) const;
+    CIndexNode* GetIndexNodeByPath(uint64_t path) const {
+        if (CIndexNode* node = m_paths.Find(path)) return node;
+        // The tree answers what the table does not hold.
+        const CIndexNode* top = m_setRoot.Lookup(static_cast<uint32_t>(path >> 32));
+        const CIndexNodeSet* children = top ? top->GetChildren() : nullptr;
+        return children ? children->Lookup(static_cast<uint32_t>(path)) : nullptr;
+    }
     // Makes room for `n` two-part keys in all in the table that finds them
     // in one probe (a load knows how many records it brings).
     void ReservePaths(size_t n) { m_paths.Reserve(n); }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/zarvlib/zarv_id_map.h"
+
 namespace {
 
 // The names and their points. Every name lives once in one arena of
@@ -56,15 +58,9 @@ public:
         size_t i = Locate(name, Hash(name));
         if (i == kNone) return false;
         m_garbage += name.size() + 1;
-        for (size_t j = (i + 1) & m_mask; m_slots[j].name != 0; j = (j + 1) & m_mask) {
-            size_t home = Home(m_slots[j].hash);
-            bool movable = i <= j ? (home <= i || home > j) : (home <= i && home > j);
-            if (movable) {
-                m_slots[i] = m_slots[j];
-                i = j;
-            }
-        }
-        m_slots[i] = Slot{};
+        ZarvCloseProbeGap(
+            m_slots, i, m_mask, [](const Slot& s) { return s.name != 0; },
+            [this](const Slot& s) { return Home(s.hash); });
         --m_count;
         if (m_count == 0) {
             Clear();

@@ -13,6 +13,7 @@
 #endif
 
 namespace zarvpool {
+#ifndef ZARV_POOL_USES_HEAP
 namespace {
 
 constexpr size_t kGrain = 8;
@@ -60,6 +61,7 @@ SizeClass* Classes() {
 size_t ClassOf(size_t size) { return size == 0 ? 0 : (size - 1) / kGrain; }
 
 }  // namespace
+#endif
 
 void* Allocate(size_t size) {
 #ifndef ZARV_POOL_USES_HEAP

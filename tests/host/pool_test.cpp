@@ -183,7 +183,9 @@ TEST(PoolTest, NamesLeftAfterManyAreDroppedAreStillFound) {
     auto name = [](unsigned long i) { return "a point name long enough " + std::to_string(i); };
     for (unsigned long i = 0; i < kNames; ++i) ASSERT_TRUE(RegisterRefName(name(i).c_str(), i));
     for (unsigned long i = 0; i < kNames; ++i)
-        if (i % 50) ASSERT_TRUE(UnregisterRefName(name(i).c_str(), i));
+        if (i % 50) {
+            ASSERT_TRUE(UnregisterRefName(name(i).c_str(), i));
+        }
     EXPECT_EQ(GetRefNameCount(), static_cast<int>(kNames / 50));
     for (unsigned long i = 0; i < kNames; ++i)
         ASSERT_EQ(GetGMPIDByRefName(name(i).c_str()), i % 50 ? ZARV_INVALID_GMPID : i) << i;
