@@ -98,8 +98,10 @@ void Free(void* block, size_t size) noexcept {
         c.free = f;
         return;
     }
+#else
+    static_cast<void>(size);
 #endif
-    ::operator delete(block, size);
+    ::operator delete(block);
 }
 
 }  // namespace zarvpool
