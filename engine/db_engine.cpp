@@ -61,7 +61,15 @@ bool ResolveRefName(const _zarvVAR& prop, uint32_t& gmpid) {
 
 CZARVQENDbEngine::CZARVQENDbEngine(const char* ver) { m_gZARVVer = GetVer(ver); }
 
-CZARVQENDbEngine::~CZARVQENDbEngine() { Clear(); }
+CZARVQENDbEngine::~CZARVQENDbEngine() {
+    // The side tables go first and whole: the records that leave with the
+    // databases then find nothing of theirs to withdraw one by one.
+    for (std::unique_ptr<CZARVIODB>& io : m_ioDBs) io.reset();
+    m_mapIOPaths.clear();
+    m_mapIOKeys.clear();
+    m_mapAssGMPID.clear();
+    Clear();
+}
 
 int CZARVQENDbEngine::GetVer(const char* ver) const { return ZarvVersionMajor(ver); }
 
@@ -157,17 +165,22 @@ bool CZARVQENDbEngine::IndexIOAddress(CZARVMPInfo* info, CZARVConfigDB* db, std:
         key.clear();
         return false;
     }
+    CZARVIODB* io = GetIODB(rid);
     if (m_nIOReserve > 0) {
         // The load's first IO address: room for one per record.
-        GetIODB(rid)->ReservePaths(m_nIOReserve);
-        m_mapIOKeys.reserve(m_mapIOKeys.size() + m_nIOReserve);
+        io->ReservePaths(m_nIOReserve);
+        m_mapIOPaths.reserve(m_mapIOPaths.size() + m_nIOReserve);
         m_nIOReserve = 0;
     }
-    if (!GetIODB(rid)->CreateIndex(key.c_str(), info)) {
+    if (!io->CreateIndex(key.c_str(), info)) {
         key.clear();
         return false;
     }
-    m_mapIOKeys.emplace(info, key);
+    uint64_t path = 0;
+    if (io->TwoPartPath(key.c_str(), path))
+        m_mapIOPaths.emplace(info, path);
+    else
+        m_mapIOKeys.emplace(info, key);
     return true;
 }
 
@@ -176,18 +189,32 @@ bool CZARVQENDbEngine::CreateIOIndex(CZARVMPInfo* info, CZARVConfigDB* db) {
     return IndexIOAddress(info, db, key);
 }
 
+void CZARVQENDbEngine::RemoveLeafOf(CIndexNode* node, const CZARVMPInfo* info) {
+    // Only an entry that still points at this record is its own: the same
+    // address may belong to another record by now.
+    if (!node || node->GetNodeType() != CIndexNode::NT_LEAF || node->GetData() != info) return;
+    CIndexNodeSet* owner = node->GetOwner();
+    owner->erase(owner->find(static_cast<uint32_t>(node->GetKey())));
+}
+
 void CZARVQENDbEngine::WithdrawIOKey(unsigned char rid, const std::string& key,
                                      const CZARVMPInfo* info) {
     if (key.empty()) return;
-    if (CZARVIODB* io = GetIODB(rid)) {
-        // Only an entry that still points at this record is its own: the same
-        // address may belong to another record by now.
-        CIndexNode* node = io->GetIndexNode(key.c_str());
-        if (node && node->GetNodeType() == CIndexNode::NT_LEAF && node->GetData() == info)
-            io->Remove(key.c_str());
+    CZARVIODB* io = GetIODB(rid);
+    uint64_t path = 0;
+    if (io && io->TwoPartPath(key.c_str(), path)) {
+        WithdrawIOPath(rid, path, info);
+        return;
     }
+    if (io) RemoveLeafOf(io->GetIndexNode(key.c_str()), info);
     auto it = m_mapIOKeys.find(info);
     if (it != m_mapIOKeys.end() && it->second == key) m_mapIOKeys.erase(it);
+}
+
+void CZARVQENDbEngine::WithdrawIOPath(unsigned char rid, uint64_t path, const CZARVMPInfo* info) {
+    if (CZARVIODB* io = GetIODB(rid)) RemoveLeafOf(io->GetIndexNodeByPath(path), info);
+    auto it = m_mapIOPaths.find(info);
+    if (it != m_mapIOPaths.end() && it->second == path) m_mapIOPaths.erase(it);
 }
 
 void CZARVQENDbEngine::LinkLiveValue(const CZARVMPInfo& info) const {
@@ -203,6 +230,10 @@ void CZARVQENDbEngine::OnRecordLeaving(const CZARVMPInfo* info) {
     if (info->GetLinkedValue()) info->LinkValue(nullptr);
     const uint32_t gmpid = zarvgmpid::FromArg(info->GetGMPID());
     EraseAssociations(gmpid, gmpid);
+    if (auto it = m_mapIOPaths.find(info); it != m_mapIOPaths.end()) {
+        WithdrawIOPath(zarvgmpid::RID(gmpid), it->second, info);
+        return;
+    }
     auto it = m_mapIOKeys.find(info);
     if (it == m_mapIOKeys.end()) return;
     std::string key = it->second;

@@ -40,6 +40,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -57,6 +58,7 @@
 #include "host/zarvlib/load_reporter.h"
 #include "host/zarvlib/zarv_dataset.h"
 #include "host/zarvlib/zarv_obj.h"
+#include "host/zarvlib/zarv_pool.h"
 #include "host/zarvlib/zarv_var.h"
 #include "zarvqen_export.h"
 
@@ -276,8 +278,13 @@ private:
     // CreateIOIndex, reporting the key it indexed (empty when none).
     bool IndexIOAddress(CZARVMPInfo* info, CZARVConfigDB* db, std::string& key);
     // Removes the index entry of `key` in the IO index of `rid` if, and only
-    // if, it still points at `info`.
+    // if, it still points at `info`, and forgets the key of `info` if it is
+    // that one.
     void WithdrawIOKey(unsigned char rid, const std::string& key, const CZARVMPInfo* info);
+    // The same for an entry named by its hash path (CZARVIODB::TwoPartPath).
+    void WithdrawIOPath(unsigned char rid, uint64_t path, const CZARVMPInfo* info);
+    // Erases `node` if it is a leaf that points at `info`.
+    static void RemoveLeafOf(CIndexNode* node, const CZARVMPInfo* info);
     // A record leaves its configuration database (its reference is dropped
     // right after): withdraws its IO index entry and erases the association
     // entries keyed by its GMPID.
@@ -317,8 +324,16 @@ private:
     bool m_bModified = false;
     CZARVMetaPropTbl* m_pMetaProps = nullptr;
     // The IO key each stored record is indexed under, so that the entry can
-    // be withdrawn when the record leaves even if its properties changed.
-    std::unordered_map<const CZARVMPInfo*, std::string> m_mapIOKeys;
+    // be withdrawn when the record leaves even if its properties changed. A
+    // key of two parts, which nearly every IO address is, is kept as its
+    // hash path (eight bytes, and it finds the node without hashing the
+    // text again); any other key as its text.
+    template <class V>
+    using PerRecord =
+        std::unordered_map<const CZARVMPInfo*, V, std::hash<const CZARVMPInfo*>, std::equal_to<>,
+                           CZARVPoolAllocator<std::pair<const CZARVMPInfo* const, V>>>;
+    PerRecord<uint64_t> m_mapIOPaths;
+    PerRecord<std::string> m_mapIOKeys;
     // Records of the running load not yet reserved for (ExpectRecords).
     size_t m_nIOReserve = 0;
     size_t m_nValueReserve = 0;

@@ -23,6 +23,10 @@ CIndexNode::CIndexNode(unsigned long key, int type, void* data)
 
 CIndexNode::~CIndexNode() { Clear(); }
 
+void* CIndexNode::operator new(size_t size) { return zarvpool::Allocate(size); }
+
+void CIndexNode::operator delete(void* block, size_t size) noexcept { zarvpool::Free(block, size); }
+
 void CIndexNode::SetData(void* data) {
     if (m_nType == NT_BRANCH) Clear();
     m_pData = data;
@@ -143,6 +147,17 @@ CIndexNode* CZARVIODB::Find(const std::vector<uint32_t>& hashes) const {
     return nullptr;
 }
 
+bool CZARVIODB::TwoPartPath(const char* key, uint64_t& path) const {
+    if (!key || !*key) return false;
+    uint32_t first, second;
+    const char* end = HashNextPart(key, first);
+    if (!*end) return false;
+    end = HashNextPart(end + 1, second);
+    if (*end) return false;
+    path = CIndexNodeSet::PathKey(first, second);
+    return true;
+}
+
 CIndexNode* CZARVIODB::GetIndexNode(const char* key) const {
     // Hash part by part: a lookup builds no string and no list.
     if (!key || !*key) return nullptr;
@@ -153,12 +168,7 @@ CIndexNode* CZARVIODB::GetIndexNode(const char* key) const {
     // what the table does not hold.
     uint32_t second;
     end = HashNextPart(end + 1, second);
-    CIndexNode* node = m_paths.Find(CIndexNodeSet::PathKey(first, second));
-    if (!node) {
-        const CIndexNode* top = m_setRoot.Lookup(first);
-        const CIndexNodeSet* children = top ? top->GetChildren() : nullptr;
-        node = children ? children->Lookup(second) : nullptr;
-    }
+    CIndexNode* node = GetIndexNodeByPath(CIndexNodeSet::PathKey(first, second));
     // Deeper keys descend from there.
     for (const char* part = end; node && *part;) {
         const CIndexNodeSet* set = node->GetChildren();

@@ -32,6 +32,7 @@
 
 #include "host/zarvlib/zarv_id_map.h"
 #include "host/zarvlib/zarv_obj.h"
+#include "host/zarvlib/zarv_pool.h"
 #include "zarvqen_export.h"
 
 class CIndexNode;
@@ -58,7 +59,9 @@ public:
     static uint64_t PathKey(uint32_t first, uint32_t second) {
         return static_cast<uint64_t>(first) << 32 | second;
     }
-    using Ordered = std::set<Handle, CIndexNodeLess>;
+    // Its nodes, one per index node, come from the pool like the index
+    // nodes themselves.
+    using Ordered = std::set<Handle, CIndexNodeLess, CZARVPoolAllocator<Handle>>;
     using iterator = Ordered::iterator;
     using const_iterator = Ordered::const_iterator;
 
@@ -113,6 +116,10 @@ public:
     CIndexNode& operator=(const CIndexNode&) = delete;
     // Destroys a branch's child set with every node below it.
     ~CIndexNode() override;
+
+    // Nodes come from the process-wide pool (host/zarvlib/zarv_pool.h).
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size) noexcept;
 
     unsigned long GetKey() const { return m_nKey; }
     int GetNodeType() const { return m_nType; }
@@ -208,6 +215,20 @@ public:
     // Erases the node of `key` with everything below it. Branches left
     // empty above it stay. Nothing happens for a key that is not indexed.
     void Remove(const char* key);
+
+    // The hash path of a key of exactly two parts (an IO address
+    // "<a>$<b>"), which names the same node as the text for as long as the
+    // index lives: false, with `path` untouched, for any other key.
+    bool TwoPartPath(const char* key, uint64_t& path) const;
+    // The node two parts deep on that path, as GetIndexNode finds it by
+    // the key's text; null when it is missing. Borrowed.
+    CIndexNode* GetIndexNodeByPath(uint64_t path) const {
+        if (CIndexNode* node = m_paths.Find(path)) return node;
+        // The tree answers what the table does not hold.
+        const CIndexNode* top = m_setRoot.Lookup(static_cast<uint32_t>(path >> 32));
+        const CIndexNodeSet* children = top ? top->GetChildren() : nullptr;
+        return children ? children->Lookup(static_cast<uint32_t>(path)) : nullptr;
+    }
     // Makes room for `n` two-part keys in all in the table that finds them
     // in one probe (a load knows how many records it brings).
     void ReservePaths(size_t n) { m_paths.Reserve(n); }

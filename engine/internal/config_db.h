@@ -41,6 +41,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -52,6 +53,7 @@
 #include "host/zarvlib/zarv_file.h"
 #include "host/zarvlib/zarv_id_map.h"
 #include "host/zarvlib/zarv_obj.h"
+#include "host/zarvlib/zarv_pool.h"
 
 class CZARVLoadReporter;
 struct CZARVReadRecord;
@@ -117,7 +119,9 @@ public:
     int ListGroupNumbers(std::set<unsigned char>& out) const;
 
 private:
-    using RecordMap = std::map<uint32_t, CZARVMPInfo*>;
+    // One tree node per record: from the pool, like the records.
+    using RecordMap = std::map<uint32_t, CZARVMPInfo*, std::less<uint32_t>,
+                               CZARVPoolAllocator<std::pair<const uint32_t, CZARVMPInfo*>>>;
 
     // The file a load reads: set up by LoadFromFile for its own CheckFile
     // call, filled by the base CheckFile.

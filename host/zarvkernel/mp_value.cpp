@@ -3,14 +3,21 @@
 #include <utility>
 
 #include "host/zarvkernel/mp_info.h"
+#include "host/zarvlib/zarv_pool.h"
 
 CZARVMPValue::CZARVMPValue(unsigned long gmpid, const char* refName)
     : m_nGMPID(static_cast<uint32_t>(gmpid)),
       m_quality(CMPQuality::QUALITY_INVALID | CMPQuality::QUALITY_NOT_INIT),
-      m_strRefName(refName) {}
+      m_refName(refName) {}
 
 CZARVMPValue::~CZARVMPValue() {
     if (m_pLinked) m_pLinked->LinkValue(nullptr);
+}
+
+void* CZARVMPValue::operator new(size_t size) { return zarvpool::Allocate(size); }
+
+void CZARVMPValue::operator delete(void* block, size_t size) noexcept {
+    zarvpool::Free(block, size);
 }
 
 void CZARVMPValue::SetValue(const _zarvVAR& value, const CMPQuality& quality,

@@ -21,6 +21,7 @@
 #ifndef ZARVKERNEL_MP_VALUE_H_
 #define ZARVKERNEL_MP_VALUE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -40,8 +41,13 @@ public:
     explicit CZARVMPValue(unsigned long gmpid, const char* refName = nullptr);
     ~CZARVMPValue() override;
 
+    // Values come from the process-wide pool (host/zarvlib/zarv_pool.h).
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size) noexcept;
+
     unsigned long GetGMPID() const { return m_nGMPID; }
-    const char* GetRefName() const { return m_strRefName.c_str(); }
+    // Valid as long as the value lives.
+    const char* GetRefName() const { return m_refName.GetText(); }
 
     const _zarvVAR& GetValue() const { return m_value; }
     const CMPQuality& GetQuality() const { return m_quality; }
@@ -86,7 +92,10 @@ private:
     CZARVTime m_time;
     _zarvVAR m_value;
     const CZARVMPInfo* m_pLinked = nullptr;
-    _zarv_str m_strRefName;
+    // A text variant: sixteen bytes, a typical name inside them, where a
+    // string would take thirty-two. Never changed after construction, so
+    // its text stays where it is.
+    _zarvVAR m_refName;
     // Present only while the value is a group text.
     std::unique_ptr<CZARVGRPData> m_pGroup;
 };

@@ -2,9 +2,10 @@
 //
 // A point's reference name maps to its GMPID. Live-value databases enter
 // and drop the names of the values they store; host programs may also enter
-// and drop names directly. The table is global state of the kernel, kept in
-// a hash table, and like the rest of the kernel it is not locked: one thread
-// at a time.
+// and drop names directly. The table is global state of the kernel: the
+// names in one arena, found through an open-addressing hash table. Being
+// shared by every engine of the process, it takes a lock of its own, so
+// that two engines used from two threads may store values at once.
 //
 // Rules:
 //   - names are compared exactly (case and spaces count); a null or empty

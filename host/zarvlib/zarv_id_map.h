@@ -19,6 +19,24 @@
 #include <type_traits>
 #include <vector>
 
+// Deletion from a linear-probing table of a power-of-two size (`mask` is
+// the size minus one) without tombstones: empties slot `i` and shifts the
+// later members of its probe run back into the hole, so that every entry
+// stays reachable from its home slot. `used(slot)` tells a full slot,
+// `home(slot)` where its entry's probe starts; an empty slot is Slot{}.
+template <class Slot, class Used, class Home>
+void ZarvCloseProbeGap(std::vector<Slot>& slots, size_t i, size_t mask, Used used, Home home) {
+    for (size_t j = (i + 1) & mask; used(slots[j]); j = (j + 1) & mask) {
+        size_t h = home(slots[j]);
+        bool movable = i <= j ? (h <= i || h > j) : (h <= i && h > j);
+        if (movable) {
+            slots[i] = slots[j];
+            i = j;
+        }
+    }
+    slots[i] = Slot{};
+}
+
 template <class T, class Key = uint32_t>
 class CZARVIdMap {
     static_assert(std::is_unsigned_v<Key> && sizeof(Key) <= 8, "keys are unsigned integers");
@@ -64,17 +82,9 @@ public:
             if (!m_slots[i].value) return false;
             if (m_slots[i].key == key) break;
         }
-        // Shift later members of the probe run back into the hole, so that
-        // every key stays reachable from its home slot without tombstones.
-        for (size_t j = (i + 1) & m_mask; m_slots[j].value; j = (j + 1) & m_mask) {
-            size_t home = Home(m_slots[j].key);
-            bool movable = i <= j ? (home <= i || home > j) : (home <= i && home > j);
-            if (movable) {
-                m_slots[i] = m_slots[j];
-                i = j;
-            }
-        }
-        m_slots[i] = Slot{};
+        ZarvCloseProbeGap(
+            m_slots, i, m_mask, [](const Slot& s) { return s.value != nullptr; },
+            [this](const Slot& s) { return Home(s.key); });
         --m_count;
         return true;
     }
