@@ -110,7 +110,10 @@ bool Refuse(CZARVFile& file, CZARVLoadReporter* reporter, long long offset, cons
     if (!reporter) return false;
     std::string what = why;
     if (fileRid != ownRid)
-        what += " " + std::to_string(fileRid) + ", not of RID " + std::to_string(ownRid);
+        what.append(" ")
+            .append(std::to_string(fileRid))
+            .append(", not of RID ")
+            .append(std::to_string(ownRid));
     reporter->Report(CZARVLoadReporter::kProblem, CZARVLoadReporter::Where::Offset(offset),
                      what + ": the whole file is refused");
     return false;
