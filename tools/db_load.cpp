@@ -7,6 +7,7 @@
 #include "engine/internal/db_file_format.h"
 #include "host/zarvlib/load_reporter.h"
 #include "meta/meta_prop_tbl.h"
+#include "tools/file_kind.h"
 #include "tools/input.h"
 #include "tools/output.h"
 #include "tools/progress.h"
@@ -31,6 +32,15 @@ std::string DbLoad::PassedOver() const {
 
 bool LoadDbFile(const std::string& path, const CZARVMetaPropTbl* meta, int type, DbLoad& out,
                 std::string& why) {
+    // What is not a regular file is refused as every command refuses it,
+    // before the library's own, less specific refusal.
+    struct stat st;
+    if (::stat(LoadPath(path).c_str(), &st) == 0) {
+        if (const char* not_readable = NotReadable(st, false)) {
+            why = std::string("cannot read: ") + not_readable;
+            return false;
+        }
+    }
     // The header's third byte names the database the file belongs to; the
     // load checks it together with everything else.
     std::ifstream in(LoadPath(path), std::ios::binary);
@@ -44,7 +54,6 @@ bool LoadDbFile(const std::string& path, const CZARVMetaPropTbl* meta, int type,
         out.header = head[0] == zarvdbfile::kMagic1 && head[1] == zarvdbfile::kMagic2;
     }
     in.close();
-    struct stat st;
     size_t size = ::stat(LoadPath(path).c_str(), &st) == 0 ? static_cast<size_t>(st.st_size) : 0;
     Progress progress("loading " + path, size, Progress::Unit::kBytes);
     Progress::Step(progress);

@@ -59,7 +59,7 @@ TEST_F(ToolInputTest, DevicesFoldersAndSocketsAreRefusedAlsoOnStandardInput) {
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
     const std::vector<Case> cases = {
         {{"info", "/dev/zero"}, "/dev/null", "/dev/zero: cannot read: is a device"},
-        {{"export-csv", "/dev/zero"}, "/dev/null", "/dev/zero: "},
+        {{"export-csv", "/dev/zero"}, "/dev/null", "/dev/zero: cannot read: is a device"},
         {{"check", sock}, "/dev/null", "is a socket"},
         {{"dump", dir.File("")}, "/dev/null", "is a directory"},
         {{"import-csv", "/dev/zero", "--rid", "1", "-o", dir.File("x.dat")},
